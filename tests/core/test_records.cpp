@@ -1,0 +1,3 @@
+#include <gtest/gtest.h>
+#include "model/poliedro.h"
+TEST(Records, Placeholder) { EXPECT_EQ(MAX_POLIEDRI, 4); }

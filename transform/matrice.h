@@ -1,0 +1,21 @@
+// matrice.h: 4x4 and 3x3 matrix arithmetic on doubles.
+//
+// Row-major matrices acting on column vectors: v' = M v. A transformation X
+// is added to an accumulated matrix M by M := X M. Sums run left to right and
+// results are written in index order straight into dst, with no temporary, so
+// dst must not share storage with a source: update in place through a copy.
+#ifndef SUPERFICIE_TRANSFORM_MATRICE_H
+#define SUPERFICIE_TRANSFORM_MATRICE_H
+
+#include "model/poliedro.h"
+
+// dst = a * b.
+void prodmat2(Matrice *dst, const Matrice *a, const Matrice *b);
+
+// dst = m * v; v and dst are four consecutive doubles, all four written.
+void ApplicaMatrice(double *dst, const Matrice *m, const double *v);
+
+// dst = a * b for 3x3 matrices of 9 doubles, row-major.
+void prodmat(double *dst, const double *a, const double *b);
+
+#endif
