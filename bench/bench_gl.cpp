@@ -1,0 +1,470 @@
+// bench_gl.cpp: the cases that need the viewer's window: one frame in four
+// states against the same triangles drawn as one glBegin(GL_TRIANGLES), drag
+// steps through the real handlers, and the whole keyboard callback.
+//
+// The window is opened as start-up opens it and drawn once by the event loop
+// before anything is timed. Every frame ends with glFinish, so a time is the
+// whole frame, rasterisation and the copy to the X server included.
+#include <benchmark/benchmark.h>
+
+#include <GL/freeglut.h>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "bench/floors.h"
+#include "data/superficie.h"
+#include "input/input.h"
+#include "model/poliedro.h"
+#include "transform/trasforma.h"
+#include "viewer/finestra.h"
+#include "viewer/vista.h"
+
+#define RICHIEDE_SUPERFICIE(state)                                    \
+    do {                                                              \
+        if (!superficie_presente()) {                                 \
+            (state).SkipWithError("not available: slot 0 is empty"); \
+            return;                                                   \
+        }                                                             \
+    } while (0)
+
+static int disegnati = 0;     // frames the event loop has drawn
+
+static void display_contato()
+{
+    display();
+    disegnati++;
+}
+
+// ---- frames -------------------------------------------------------------------
+
+static void un_fotogramma()
+{
+    display();
+    glFinish();
+}
+
+static void frame_default(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    for (auto _ : state)
+        un_fotogramma();
+}
+BENCHMARK(frame_default)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+static void frame_shadows_off(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    keyboard('o', 0, 0);
+    for (auto _ : state)
+        un_fotogramma();
+    keyboard('o', 0, 0);
+}
+BENCHMARK(frame_shadows_off)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+static void frame_edges_on(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    keyboard('b', 0, 0);
+    for (auto _ : state)
+        un_fotogramma();
+    keyboard('b', 0, 0);
+}
+BENCHMARK(frame_edges_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+static void frame_transparency_on(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    keyboard('j', 0, 0);           // blending on, depth test off, alpha 0.75
+    for (auto _ : state)
+        un_fotogramma();
+    keyboard('u', 0, 0);           // back to alpha 0.8, opaque
+}
+BENCHMARK(frame_transparency_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// Slot 0's triangles in world space, per corner: normal, then position.
+static std::vector<float> angoli_slot0()
+{
+    const Poliedro &p = ElencoPoliedri[0];
+    std::vector<float> angoli;
+    for (int f = 0; f < p.numfacce; f++)
+        for (int k = 0; k < p.facce[f].numvertici; k++) {
+            const Punto &v = p.punti_trasformati[p.facce[f].vertici[k]];
+            angoli.insert(angoli.end(), {(float)v.nx, (float)v.ny, (float)v.nz,
+                                         (float)v.x, (float)v.y, (float)v.z});
+        }
+    return angoli;
+}
+
+static void inizio_fotogramma()
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(0.0f, 0.0f, (float)-DISTANZA_OCCHIO);
+    glEnable(GL_NORMALIZE);
+}
+
+static void fine_fotogramma()
+{
+    glFlush();
+    glutSwapBuffers();
+    glFinish();
+}
+
+static void triangoli_floor(const std::vector<float> &angoli, const float *colore)
+{
+    inizio_fotogramma();
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, colore);
+    glColor4fv(colore);
+    glBegin(GL_TRIANGLES);
+    const int n = (int)angoli.size() / 6;
+    for (int i = 0; i < n; i++) {
+        glNormal3fv(&angoli[6 * i]);
+        glVertex3fv(&angoli[6 * i + 3]);
+    }
+    glEnd();
+}
+
+static std::vector<unsigned char> leggi_fotogramma()
+{
+    std::vector<unsigned char> rgb(3 * (size_t)screen_width * (size_t)screen_height);
+    // Mesa's software path swaps by copying: the back buffer still holds the
+    // frame just shown, and no other window can cover it.
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, screen_width, screen_height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+// A floor pixel may differ from the viewer's by rounding alone: the viewer
+// converts each double as it draws, the floor converted it beforehand.
+constexpr int SCARTO_CANALE = 2;        // per colour channel, of 255
+constexpr double PIXEL_DIVERSI_MAX = 0.001;  // share of the window allowed to differ
+
+// The same triangles, lit the same way from the same world-space normals, as
+// one primitive from a float array made beforehand. Checked once against the
+// viewer's own frame with the shadows off, which draws exactly these.
+static void frame_floor(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    const std::vector<float> angoli = angoli_slot0();
+    const float *colore = ElencoPoliedri[0].facce[0].colore;
+
+    keyboard('o', 0, 0);
+    un_fotogramma();
+    const std::vector<unsigned char> visore = leggi_fotogramma();
+    keyboard('o', 0, 0);
+    triangoli_floor(angoli, colore);
+    fine_fotogramma();
+    const std::vector<unsigned char> floor = leggi_fotogramma();
+    long diversi = 0, disegnati_px = 0;
+    for (size_t i = 0; i + 2 < floor.size(); i += 3) {
+        bool diverso = false;
+        for (int c = 0; c < 3; c++)
+            diverso |= std::abs((int)floor[i + c] - (int)visore[i + c]) > SCARTO_CANALE;
+        diversi += diverso;
+        disegnati_px += !(floor[i] == 128 && floor[i + 1] == 128 && floor[i + 2] == 128) &&
+                        !(floor[i] == 127 && floor[i + 1] == 127 && floor[i + 2] == 127);
+    }
+    // A label, not counters: the CSV output wants the same counters on
+    // every row.
+    state.SetLabel(std::to_string(disegnati_px) + " px drawn; " + std::to_string(diversi) +
+                   " differ from the viewer's");
+    if (disegnati_px == 0 || diversi > PIXEL_DIVERSI_MAX * floor.size() / 3) {
+        static std::string perche;
+        perche = "floor frame differs from the viewer's: " + std::to_string(diversi) +
+                 " of " + std::to_string(disegnati_px) + " px";
+        state.SkipWithError(perche.c_str());
+        return;
+    }
+    for (auto _ : state) {
+        triangoli_floor(angoli, colore);
+        fine_fotogramma();
+    }
+}
+BENCHMARK(frame_floor)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// Diagnostics, not cases: the floor's triangles issued the way display
+// issues them (one begin/end pair per face, material inside; with argument
+// 1 each followed by its flattened shadow), once as GL_POLYGON and once as
+// GL_TRIANGLES, so the cost of the primitive type shows apart from
+// everything else the viewer does.
+static void triangoli_uno_a_uno(const std::vector<float> &angoli, const float *colore,
+                                GLenum modo, bool ombre)
+{
+    static const GLfloat grigio[] = {0.1f, 0.1f, 0.1f, 1.0f};
+    inizio_fotogramma();
+    const int n = (int)angoli.size() / 6;
+    for (int i = 0; i + 2 < n; i += 3) {
+        glBegin(modo);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, colore);
+        glColor4fv(colore);
+        for (int k = i; k < i + 3; k++) {
+            glNormal3fv(&angoli[6 * k]);
+            glVertex3fv(&angoli[6 * k + 3]);
+        }
+        glEnd();
+        if (!ombre)
+            continue;
+        glBegin(modo);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grigio);
+        glColor4fv(grigio);
+        for (int k = i; k < i + 3; k++) {
+            glNormal3f(0.0f, 1.0f, 0.0f);
+            glVertex3f(angoli[6 * k + 3], (float)-18.0, angoli[6 * k + 5]);
+        }
+        glEnd();
+    }
+}
+
+static void diag_polygon_per_face(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    const std::vector<float> angoli = angoli_slot0();
+    for (auto _ : state) {
+        triangoli_uno_a_uno(angoli, ElencoPoliedri[0].facce[0].colore, GL_POLYGON,
+                            state.range(0) != 0);
+        fine_fotogramma();
+    }
+}
+BENCHMARK(diag_polygon_per_face)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+static void diag_triangles_per_face(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    const std::vector<float> angoli = angoli_slot0();
+    for (auto _ : state) {
+        triangoli_uno_a_uno(angoli, ElencoPoliedri[0].facce[0].colore, GL_TRIANGLES,
+                            state.range(0) != 0);
+        fine_fotogramma();
+    }
+}
+BENCHMARK(diag_triangles_per_face)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// The floor plus what the default state and the edges add, each drawn in
+// bulk: the flattened copies as one more GL_TRIANGLES, the three edges of
+// every triangle as one GL_LINES, so these show what the extra pixels cost
+// without the viewer's one begin/end pair per primitive.
+static void ombre_in_blocco(const std::vector<float> &angoli)
+{
+    static const GLfloat grigio[] = {0.1f, 0.1f, 0.1f, 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grigio);
+    glColor4fv(grigio);
+    glNormal3f(0.0f, 1.0f, 0.0f);
+    glBegin(GL_TRIANGLES);
+    const int n = (int)angoli.size() / 6;
+    for (int i = 0; i < n; i++)
+        glVertex3f(angoli[6 * i + 3], (float)-18.0, angoli[6 * i + 5]);
+    glEnd();
+}
+
+static void diag_floor_shadows_bulk(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    const std::vector<float> angoli = angoli_slot0();
+    for (auto _ : state) {
+        triangoli_floor(angoli, ElencoPoliedri[0].facce[0].colore);
+        ombre_in_blocco(angoli);
+        fine_fotogramma();
+    }
+}
+BENCHMARK(diag_floor_shadows_bulk)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+static void diag_floor_shadows_edges_bulk(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    const std::vector<float> angoli = angoli_slot0();
+    const float *bordo = ElencoPoliedri[0].facce[0].colore_bordo;
+    const int n = (int)angoli.size() / 6;
+    for (auto _ : state) {
+        triangoli_floor(angoli, ElencoPoliedri[0].facce[0].colore);
+        ombre_in_blocco(angoli);
+        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
+        glBegin(GL_LINES);
+        for (int i = 0; i + 2 < n; i += 3)
+            for (int k = 0; k < 3; k++) {
+                const float *a = &angoli[6 * (i + k) + 3];
+                const float *b = &angoli[6 * (i + (k + 1) % 3) + 3];
+                glVertex3f(a[0], a[1], a[2] + 0.1f);
+                glVertex3f(b[0], b[1], b[2] + 0.1f);
+            }
+        glEnd();
+        fine_fotogramma();
+    }
+}
+BENCHMARK(diag_floor_shadows_edges_bulk)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// As above, but every edge its own GL_LINES begin/end with the material set
+// inside it, as display issues them, only not interleaved with the faces:
+// tells the cost of many small line primitives from the cost of switching
+// between lines and polygons face after face.
+static void diag_edges_per_primitive_after_faces(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    const std::vector<float> angoli = angoli_slot0();
+    const float *bordo = ElencoPoliedri[0].facce[0].colore_bordo;
+    const int n = (int)angoli.size() / 6;
+    for (auto _ : state) {
+        triangoli_floor(angoli, ElencoPoliedri[0].facce[0].colore);
+        ombre_in_blocco(angoli);
+        for (int i = 0; i + 2 < n; i += 3)
+            for (int k = 0; k < 3; k++) {
+                const float *a = &angoli[6 * (i + k) + 3];
+                const float *b = &angoli[6 * (i + (k + 1) % 3) + 3];
+                glBegin(GL_LINES);
+                glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
+                glVertex3f(a[0], a[1], a[2] + 0.1f);
+                glVertex3f(b[0], b[1], b[2] + 0.1f);
+                glEnd();
+            }
+        fine_fotogramma();
+    }
+}
+BENCHMARK(diag_edges_per_primitive_after_faces)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// ---- drag steps through the real handlers (the redisplay they post is only
+// a flag here: no event is run while timing) ---------------------------------------
+
+static void drag_rotate(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 500, 330);
+    long k = 0;
+    for (auto _ : state) {
+        // Three pixels right and two down, then back: the object rocks.
+        if (k & 1)
+            rotazione_mouse(500, 330);
+        else
+            rotazione_mouse(503, 332);
+        benchmark::ClobberMemory();
+        k++;
+    }
+    mouse(GLUT_LEFT_BUTTON, GLUT_UP, 500, 330);
+    sinistro = 1;                  // as at start, so frames keep installing the turn
+}
+BENCHMARK(drag_rotate);
+
+static void drag_rescale(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    static Poliedro inizio;
+    copia_coda(&inizio, &ElencoPoliedri[0]);
+    mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 500, 330);
+    long k = 0;
+    for (auto _ : state) {
+        // Ten pixels up, then ten down: 1.1 and 0.9 lose 1 % a pair, so the
+        // matrices go back to where they started every 64 steps.
+        if ((k & 63) == 0)
+            copia_coda(&ElencoPoliedri[0], &inizio);
+        if (k & 1)
+            riscalamento_mouse(500, 330);
+        else
+            riscalamento_mouse(500, 320);
+        benchmark::ClobberMemory();
+        k++;
+    }
+    mouse(GLUT_RIGHT_BUTTON, GLUT_UP, 500, 330);
+}
+BENCHMARK(drag_rescale);
+
+static void recompute_floor(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    carica_ricalcolo();
+    ApplicaTrasformazioni(0);
+    ricalcola();
+    if (!ricalcolo_come_slot0()) {
+        state.SkipWithError("floor differs from ApplicaTrasformazioni");
+        return;
+    }
+    for (auto _ : state) {
+        ricalcola();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(recompute_floor);
+
+// ---- key: the whole callback for a key it does not handle, which is just
+// the common ending (recolour everything, post a redisplay) -----------------------
+
+static void key_callback(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    for (auto _ : state) {
+        keyboard('x', 0, 0);
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(key_callback);
+
+static void key_recolour_floor(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    keyboard('x', 0, 0);
+    carica_colori();
+    for (auto _ : state) {
+        scrivi_colori();
+        benchmark::ClobberMemory();
+    }
+}
+BENCHMARK(key_recolour_floor);
+
+int main(int argc, char **argv)
+{
+    inizializza_poliedro();
+    conserva_finito();
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(screen_width, screen_height);
+    glutInitWindowPosition(50, 50);
+    glutCreateWindow("Superficie");
+    glutDisplayFunc(display_contato);
+    glutReshapeFunc(resize);
+    glutKeyboardFunc(keyboard);
+    glutSpecialFunc(keyboard_s);
+    glutMouseFunc(mouse);
+    init();
+    // Mapped, reshaped and drawn once by the toolkit before timing starts.
+    const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (disegnati == 0 && std::chrono::steady_clock::now() < fine)
+        glutMainLoopEvent();
+
+    std::fprintf(stderr, "renderer: %s\n", (const char *)glGetString(GL_RENDERER));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

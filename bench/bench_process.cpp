@@ -1,0 +1,315 @@
+// bench_process.cpp: whole-process measurements of the viewer beside the bare
+// program, on the X server named by $DISPLAY.
+//
+//   bench_process start RUNS PROBE VIEWER BARE
+//     Starts each program RUNS times, alternately, with the swap probe
+//     preloaded and told to end the process at its first swap. Reports the
+//     median time from fork to the first frame on the server, and the median
+//     peak resident memory up to that frame.
+//   bench_process drag SECONDS RATE ROUNDS PROBE VIEWER BARE
+//     Starts each program, waits for its first frame, holds the left button
+//     in its window and moves the pointer RATE times a second for SECONDS
+//     (after half a second of warm-up), counting the frames it swaps.
+//     ROUNDS rounds, alternately; reports the median frames per second, the
+//     motion events per second actually sent, and the peak resident memory
+//     over the whole run.
+//
+// Output: one "key role value" line per result, for scripts/bench to read.
+#include <X11/Xlib.h>
+#include <X11/extensions/XTest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Registro {
+    uint64_t swaps;
+    uint64_t primo_ns;
+    uint64_t ultimo_ns;
+};
+
+// Window geometry the viewer and the bare program ask for; with no window
+// manager on the virtual server they get it exactly.
+constexpr int FINESTRA_X = 50, FINESTRA_Y = 50, FINESTRA_L = 1000, FINESTRA_A = 660;
+constexpr double ATTESA_MASSIMA_S = 20.0;   // a first frame later than this is a failure
+constexpr double RISCALDAMENTO_S = 0.5;     // drag time not counted
+constexpr double RAGGIO_PX = 100.0;         // the pointer circles the window's middle
+constexpr double GIRI_AL_SECONDO = 4.0;     // about 2.5 px between events at 1000/s
+
+uint64_t adesso_ns()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (uint64_t)t.tv_sec * 1000000000u + (uint64_t)t.tv_nsec;
+}
+
+void dormi_fino(uint64_t ns)
+{
+    timespec t;
+    t.tv_sec = (time_t)(ns / 1000000000u);
+    t.tv_nsec = (long)(ns % 1000000000u);
+    while (clock_nanosleep(CLOCK_MONOTONIC, TIMER_ABSTIME, &t, nullptr) != 0) {
+    }
+}
+
+double mediana(std::vector<double> v)
+{
+    if (v.empty())
+        return NAN;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+// A shared, zeroed record file for the probe; unlinked once mapped.
+struct FileRegistro {
+    std::string nome;
+    Registro *r = nullptr;
+    FileRegistro()
+    {
+        char modello[] = "/tmp/bench_swapsXXXXXX";
+        const int fd = mkstemp(modello);
+        if (fd < 0) {
+            std::perror("mkstemp");
+            std::exit(1);
+        }
+        nome = modello;
+        if (ftruncate(fd, sizeof(Registro)) != 0) {
+            std::perror("ftruncate");
+            std::exit(1);
+        }
+        void *p = mmap(nullptr, sizeof(Registro), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+        close(fd);
+        if (p == MAP_FAILED) {
+            std::perror("mmap");
+            std::exit(1);
+        }
+        r = static_cast<Registro *>(p);
+    }
+    ~FileRegistro()
+    {
+        munmap(r, sizeof(Registro));
+        unlink(nome.c_str());
+    }
+    uint64_t swaps() const { return __atomic_load_n(&r->swaps, __ATOMIC_ACQUIRE); }
+};
+
+pid_t avvia(const char *programma, const char *sonda, const FileRegistro &reg, bool esci)
+{
+    const pid_t pid = fork();
+    if (pid < 0) {
+        std::perror("fork");
+        std::exit(1);
+    }
+    if (pid == 0) {
+        setenv("LD_PRELOAD", sonda, 1);
+        setenv("BENCH_SWAP_FILE", reg.nome.c_str(), 1);
+        setenv("BENCH_SWAP_EXIT", esci ? "1" : "0", 1);
+        const int null = open("/dev/null", O_WRONLY);
+        if (null >= 0)
+            dup2(null, STDOUT_FILENO);
+        execl(programma, programma, (char *)nullptr);
+        std::perror(programma);
+        _exit(127);
+    }
+    return pid;
+}
+
+// Waits for the child, up to the deadline; kills it past the deadline.
+bool attendi(pid_t pid, uint64_t scadenza_ns, rusage *uso)
+{
+    int stato = 0;
+    for (;;) {
+        const pid_t r = wait4(pid, &stato, WNOHANG, uso);
+        if (r == pid)
+            return WIFEXITED(stato) && WEXITSTATUS(stato) == 0;
+        if (adesso_ns() > scadenza_ns) {
+            kill(pid, SIGKILL);
+            wait4(pid, &stato, 0, uso);
+            return false;
+        }
+        usleep(500);
+    }
+}
+
+struct Avvio {
+    double ms = NAN;
+    double kib = NAN;
+};
+
+Avvio un_avvio(const char *programma, const char *sonda)
+{
+    FileRegistro reg;
+    rusage uso{};
+    const uint64_t t0 = adesso_ns();
+    const pid_t pid = avvia(programma, sonda, reg, true);
+    const bool ok = attendi(pid, t0 + (uint64_t)(ATTESA_MASSIMA_S * 1e9), &uso);
+    Avvio a;
+    if (ok && reg.swaps() > 0) {
+        a.ms = (double)(reg.r->primo_ns - t0) / 1e6;
+        a.kib = (double)uso.ru_maxrss;
+    }
+    return a;
+}
+
+int comando_start(int runs, const char *sonda, const char *visore, const char *nudo)
+{
+    std::vector<double> ms[2], kib[2];
+    const char *programmi[2] = {visore, nudo};
+    // One run each first, not counted: file caches and the server warm up.
+    un_avvio(visore, sonda);
+    un_avvio(nudo, sonda);
+    for (int i = 0; i < runs; i++)
+        for (int k = 0; k < 2; k++) {
+            const Avvio a = un_avvio(programmi[k], sonda);
+            if (std::isnan(a.ms)) {
+                std::fprintf(stderr, "%s: no first frame\n", programmi[k]);
+                continue;
+            }
+            ms[k].push_back(a.ms);
+            kib[k].push_back(a.kib);
+        }
+    const char *ruoli[2] = {"viewer", "bare"};
+    for (int k = 0; k < 2; k++) {
+        std::printf("first_frame_ms %s %.3f\n", ruoli[k], mediana(ms[k]));
+        std::printf("first_frame_runs %s %zu\n", ruoli[k], ms[k].size());
+        std::printf("first_frame_rss_kib %s %.0f\n", ruoli[k], mediana(kib[k]));
+    }
+    return ms[0].empty() || ms[1].empty() ? 1 : 0;
+}
+
+struct Trascinamento {
+    double fps = NAN;
+    double eventi_al_s = NAN;
+    double kib = NAN;
+};
+
+Trascinamento un_trascinamento(Display *dpy, const char *programma, const char *sonda,
+                               double secondi, double frequenza)
+{
+    FileRegistro reg;
+    Trascinamento esito;
+    const uint64_t t0 = adesso_ns();
+    const pid_t pid = avvia(programma, sonda, reg, false);
+    while (reg.swaps() == 0 && adesso_ns() < t0 + (uint64_t)(ATTESA_MASSIMA_S * 1e9))
+        usleep(1000);
+    if (reg.swaps() == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, nullptr, 0);
+        return esito;
+    }
+    usleep(300000);
+
+    const double cx = FINESTRA_X + FINESTRA_L / 2.0, cy = FINESTRA_Y + FINESTRA_A / 2.0;
+    const int schermo = DefaultScreen(dpy);
+    XTestFakeMotionEvent(dpy, schermo, (int)(cx + RAGGIO_PX), (int)cy, CurrentTime);
+    XSync(dpy, False);
+    usleep(50000);
+    XTestFakeButtonEvent(dpy, 1, True, CurrentTime);
+    XSync(dpy, False);
+
+    const uint64_t passo = (uint64_t)(1e9 / frequenza);
+    const uint64_t inizio = adesso_ns();
+    const uint64_t misura = inizio + (uint64_t)(RISCALDAMENTO_S * 1e9);
+    const uint64_t fine = misura + (uint64_t)(secondi * 1e9);
+    uint64_t swaps0 = 0, t_misura = 0;
+    long eventi = 0;
+    uint64_t t = inizio;
+    for (long k = 1;; k++) {
+        t = inizio + (uint64_t)k * passo;
+        if (t >= fine)
+            break;
+        dormi_fino(t);
+        if (t_misura == 0 && t >= misura) {
+            t_misura = adesso_ns();
+            swaps0 = reg.swaps();
+            eventi = 0;
+        }
+        const double a = 2.0 * M_PI * GIRI_AL_SECONDO * (double)(t - inizio) / 1e9;
+        XTestFakeMotionEvent(dpy, schermo, (int)std::lround(cx + RAGGIO_PX * std::cos(a)),
+                             (int)std::lround(cy + RAGGIO_PX * std::sin(a)), CurrentTime);
+        XFlush(dpy);
+        eventi++;
+    }
+    const uint64_t t_fine = adesso_ns();
+    const uint64_t swaps1 = reg.swaps();
+    XTestFakeButtonEvent(dpy, 1, False, CurrentTime);
+    XSync(dpy, False);
+
+    kill(pid, SIGTERM);
+    rusage uso{};
+    if (!attendi(pid, adesso_ns() + 5000000000u, &uso) && uso.ru_maxrss == 0)
+        return esito;
+    const double durata = (double)(t_fine - t_misura) / 1e9;
+    esito.fps = (double)(swaps1 - swaps0) / durata;
+    esito.eventi_al_s = (double)eventi / durata;
+    esito.kib = (double)uso.ru_maxrss;
+    return esito;
+}
+
+int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
+                 const char *visore, const char *nudo)
+{
+    Display *dpy = XOpenDisplay(nullptr);
+    if (!dpy) {
+        std::fprintf(stderr, "cannot open display\n");
+        return 1;
+    }
+    int ev, er, maj, min;
+    if (!XTestQueryExtension(dpy, &ev, &er, &maj, &min)) {
+        std::fprintf(stderr, "no XTest on this display\n");
+        return 1;
+    }
+    std::vector<double> fps[2], eventi[2], kib[2];
+    const char *programmi[2] = {visore, nudo};
+    for (int i = 0; i < giri; i++)
+        for (int k = 0; k < 2; k++) {
+            const Trascinamento t = un_trascinamento(dpy, programmi[k], sonda, secondi, frequenza);
+            if (std::isnan(t.fps)) {
+                std::fprintf(stderr, "%s: no frames\n", programmi[k]);
+                continue;
+            }
+            fps[k].push_back(t.fps);
+            eventi[k].push_back(t.eventi_al_s);
+            kib[k].push_back(t.kib);
+        }
+    XCloseDisplay(dpy);
+    const char *ruoli[2] = {"viewer", "bare"};
+    for (int k = 0; k < 2; k++) {
+        std::printf("drag_fps %s %.2f\n", ruoli[k], mediana(fps[k]));
+        std::printf("drag_events_per_s %s %.1f\n", ruoli[k], mediana(eventi[k]));
+        std::printf("drag_rss_kib %s %.0f\n", ruoli[k], mediana(kib[k]));
+    }
+    return fps[0].empty() || fps[1].empty() ? 1 : 0;
+}
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (argc == 6 && std::strcmp(argv[1], "start") == 0)
+        return comando_start(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
+    if (argc == 8 && std::strcmp(argv[1], "drag") == 0)
+        return comando_drag(std::atof(argv[2]), std::atof(argv[3]), std::atoi(argv[4]),
+                            argv[5], argv[6], argv[7]);
+    std::fprintf(stderr,
+                 "usage: %s start RUNS PROBE VIEWER BARE\n"
+                 "       %s drag SECONDS RATE ROUNDS PROBE VIEWER BARE\n",
+                 argv[0], argv[0]);
+    return 2;
+}
