@@ -1,0 +1,29 @@
+// input.h: the mouse-button, drag and key handlers.
+//
+// mouse() only records the button flags and the press position; the drag
+// handler that a motion event reaches is the one the last frame installed
+// (viewer/finestra.h). Every handler acts on slot p_target through the
+// transformations and posts a redisplay; a p_target outside 0..3 names no
+// slot, and the handlers then change nothing but still post the redisplay.
+#ifndef SUPERFICIE_INPUT_INPUT_H
+#define SUPERFICIE_INPUT_INPUT_H
+
+// 1 while the middle button is held: traslazione_mouse stays installed for
+// the whole middle drag, whatever the frames drawn meanwhile would choose.
+extern int centrale;
+
+// Rescale factor used for a single event that would shrink by 100 % or more.
+constexpr double FATTORE_MINIMO = 0.1;
+// Turn of one arrow key, radians (not degrees).
+constexpr double PASSO_FRECCIA = 6.0;
+
+void mouse(int button, int state, int x, int y);
+void rotazione_mouse(int x, int y);          // 100 px = 1 radian, about world X and Y
+void riscalamento_mouse(int x, int y);       // 1 % per pixel of vertical movement
+void traslazione_mouse(int x, int y);        // 10 px = 1 unit, in the floor plane
+void rotazione_camera_mouse(int x, int y);   // records the angles, moves nothing
+
+void keyboard(unsigned char key, int x, int y);
+void keyboard_s(int key, int x, int y);
+
+#endif

@@ -1,0 +1,40 @@
+// finestra.h: the window's OpenGL state, its reshape and display callbacks,
+// and the drag handler that the last frame installed.
+//
+// Start-up order (main.cpp): build the scene, glutInit, display mode, window
+// size and position, create the window, register display, resize,
+// keyboard, keyboard_s and mouse, then init() and the event loop. No motion
+// callback is registered at start-up: display() picks one at the end of
+// every frame from the button flags.
+#ifndef SUPERFICIE_VIEWER_FINESTRA_H
+#define SUPERFICIE_VIEWER_FINESTRA_H
+
+// Fixed OpenGL state: grey clear colour, smooth shading, depth test on and
+// blending off, light 1 only, viewport and projection from screen_width and
+// screen_height, filled polygons. Leaves the matrix mode at GL_PROJECTION.
+void init();
+
+// Reshape callback: stores the size, clears, sets viewport and projection
+// (45 degrees, aspect with each side raised to at least 1), posts a redisplay.
+void resize(int width, int height);
+
+// Display callback: every face of every slot, its floor shadow while ombra
+// is 1, its edges while liscio is 0 or bordi is 1; then flush, swap, and
+// choose the drag handler.
+void display();
+
+// The motion callback currently installed (nullptr before the first frame).
+// Every glutMotionFunc call of the program goes through
+// installa_trascinamento, so this always names what the toolkit would call.
+extern void (*trascinamento)(int x, int y);
+void installa_trascinamento(void (*handler)(int x, int y));
+
+// Fixed values of the picture.
+constexpr double PIANO_OMBRA = -18.0;       // y of the floor that takes the shadows
+constexpr double DISTANZA_OCCHIO = 50.0;    // world origin lies this far in front of the eye
+constexpr double SOLLEVO_BORDI = 0.1;       // added to z of every edge end point, towards the eye
+constexpr double CAMPO_VISIVO = 45.0;       // vertical field of view, degrees
+constexpr double PIANO_VICINO = 1.0;        // near clipping plane
+constexpr double PIANO_LONTANO = 1000.0;    // far clipping plane
+
+#endif
