@@ -444,17 +444,8 @@ int main(int argc, char **argv)
 {
     inizializza_poliedro();
     conserva_finito();
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(screen_width, screen_height);
-    glutInitWindowPosition(50, 50);
-    glutCreateWindow("Superficie");
+    apri_finestra(&argc, argv);
     glutDisplayFunc(display_contato);
-    glutReshapeFunc(resize);
-    glutKeyboardFunc(keyboard);
-    glutSpecialFunc(keyboard_s);
-    glutMouseFunc(mouse);
-    init();
     // Mapped, reshaped and drawn once by the toolkit before timing starts.
     const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (disegnati == 0 && std::chrono::steady_clock::now() < fine)

@@ -22,14 +22,9 @@
 #include "input/input.h"
 #include "model/colori.h"
 #include "model/poliedro.h"
+#include "transform/matrice.h"
 #include "transform/trasforma.h"
 #include "viewer/vista.h"
-
-static void identita(Matrice *a)
-{
-    for (int i = 0; i < 16; i++)
-        a->e[i] = (i % 5 == 0) ? 1.0 : 0.0;
-}
 
 static void azzera(int slot)
 {

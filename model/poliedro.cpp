@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "transform/matrice.h"
 #include "viewer/vista.h"
 
 Poliedro ElencoPoliedri[MAX_POLIEDRI];
@@ -23,12 +24,6 @@ void creapunto(int slot, int index, double x, double y, double z,
     p.nz = nz;
     p.nw = 1.0;
     ElencoPoliedri[slot].punti_trasformati[index] = p;
-}
-
-static void identita(Matrice *a)
-{
-    for (int i = 0; i < 16; i++)
-        a->e[i] = (i % 5 == 0) ? 1.0 : 0.0;
 }
 
 void creapoliedro(int slot, int numpunti, int numfacce, int liscio)

@@ -1,6 +1,12 @@
 // matrice.cpp: matrix products, sums left to right, results in index order.
 #include "transform/matrice.h"
 
+void identita(Matrice *a)
+{
+    for (int i = 0; i < 16; i++)
+        a->e[i] = (i % 5 == 0) ? 1.0 : 0.0;
+}
+
 void prodmat2(Matrice *dst, const Matrice *a, const Matrice *b)
 {
     const double *x = a->e;

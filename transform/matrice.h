@@ -9,6 +9,9 @@
 
 #include "model/poliedro.h"
 
+// a becomes the identity: 1.0 on the diagonal, 0.0 elsewhere.
+void identita(Matrice *a);
+
 // dst = a * b.
 void prodmat2(Matrice *dst, const Matrice *a, const Matrice *b);
 

@@ -8,12 +8,6 @@
 #include "model/poliedro.h"
 #include "transform/matrice.h"
 
-static void identita(Matrice *a)
-{
-    for (int i = 0; i < 16; i++)
-        a->e[i] = (i % 5 == 0) ? 1.0 : 0.0;
-}
-
 void Trasla_oggetto(const double *t, int slot, int sign)
 {
     if (!slot_valido(slot))

@@ -3,6 +3,9 @@
 
 #include <GL/freeglut.h>
 #include <GL/glu.h>
+#include <malloc.h>
+
+#include "input/input.h"
 
 #include "viewer/vista.h"
 
@@ -23,6 +26,28 @@ static void proiezione()
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(CAMPO_VISIVO, w / h, PIANO_VICINO, PIANO_LONTANO);
+}
+
+void apri_finestra(int *argc, char **argv)
+{
+    // Immediate mode makes Mesa's software renderer allocate and free large
+    // vertex buffers every frame; with glibc's default thresholds they go
+    // back to the kernel each time and are faulted in again, which took about
+    // two thirds of a frame. Keep freed memory in the process instead.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+
+    glutInit(argc, argv);                         // the toolkit takes its own options
+    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(screen_width, screen_height);
+    glutInitWindowPosition(50, 50);
+    glutCreateWindow("Superficie");
+    glutDisplayFunc(display);
+    glutReshapeFunc(resize);
+    glutKeyboardFunc(keyboard);
+    glutSpecialFunc(keyboard_s);
+    glutMouseFunc(mouse);
+    init();
 }
 
 void init()

@@ -9,6 +9,11 @@
 #ifndef SUPERFICIE_VIEWER_FINESTRA_H
 #define SUPERFICIE_VIEWER_FINESTRA_H
 
+// Start-up from glutInit to init(): the toolkit, the window "Superficie" at
+// (50, 50) with screen_width by screen_height pixels, the five callbacks,
+// the fixed OpenGL state. The scene must already be built.
+void apri_finestra(int *argc, char **argv);
+
 // Fixed OpenGL state: grey clear colour, smooth shading, depth test on and
 // blending off, light 1 only, viewport and projection from screen_width and
 // screen_height, filled polygons. Leaves the matrix mode at GL_PROJECTION.

@@ -21,7 +21,7 @@ static void display_contato()
     display();
 }
 
-void apri_finestra()
+void apri_finestra_di_prova()
 {
     if (aperta)
         return;
@@ -34,19 +34,10 @@ void apri_finestra()
     int argc = 1;
     char nome[] = "test_gl";
     char *argv[] = {nome, nullptr};
-    glutInit(&argc, argv);
+    apri_finestra(&argc, argv);
     // Closing the window must not end the test process behind gtest's back.
     glutSetOption(GLUT_ACTION_ON_WINDOW_CLOSE, GLUT_ACTION_CONTINUE_EXECUTION);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(screen_width, screen_height);
-    glutInitWindowPosition(50, 50);
-    glutCreateWindow("Superficie");
     glutDisplayFunc(display_contato);
-    glutReshapeFunc(resize);
-    glutKeyboardFunc(keyboard);
-    glutSpecialFunc(keyboard_s);
-    glutMouseFunc(mouse);
-    init();
 }
 
 void pompa_eventi()
@@ -60,7 +51,7 @@ void pompa_eventi()
 
 void mostra_finestra()
 {
-    apri_finestra();
+    apri_finestra_di_prova();
     // Mapping a window on Xvfb takes well under a second; ten is a deadline
     // for a loaded machine, not an expectation.
     const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(10);

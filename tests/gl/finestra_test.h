@@ -8,9 +8,9 @@
 // Builds the scene, creates the "Superficie" window on $DISPLAY with the
 // viewer's callbacks and runs init(), as main does; no event is processed
 // yet. Once per process; later calls do nothing.
-void apri_finestra();
+void apri_finestra_di_prova();
 
-// apri_finestra, then runs the toolkit's events until the window has been
+// apri_finestra_di_prova, then runs the toolkit's events until the window has been
 // drawn once by the event loop (so it is mapped and has had its reshape).
 void mostra_finestra();
 

@@ -95,7 +95,7 @@ void verifica_proiezione(double aspetto)
 
 TEST(StartUp, FixedOpenGLState)
 {
-    apri_finestra();
+    apri_finestra_di_prova();
     GLfloat v[4];
     glGetFloatv(GL_COLOR_CLEAR_VALUE, v);
     EXPECT_FLOAT_EQ(v[0], 0.5f);
