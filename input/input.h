@@ -14,6 +14,16 @@ extern int centrale;
 
 // Rescale factor used for a single event that would shrink by 100 % or more.
 constexpr double FATTORE_MINIMO = 0.1;
+// Largest size, relative to the created object, that "q" and an upward drag
+// may reach. Far past the point where the whole view lies inside the object;
+// growing on would only overflow the matrices to infinity and NaN, after
+// which nothing but "r" could bring the object back.
+constexpr double SCALA_MASSIMA = 1e6;
+
+// True when scaling the selected slot by factor keeps it within
+// SCALA_MASSIMA (shrinking always does).
+bool crescita_ammessa(int slot, double factor);
+
 // Turn of one arrow key, radians (not degrees).
 constexpr double PASSO_FRECCIA = 6.0;
 

@@ -70,12 +70,20 @@ void riscalamento_mouse(int x, int y)
         // One fast downward flick would collapse or mirror the object.
         if (fattore <= 0.0)
             fattore = FATTORE_MINIMO;
-        Scala_oggetto(fattore, p_target);
-        ApplicaTrasformazioni(p_target);
+        if (crescita_ammessa(p_target, fattore)) {
+            Scala_oggetto(fattore, p_target);
+            ApplicaTrasformazioni(p_target);
+        }
     }
     old_mouX = new_mouX;
     old_mouY = new_mouY;
     glutPostRedisplay();
+}
+
+bool crescita_ammessa(int slot, double factor)
+{
+    return !slot_valido(slot) || factor <= 1.0 ||
+           ElencoPoliedri[slot].scala * factor <= SCALA_MASSIMA;
 }
 
 void traslazione_mouse(int x, int y)

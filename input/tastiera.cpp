@@ -11,7 +11,7 @@
 //
 // Keys, upper and lower case alike: "0" to "3" select the object in that
 // slot, "4" and space select none; "a" shrinks the selected object to three
-// quarters and "q" grows it by a quarter; "r" puts it back as it was
+// quarters and "q" grows it by a quarter (up to a million times its size); "r" puts it back as it was
 // created; "o" switches the floor shadows, "b" the edges; "j" makes every
 // face more transparent (blending on, depth test off) and "u" less, back to
 // opaque at the start alpha. Every ordinary key recolours every face. The
@@ -59,8 +59,10 @@ void keyboard(unsigned char key, int x, int y)
         ApplicaTrasformazioni(p_target);
         break;
     case 'q': case 'Q':
-        Scala_oggetto(1.25, p_target);
-        ApplicaTrasformazioni(p_target);
+        if (crescita_ammessa(p_target, 1.25)) {
+            Scala_oggetto(1.25, p_target);
+            ApplicaTrasformazioni(p_target);
+        }
         break;
     case 'r': case 'R':
         azzera(p_target);

@@ -267,12 +267,12 @@ void ricalcola_mondo(const Poliedro &p)
     const double *mn = p.matrice_normali.e;
     if (!(mn[12] == 0.0 && mn[13] == 0.0 && mn[14] == 0.0 && mn[15] == 1.0))
         rotto("normal matrix bottom row %g %g %g %g", mn[12], mn[13], mn[14], mn[15]);
-    // Unclamped scalings can push the position matrix to infinity; from then
-    // on 0 * inf makes its bottom row, and every w it yields, NaN. Outside
-    // that case w must be 1 exactly.
-    const bool finito = finita(p.matrice);
+    // Growth is capped, so the position matrix stays finite and its bottom
+    // row exact as well.
+    if (!finita(p.matrice))
+        rotto("position matrix is not finite");
     const double *mm = p.matrice.e;
-    if (finito && !(mm[12] == 0.0 && mm[13] == 0.0 && mm[14] == 0.0 && mm[15] == 1.0))
+    if (!(mm[12] == 0.0 && mm[13] == 0.0 && mm[14] == 0.0 && mm[15] == 1.0))
         rotto("matrix bottom row %g %g %g %g", mm[12], mm[13], mm[14], mm[15]);
 
     double r[4];
@@ -288,13 +288,13 @@ void ricalcola_mondo(const Poliedro &p)
         ApplicaMatrice(r, &p.matrice_normali, &p.punti[i].nx);
         if (!uguali4(r, &w.nx))
             rotto("world normal %d is not the normal matrix applied", i);
-        if (w.nw != 1.0 || (finito && w.w != 1.0))
+        if (w.nw != 1.0 || w.w != 1.0)
             rotto("world vertex %d w %.17g nw %.17g", i, w.w, w.nw);
     }
     ApplicaMatrice(r, &p.matrice, p.centro);
     if (!uguali4(r, p.centro_trasformato))
         rotto("world centre is not the matrix applied to the centre");
-    if (finito && p.centro_trasformato[3] != 1.0)
+    if (p.centro_trasformato[3] != 1.0)
         rotto("world centre w %.17g", p.centro_trasformato[3]);
 
     for (int j = 0; j < nf; j++) {
@@ -328,8 +328,6 @@ void controlla_slot0()
     if (std::memcmp(p.centro, q.centro, sizeof p.centro) != 0)
         rotto("slot 0 model-space centre changed");
 
-    if (!finita(p.matrice))
-        statistiche.non_finiti++;
     if (come_verificato(p)) {
         statistiche.risparmiati++;
     } else {

@@ -49,7 +49,6 @@ struct Statistiche {
     uint64_t eventi;           // events checked
     uint64_t fotogrammi;       // frames drawn
     uint64_t input;            // inputs run
-    uint64_t non_finiti;       // events after which slot 0's matrix held inf or NaN
     uint64_t risparmiati;      // events whose world space was bit-identical to a checked one
 };
 extern Statistiche statistiche;

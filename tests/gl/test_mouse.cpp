@@ -3,6 +3,8 @@
 #include <GL/freeglut.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "finestra_test.h"
 #include "geometria_test.h"
 #include "input/input.h"
@@ -172,6 +174,36 @@ TEST(RescaleDrag, FastFlickDownShrinksButNeverCollapsesOrMirrors)
         verifica_mondo(0, 0.0, 0.0, FATTORE_MINIMO, nulla);
         EXPECT_NEAR(ElencoPoliedri[0].scala, FATTORE_MINIMO, TOLLERANZA_GEOMETRIA);
     }
+}
+
+// Unbounded growth would overflow the matrices to infinity and NaN.
+TEST(RescaleDrag, GrowthByDragOrKeyStopsAtTheLargestScale)
+{
+    pronto();
+    keyboard('r', 0, 0);
+    mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 50, 1000);
+    const auto prima = istantanea();
+    riscalamento_mouse(50, -2000000000);   // factor 2e7 in one event: refused
+    EXPECT_TRUE(prima == istantanea());
+    EXPECT_EQ(old_mouY, -2000000000.0);
+    EXPECT_TRUE(ridisegno_chiesto());
+
+    for (int i = 0; i < 100; i++)
+        keyboard('q', 0, 0);
+    for (int i = 0; i < 10; i++)
+        riscalamento_mouse(50, (int)old_mouY - 900);   // factor 10 each
+    const Poliedro &p = ElencoPoliedri[0];
+    EXPECT_LE(p.scala, SCALA_MASSIMA);
+    EXPECT_GT(p.scala, SCALA_MASSIMA / 10.0);
+    for (double v : p.matrice.e)
+        ASSERT_TRUE(std::isfinite(v));
+    for (int i = 0; i < p.numpunti; i++)
+        ASSERT_EQ(p.punti_trasformati[i].w, 1.0) << i;
+
+    // Shrinking is never refused.
+    const double s = p.scala;
+    keyboard('a', 0, 0);
+    EXPECT_EQ(p.scala, s * 0.75);
 }
 
 TEST(RescaleDrag, AtHalfSizeOrBelowOnlyUpwardMovementScales)
