@@ -47,50 +47,29 @@ static void un_fotogramma()
     glFinish();
 }
 
-static void frame_default(benchmark::State &state)
+// Frames of slot 0 in the state that key `avanti` sets; `indietro` undoes it
+// afterwards (0: no key).
+static void fotogrammi(benchmark::State &state, unsigned char avanti, unsigned char indietro)
 {
     RICHIEDE_SUPERFICIE(state);
     prepara_slot0();
     ApplicaTrasformazioni(0);
+    if (avanti)
+        keyboard(avanti, 0, 0);
     for (auto _ : state)
         un_fotogramma();
+    if (indietro)
+        keyboard(indietro, 0, 0);
 }
+
+static void frame_default(benchmark::State &state) { fotogrammi(state, 0, 0); }
+static void frame_shadows_off(benchmark::State &state) { fotogrammi(state, 'o', 'o'); }
+static void frame_edges_on(benchmark::State &state) { fotogrammi(state, 'b', 'b'); }
+// "j": blending on, depth test off, alpha 0.75; "u" goes back to opaque.
+static void frame_transparency_on(benchmark::State &state) { fotogrammi(state, 'j', 'u'); }
 BENCHMARK(frame_default)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-
-static void frame_shadows_off(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    keyboard('o', 0, 0);
-    for (auto _ : state)
-        un_fotogramma();
-    keyboard('o', 0, 0);
-}
 BENCHMARK(frame_shadows_off)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-
-static void frame_edges_on(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    keyboard('b', 0, 0);
-    for (auto _ : state)
-        un_fotogramma();
-    keyboard('b', 0, 0);
-}
 BENCHMARK(frame_edges_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-
-static void frame_transparency_on(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    keyboard('j', 0, 0);           // blending on, depth test off, alpha 0.75
-    for (auto _ : state)
-        un_fotogramma();
-    keyboard('u', 0, 0);           // back to alpha 0.8, opaque
-}
 BENCHMARK(frame_transparency_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // Slot 0's triangles in world space, per corner: normal, then position.
