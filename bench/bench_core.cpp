@@ -10,13 +10,6 @@
 #include "model/poliedro.h"
 #include "transform/trasforma.h"
 
-#define RICHIEDE_SUPERFICIE(state)                                    \
-    do {                                                              \
-        if (!superficie_presente()) {                                 \
-            (state).SkipWithError("not available: slot 0 is empty"); \
-            return;                                                   \
-        }                                                             \
-    } while (0)
 
 static void startup_build(benchmark::State &state)
 {
@@ -57,22 +50,6 @@ static void recompute(benchmark::State &state)
 }
 BENCHMARK(recompute);
 
-static void recompute_floor(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    carica_ricalcolo();
-    ApplicaTrasformazioni(0);
-    ricalcola();
-    if (!ricalcolo_come_slot0()) {
-        state.SkipWithError("floor differs from ApplicaTrasformazioni");
-        return;
-    }
-    for (auto _ : state) {
-        ricalcola();
-        benchmark::ClobberMemory();
-    }
-}
 BENCHMARK(recompute_floor);
 
 // What rotazione_mouse does besides asking for a redisplay.

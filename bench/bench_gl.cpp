@@ -23,13 +23,6 @@
 #include "viewer/finestra.h"
 #include "viewer/vista.h"
 
-#define RICHIEDE_SUPERFICIE(state)                                    \
-    do {                                                              \
-        if (!superficie_presente()) {                                 \
-            (state).SkipWithError("not available: slot 0 is empty"); \
-            return;                                                   \
-        }                                                             \
-    } while (0)
 
 static int disegnati = 0;     // frames the event loop has drawn
 
@@ -374,22 +367,6 @@ static void drag_rescale(benchmark::State &state)
 }
 BENCHMARK(drag_rescale);
 
-static void recompute_floor(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    carica_ricalcolo();
-    ApplicaTrasformazioni(0);
-    ricalcola();
-    if (!ricalcolo_come_slot0()) {
-        state.SkipWithError("floor differs from ApplicaTrasformazioni");
-        return;
-    }
-    for (auto _ : state) {
-        ricalcola();
-        benchmark::ClobberMemory();
-    }
-}
 BENCHMARK(recompute_floor);
 
 // ---- key: the whole callback for a key it does not handle, which is just

@@ -54,6 +54,23 @@ struct Colonne {
 };
 static Colonne col;
 
+void recompute_floor(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    carica_ricalcolo();
+    ApplicaTrasformazioni(0);
+    ricalcola();
+    if (!ricalcolo_come_slot0()) {
+        state.SkipWithError("floor differs from ApplicaTrasformazioni");
+        return;
+    }
+    for (auto _ : state) {
+        ricalcola();
+        benchmark::ClobberMemory();
+    }
+}
+
 void carica_ricalcolo()
 {
     const Poliedro &p = ElencoPoliedri[0];

@@ -8,7 +8,18 @@
 #ifndef SUPERFICIE_BENCH_FLOORS_H
 #define SUPERFICIE_BENCH_FLOORS_H
 
+#include <benchmark/benchmark.h>
+
 #include "model/poliedro.h"
+
+// Skips a case whose slot 0 is empty (the surface did not build).
+#define RICHIEDE_SUPERFICIE(state)                                    \
+    do {                                                              \
+        if (!superficie_presente()) {                                 \
+            (state).SkipWithError("not available: slot 0 is empty"); \
+            return;                                                   \
+        }                                                             \
+    } while (0)
 
 // Slot 0 as start-up left it; filled by conserva_finito().
 extern Poliedro finito;
@@ -33,6 +44,9 @@ bool ricalcolo_come_slot0();
 
 // Key floor: the fill and edge colours every face of every slot ends up
 // with after a recolouring, written into the records by scrivi_colori.
+// The recompute floor as a benchmark case, for both programs.
+void recompute_floor(benchmark::State &state);
+
 void carica_colori();
 void scrivi_colori();
 
