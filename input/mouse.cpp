@@ -45,7 +45,9 @@ void mouse(int button, int state, int x, int y)
     old_mouY = y;
 }
 
-void rotazione_mouse(int x, int y)
+// The turn a drag step asks for: 100 pixels to one radian, vertical
+// movement about X and horizontal about Y; the step's position is kept.
+static void angoli_del_passo(int x, int y)
 {
     new_mouX = x;
     new_mouY = y;
@@ -53,6 +55,11 @@ void rotazione_mouse(int x, int y)
     rotation_y = (new_mouX - old_mouX) / 100.0;
     old_mouX = x;
     old_mouY = y;
+}
+
+void rotazione_mouse(int x, int y)
+{
+    angoli_del_passo(x, y);
     Ruota_oggetto(rotation_x, rotation_y, p_target);
     ApplicaTrasformazioni(p_target);
     glutPostRedisplay();
@@ -101,11 +108,6 @@ void traslazione_mouse(int x, int y)
 
 void rotazione_camera_mouse(int x, int y)
 {
-    new_mouX = x;
-    new_mouY = y;
-    rotation_x = (new_mouY - old_mouY) / 100.0;
-    rotation_y = (new_mouX - old_mouX) / 100.0;
-    old_mouX = x;
-    old_mouY = y;
+    angoli_del_passo(x, y);
     glutPostRedisplay();
 }
