@@ -262,7 +262,12 @@ static void diag_floor_shadows_bulk(benchmark::State &state)
 }
 BENCHMARK(diag_floor_shadows_bulk)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
-static void diag_floor_shadows_edges_bulk(benchmark::State &state)
+// Floor triangles and shadows in bulk, then every edge of every triangle
+// lifted by 0.1 in z: all in one GL_LINES, or (ciascuno) each edge its own
+// begin/end with the material inside it as display issues them, only not
+// interleaved with the faces. Tells the cost of many small line primitives
+// from the cost of switching between lines and polygons face after face.
+static void diag_edges(benchmark::State &state, bool ciascuno)
 {
     RICHIEDE_SUPERFICIE(state);
     prepara_slot0();
@@ -273,49 +278,31 @@ static void diag_floor_shadows_edges_bulk(benchmark::State &state)
     for (auto _ : state) {
         triangoli_floor(angoli, ElencoPoliedri[0].facce[0].colore);
         ombre_in_blocco(angoli);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
-        glBegin(GL_LINES);
+        if (!ciascuno) {
+            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
+            glBegin(GL_LINES);
+        }
         for (int i = 0; i + 2 < n; i += 3)
             for (int k = 0; k < 3; k++) {
                 const float *a = &angoli[6 * (i + k) + 3];
                 const float *b = &angoli[6 * (i + (k + 1) % 3) + 3];
+                if (ciascuno) {
+                    glBegin(GL_LINES);
+                    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
+                }
                 glVertex3f(a[0], a[1], a[2] + 0.1f);
                 glVertex3f(b[0], b[1], b[2] + 0.1f);
+                if (ciascuno)
+                    glEnd();
             }
-        glEnd();
+        if (!ciascuno)
+            glEnd();
         fine_fotogramma();
     }
 }
+static void diag_floor_shadows_edges_bulk(benchmark::State &state) { diag_edges(state, false); }
+static void diag_edges_per_primitive_after_faces(benchmark::State &state) { diag_edges(state, true); }
 BENCHMARK(diag_floor_shadows_edges_bulk)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-
-// As above, but every edge its own GL_LINES begin/end with the material set
-// inside it, as display issues them, only not interleaved with the faces:
-// tells the cost of many small line primitives from the cost of switching
-// between lines and polygons face after face.
-static void diag_edges_per_primitive_after_faces(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    const std::vector<float> angoli = angoli_slot0();
-    const float *bordo = ElencoPoliedri[0].facce[0].colore_bordo;
-    const int n = (int)angoli.size() / 6;
-    for (auto _ : state) {
-        triangoli_floor(angoli, ElencoPoliedri[0].facce[0].colore);
-        ombre_in_blocco(angoli);
-        for (int i = 0; i + 2 < n; i += 3)
-            for (int k = 0; k < 3; k++) {
-                const float *a = &angoli[6 * (i + k) + 3];
-                const float *b = &angoli[6 * (i + (k + 1) % 3) + 3];
-                glBegin(GL_LINES);
-                glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
-                glVertex3f(a[0], a[1], a[2] + 0.1f);
-                glVertex3f(b[0], b[1], b[2] + 0.1f);
-                glEnd();
-            }
-        fine_fotogramma();
-    }
-}
 BENCHMARK(diag_edges_per_primitive_after_faces)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // ---- drag steps through the real handlers (the redisplay they post is only
@@ -383,17 +370,6 @@ static void key_callback(benchmark::State &state)
 }
 BENCHMARK(key_callback);
 
-static void key_recolour_floor(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    keyboard('x', 0, 0);
-    carica_colori();
-    for (auto _ : state) {
-        scrivi_colori();
-        benchmark::ClobberMemory();
-    }
-}
 BENCHMARK(key_recolour_floor);
 
 int main(int argc, char **argv)

@@ -25,7 +25,7 @@ void copia_coda(Poliedro *dst, const Poliedro *src)
                 reinterpret_cast<const char *>(src) + da, sizeof(Poliedro) - da);
 }
 
-void prepara_slot0()
+void copia_finito()
 {
     Poliedro &p = ElencoPoliedri[0];
     p.numpunti = finito.numpunti;
@@ -35,6 +35,11 @@ void prepara_slot0()
                 sizeof(Punto) * finito.numpunti);
     std::memcpy(p.facce, finito.facce, sizeof(Faccia) * finito.numfacce);
     copia_coda(&p, &finito);
+}
+
+void prepara_slot0()
+{
+    copia_finito();
     Ruota_oggetto(0.3, 0.5, 0);
     Scala_oggetto(1.1, 0);
 }
@@ -67,6 +72,17 @@ void recompute_floor(benchmark::State &state)
     }
     for (auto _ : state) {
         ricalcola();
+        benchmark::ClobberMemory();
+    }
+}
+
+void key_recolour_floor(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    carica_colori();
+    for (auto _ : state) {
+        scrivi_colori();
         benchmark::ClobberMemory();
     }
 }

@@ -30,6 +30,10 @@ bool superficie_presente();
 // liscio, scala): small, copied whole.
 void copia_coda(Poliedro *dst, const Poliedro *src);
 
+// Slot 0's tables, vertices in both spaces, faces and the rest of the record
+// copied back from finito: the start-up build's floor.
+void copia_finito();
+
 // Slot 0 back as start-up left it, then one turn and one scaling, so that a
 // recomputation multiplies by matrices with no zero or unit entries.
 void prepara_slot0();
@@ -48,6 +52,7 @@ bool ricalcolo_come_slot0();
 void recompute_floor(benchmark::State &state);
 
 void carica_colori();
+void key_recolour_floor(benchmark::State &state);
 void scrivi_colori();
 
 #endif

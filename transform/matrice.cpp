@@ -17,14 +17,6 @@ void prodmat2(Matrice *dst, const Matrice *a, const Matrice *b)
                                 x[4 * r + 2] * y[8 + c] + x[4 * r + 3] * y[12 + c];
 }
 
-void ApplicaMatrice(double *dst, const Matrice *m, const double *v)
-{
-    const double *e = m->e;
-    for (int r = 0; r < 4; r++)
-        dst[r] = e[4 * r] * v[0] + e[4 * r + 1] * v[1] + e[4 * r + 2] * v[2] +
-                 e[4 * r + 3] * v[3];
-}
-
 void prodmat(double *dst, const double *a, const double *b)
 {
     for (int r = 0; r < 3; r++)

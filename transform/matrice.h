@@ -16,7 +16,15 @@ void identita(Matrice *a);
 void prodmat2(Matrice *dst, const Matrice *a, const Matrice *b);
 
 // dst = m * v; v and dst are four consecutive doubles, all four written.
-void ApplicaMatrice(double *dst, const Matrice *m, const double *v);
+// Inline: it runs twice per vertex on every drag step.
+inline void ApplicaMatrice(double *dst, const Matrice *m, const double *v)
+{
+    // dst never overlaps v, so reading v once gives the same sums.
+    const double x = v[0], y = v[1], z = v[2], w = v[3];
+    const double *e = m->e;
+    for (int r = 0; r < 4; r++)
+        dst[r] = e[4 * r] * x + e[4 * r + 1] * y + e[4 * r + 2] * z + e[4 * r + 3] * w;
+}
 
 // dst = a * b for 3x3 matrices of 9 doubles, row-major.
 void prodmat(double *dst, const double *a, const double *b);

@@ -70,30 +70,6 @@ void Scala_oggetto(double factor, int slot)
     p.scala *= factor;
 }
 
-// m * v for one position or normal, written as ApplicaMatrice writes it (the
-// same products, summed left to right) but with the matrix held in locals:
-// through ApplicaMatrice every store might change the matrix, so each row
-// reloaded it, and one call per vector kept the loop from being unrolled.
-struct Righe {
-    double a0, a1, a2, a3, b0, b1, b2, b3, c0, c1, c2, c3, d0, d1, d2, d3;
-};
-
-static inline Righe righe(const Matrice &m)
-{
-    const double *e = m.e;
-    return {e[0], e[1], e[2],  e[3],  e[4],  e[5],  e[6],  e[7],
-            e[8], e[9], e[10], e[11], e[12], e[13], e[14], e[15]};
-}
-
-static inline void applica(double *dst, const Righe &r, const double *v)
-{
-    const double x = v[0], y = v[1], z = v[2], w = v[3];
-    dst[0] = r.a0 * x + r.a1 * y + r.a2 * z + r.a3 * w;
-    dst[1] = r.b0 * x + r.b1 * y + r.b2 * z + r.b3 * w;
-    dst[2] = r.c0 * x + r.c1 * y + r.c2 * z + r.c3 * w;
-    dst[3] = r.d0 * x + r.d1 * y + r.d2 * z + r.d3 * w;
-}
-
 void ApplicaTrasformazioni(int slot)
 {
     if (!slot_valido(slot))
@@ -101,13 +77,13 @@ void ApplicaTrasformazioni(int slot)
     Poliedro &p = ElencoPoliedri[slot];
     const int np = p.numpunti < MAX_PUNTI ? p.numpunti : MAX_PUNTI;
     const int nf = p.numfacce < MAX_FACCE ? p.numfacce : MAX_FACCE;
-    const Righe m = righe(p.matrice);
-    const Righe n = righe(p.matrice_normali);
-    Punto *__restrict mondo = p.punti_trasformati;
-    const Punto *__restrict modello = p.punti;
+    // Local copies: the compiler then knows no store into punti_trasformati
+    // changes the matrix, and keeps it in registers across the loop.
+    const Matrice m = p.matrice;
+    const Matrice n = p.matrice_normali;
     for (int i = 0; i < np; i++) {
-        applica(&mondo[i].x, m, &modello[i].x);
-        applica(&mondo[i].nx, n, &modello[i].nx);
+        ApplicaMatrice(&p.punti_trasformati[i].x, &m, &p.punti[i].x);
+        ApplicaMatrice(&p.punti_trasformati[i].nx, &n, &p.punti[i].nx);
     }
     ApplicaMatrice(p.centro_trasformato, &p.matrice, p.centro);
     for (int j = 0; j < nf; j++)
