@@ -1,244 +1,292 @@
-// fuzz_eventi.cpp: libFuzzer target that replays its input as window events
-// on a real window, through the real handlers and the real display.
-//
-// Start-up runs once, as main() runs it but on a small window (frames on a
-// software renderer cost in proportion to the pixels), and the first reshape
-// and frame come from the toolkit's own event loop. Every input then starts
-// from that state again (invarianti_ripristina), so any finding replays
-// alone.
-//
-// Input encoding: one opcode byte per event, operands after it; an operand
-// cut off by the end of the input reads as zero.
-//
-//   0x00-0x3f  ordinary key      keyboard(k, 0, 0), k the next byte
-//   0x40-0x5f  special key       keyboard_s(k, 0, 0), k the next byte (100-103 arrows)
-//   0x60-0x7f  mouse button      b = next byte: button b & 7; state by (b >> 3) & 3:
-//                                0 down, 1 up, 2 the small value 2 + (b >> 5), 3 any
-//                                int32 that follows; then a position
-//   0x80-0xdf  motion            a position, delivered to the drag handler the last
-//                                frame (or middle press) installed
-//   0xe0-0xef  reshape           width and height: opcode & 3 picks bytes, int16,
-//                                int32, or int16 scaled by 65536 (huge, negative too)
-//   0xf0-0xff  frame             display(), once EVENTI_PER_FOTOGRAMMA more events
-//                                have been delivered since the input's previous
-//                                frame (its start for the first); skipped before
-//
-// A position is a mode byte then either a step from the last position (mode
-// below 0xc0: two signed bytes) or two raw int32 (any value at all).
+// fuzz_eventi.cpp: libFuzzer target replaying its input as window events on a small
+// real window through the real handlers and display, checking the state after each.
+// One opcode byte per event, operands after it (cut off by the end: zero):
+//   0x00-0x3f key k      0x40-0x5f special key k
+//   0x60-0x7f button byte b: button b & 7, state by (b >> 3) & 3 down, up,
+//             2 + (b >> 5) or an int32 that follows; then a position
+//   0x80-0xdf motion to a position (a mode byte; below 0xc0 a step of two signed
+//             bytes from the last one, else two raw int32), to the drag installed
+//   0xe0-0xef reshape: width, height as byte, int16, int32 or int16 * 65536 (opcode & 3)
+//   0xf0-0xff frame, once EVENTI_PER_FOTOGRAMMA events passed since the last
 #include <GL/freeglut.h>
 
+#include <cmath>
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
+#include <initializer_list>
 
 #include <unistd.h>
 
 #include "data/superficie.h"
 #include "input/input.h"
-#include "tests/fuzz/invarianti.h"
+#include "model/poliedro.h"
+#include "transform/matrice.h"
 #include "viewer/finestra.h"
 #include "viewer/vista.h"
 
+// Aborting is what libFuzzer reports as a crash, with the input kept.
+#define ROTTO(...) \
+    (std::fprintf(stderr, "\n*** invariant broken: " __VA_ARGS__), std::fputc('\n', stderr), std::abort())
+
 namespace {
 
-// A tenth of the real window: a frame on llvmpipe still issues every
-// primitive, but rasterises a hundredth of the pixels.
-constexpr int LARGHEZZA_FINESTRA = 100;
-constexpr int ALTEZZA_FINESTRA = 66;
-// Under AddressSanitizer a frame costs as much as some 250 other events
-// (Mesa allocates per primitive); rationing frames by events keeps them to
-// about half of a run, and ten million events inside an hour.
+// A tenth of the real window: all primitives, a hundredth of the pixels.
+constexpr int LARGHEZZA_FINESTRA = 100, ALTEZZA_FINESTRA = 66;
+// A sanitized frame costs some 250 other events (Mesa allocates per
+// primitive): rationed, frames take about half of a run.
 constexpr int EVENTI_PER_FOTOGRAMMA = 256;
 
-struct Lettore {
-    const uint8_t *dati;
-    size_t resto;
+Poliedro inizio[MAX_POLIEDRI];    // static: four records are several megabytes
+Poliedro visto;                   // slot 0 as last verified: most events leave it alone
+bool visto_valido;
+const uint8_t *dati;              // rest of the input
+size_t resto;
+int puntatore_x, puntatore_y;     // last position handed out, for steps
+unsigned long long eventi, fotogrammi, input;
 
-    bool vuoto() const { return resto == 0; }
-    uint8_t byte()
-    {
-        if (resto == 0)
-            return 0;
-        resto--;
-        return *dati++;
-    }
-    int16_t i16()
-    {
-        const uint16_t lo = byte();
-        const uint16_t hi = byte();
-        return (int16_t)(uint16_t)(lo | hi << 8);
-    }
-    int32_t i32()
-    {
-        uint32_t v = 0;
-        for (int k = 0; k < 4; k++)
-            v |= (uint32_t)byte() << (8 * k);
-        return (int32_t)v;
-    }
+// The view state an input starts from.
+#define VISTA(X)                                                                           \
+    X(p_target) X(ombra) X(bordi) X(trasparenza) X(alpha) X(sinistro) X(destro) X(centrale) \
+    X(old_mouX) X(old_mouY) X(new_mouX) X(new_mouY) X(rotation_x) X(rotation_y)            \
+    X(distanza) X(screen_width) X(screen_height) X(m) X(trascinamento)
+#define CAMPO(n) decltype(::n) n;
+struct { VISTA(CAMPO) } v0;
+
+// Every (alpha, trasparenza) pair the keys "j" and "u" can reach from the start.
+struct Stato {
+    double alpha;
+    int trasparenza;
 };
+enum { MAX_CAMMINO = 64 };
+Stato cammino[MAX_CAMMINO];
+int num_cammino;
 
-// Last pointer position the driver handed out, for relative steps.
-int puntatore_x, puntatore_y;
-
-// Adds without overflow: a step from an extreme position saturates.
-int passo(int da, int d)
+// Byte equality without memcmp: ASan's interceptor would walk its shadow over
+// the whole range, which costs more than the comparison.
+bool stessi_byte(const void *a, const void *b, size_t n)
 {
-    const int64_t v = (int64_t)da + d;
-    if (v > INT32_MAX)
-        return INT32_MAX;
-    if (v < INT32_MIN)
-        return INT32_MIN;
-    return (int)v;
+    const unsigned char *x = static_cast<const unsigned char *>(a);
+    const unsigned char *y = static_cast<const unsigned char *>(b);
+    unsigned diff = 0;
+    for (size_t k = 0; k < n; k++)
+        diff |= x[k] ^ y[k];
+    return diff == 0;
 }
 
-void posizione(Lettore &l, int &x, int &y)
+bool sul_cammino(double a, int t)
 {
-    const uint8_t modo = l.byte();
-    if (modo < 0xc0) {
-        const int dx = (int8_t)l.byte();
-        const int dy = (int8_t)l.byte();
-        x = passo(puntatore_x, dx);
-        y = passo(puntatore_y, dy);
-    } else {
-        x = l.i32();
-        y = l.i32();
+    for (int i = 0; i < num_cammino; i++)
+        if (stessi_byte(&cammino[i].alpha, &a, sizeof a) && cammino[i].trasparenza == t)
+            return true;
+    return false;
+}
+
+bool flag(int v) { return v == 0 || v == 1; }
+
+// From the matrices to the world centre, laid out together.
+constexpr size_t TESTA = offsetof(Poliedro, raggio) - offsetof(Poliedro, matrice);
+
+// World space of slot 0 against the matrices, recomputed to the bit. All of it
+// is finite (growth is capped), so bytes compare.
+void controlla_mondo(const Poliedro &p)
+{
+    if (visto_valido && stessi_byte(&visto.matrice, &p.matrice, TESTA) &&
+        stessi_byte(visto.punti_trasformati, p.punti_trasformati, p.numpunti * sizeof(Punto)) &&
+        stessi_byte(visto.facce, p.facce, p.numfacce * sizeof(Faccia)))
+        return;
+    // Rotations only in one, growth capped in the other: finite, bottom row exact.
+    for (const Matrice *mt : {&p.matrice, &p.matrice_normali})
+        for (int k = 0; k < 16; k++)
+            if (!std::isfinite(mt->e[k]) || (k >= 12 && mt->e[k] != (k == 15 ? 1.0 : 0.0)))
+                ROTTO("matrix element %d of slot 0 is %g", k, mt->e[k]);
+    double r[4];
+    for (int i = 0; i < p.numpunti; i++) {
+        const Punto &w = p.punti_trasformati[i];
+        ApplicaMatrice(r, &p.matrice, &p.punti[i].x);
+        if (!stessi_byte(r, &w.x, sizeof r))
+            ROTTO("world vertex %d is not the matrix applied to the model vertex", i);
+        ApplicaMatrice(r, &p.matrice_normali, &p.punti[i].nx);
+        if (!stessi_byte(r, &w.nx, sizeof r) || w.w != 1.0 || w.nw != 1.0 || w.id != i)
+            ROTTO("world vertex %d: normal not the normal matrix applied, or w %g nw %g", i, w.w, w.nw);
     }
-    puntatore_x = x;
-    puntatore_y = y;
-}
-
-void lato(Lettore &l, int modo, int &v)
-{
-    switch (modo) {
-    case 0:
-        v = l.byte();
-        break;
-    case 1:
-        v = l.i16();
-        break;
-    case 2:
-        v = l.i32();
-        break;
-    default:
-        v = (int)((int64_t)l.i16() * 65536);
-        break;
+    ApplicaMatrice(r, &p.matrice, p.centro);
+    if (!stessi_byte(r, p.centro_trasformato, sizeof r) || r[3] != 1.0)
+        ROTTO("world centre is not the matrix applied to the centre");
+    for (int j = 0; j < p.numfacce; j++) {
+        // (b - a) x (c - a) of the first three world vertices; the indices are
+        // the start's (compared at the end of every input).
+        const int *vi = inizio[0].facce[j].vertici;
+        const Punto &A = p.punti_trasformati[vi[0]], &B = p.punti_trasformati[vi[1]],
+                    &C = p.punti_trasformati[vi[2]];
+        const double ux = B.x - A.x, uy = B.y - A.y, uz = B.z - A.z;
+        const double vx = C.x - A.x, vy = C.y - A.y, vz = C.z - A.z;
+        const double n[4] = {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx, 1.0};
+        if (!stessi_byte(n, p.facce[j].normale, sizeof n))
+            ROTTO("face %d normal is not recomputed from the world vertices", j);
     }
+    std::memcpy(&visto.matrice, &p.matrice, TESTA);
+    std::memcpy(visto.punti_trasformati, p.punti_trasformati, p.numpunti * sizeof(Punto));
+    std::memcpy(visto.facce, p.facce, p.numfacce * sizeof(Faccia));
+    visto_valido = true;
 }
 
-void stampa_statistiche()
+// After every event; tasto is the ordinary key just delivered, or -1.
+void controlla(int tasto)
 {
-    std::fprintf(stderr,
-                 "superficie fuzz: %llu events in %llu inputs, %llu frames, "
-                 "%llu checked against a verified copy\n",
-                 (unsigned long long)statistiche.eventi, (unsigned long long)statistiche.input,
-                 (unsigned long long)statistiche.fotogrammi,
-                 (unsigned long long)statistiche.risparmiati);
+    const Poliedro &p = ElencoPoliedri[0], &q = inizio[0];
+    if (p.numpunti != q.numpunti || p.numfacce != q.numfacce ||
+        !stessi_byte(p.punti, q.punti, q.numpunti * sizeof(Punto)) ||
+        !stessi_byte(p.centro, q.centro, sizeof p.centro))
+        ROTTO("slot 0 model space changed");
+    controlla_mondo(p);
+    for (int s = 1; s < MAX_POLIEDRI; s++)
+        if (ElencoPoliedri[s].numpunti != 0 || ElencoPoliedri[s].numfacce != 0)
+            ROTTO("empty slot %d got vertices or faces", s);
+    if (!flag(ombra) || !flag(bordi) || !flag(trasparenza) || !flag(sinistro) || !flag(destro) ||
+        !flag(centrale))
+        ROTTO("a flag outside 0/1: %d %d %d %d %d %d", ombra, bordi, trasparenza, sinistro, destro, centrale);
+    if (p_target < -1 || p_target > 4 || (tasto >= '0' && tasto <= '4' && p_target != tasto - '0'))
+        ROTTO("p_target %d", p_target);
+    if (!sul_cammino(alpha, trasparenza))
+        ROTTO("alpha %.17g with trasparenza %d is off the walk", alpha, trasparenza);
+    const GLboolean depth = glIsEnabled(GL_DEPTH_TEST), blend = glIsEnabled(GL_BLEND);
+    if (depth != (trasparenza == 0) || blend != (trasparenza == 1))
+        ROTTO("depth test %d, blending %d with trasparenza %d", depth, blend, trasparenza);
+    if (trascinamento != rotazione_mouse && trascinamento != riscalamento_mouse &&
+        trascinamento != traslazione_mouse)
+        ROTTO("the installed drag handler is none of the three");
+    if (centrale && trascinamento != traslazione_mouse)
+        ROTTO("middle button held without the translation drag");
+}
+
+uint8_t byte() { return resto == 0 ? 0 : (resto--, *dati++); }
+
+int16_t i16() { const uint16_t lo = byte(); return (int16_t)(uint16_t)(lo | byte() << 8); }
+
+int32_t i32()
+{
+    uint32_t v = 0;
+    for (int k = 0; k < 4; k++)
+        v |= (uint32_t)byte() << (8 * k);
+    return (int32_t)v;
+}
+
+int lato(int modo)
+{
+    return modo == 0 ? byte() : modo == 1 ? i16() : modo == 2 ? i32() : (int)((int64_t)i16() * 65536);
+}
+
+// A step from an extreme position saturates instead of overflowing.
+int passo(int da)
+{
+    const int64_t v = (int64_t)da + (int8_t)byte();
+    return v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : (int)v;
+}
+
+void posizione(int &x, int &y)
+{
+    const bool relativa = byte() < 0xc0;
+    x = puntatore_x = relativa ? passo(puntatore_x) : i32();
+    y = puntatore_y = relativa ? passo(puntatore_y) : i32();
 }
 
 } // namespace
 
-extern "C" int LLVMFuzzerInitialize(int *argc, char ***argv)
+extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    (void)argc;
-    (void)argv;
-    // The toolkit gets a command line of its own: libFuzzer's flags are not
-    // its options.
-    static char nome[] = "superficie";
-    static char *argv_glut[] = {nome, nullptr};
-    static int argc_glut = 1;
-
+    static char nome[] = "superficie";    // libFuzzer's flags are not the toolkit's
+    static char *argv[] = {nome, nullptr};
+    static int argc = 1;
     inizializza_poliedro();
-    glutInit(&argc_glut, argv_glut);
-    glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
-    glutInitWindowSize(LARGHEZZA_FINESTRA, ALTEZZA_FINESTRA);
-    glutInitWindowPosition(50, 50);
-    glutCreateWindow("Superficie");
-    glutDisplayFunc(display);
-    glutReshapeFunc(resize);
-    glutKeyboardFunc(keyboard);
-    glutSpecialFunc(keyboard_s);
-    glutMouseFunc(mouse);
-    init();
-    // The toolkit's own first reshape and first frame, as at start-up.
-    for (int k = 0; k < 5000 && trascinamento == nullptr; k++) {
+    screen_width = LARGHEZZA_FINESTRA;
+    screen_height = ALTEZZA_FINESTRA;
+    apri_finestra(&argc, argv);
+    for (int k = 0; k < 5000 && trascinamento == nullptr; k++) {    // the first reshape and frame
         glutMainLoopEvent();
         usleep(1000);
     }
-    if (trascinamento == nullptr) {
-        std::fprintf(stderr, "superficie fuzz: the first frame never came\n");
-        std::exit(1);
+    if (trascinamento == nullptr)
+        ROTTO("the first frame never came");
+    std::memcpy(inizio, ElencoPoliedri, sizeof inizio);
+#define SALVA(n) v0.n = ::n;
+    VISTA(SALVA)
+    // Closure over "j" (transparency on, down a step while alpha >= 0.05) and
+    // "u" (up while alpha <= 0.75, transparency off at exactly 0.8).
+    cammino[num_cammino++] = {alpha, trasparenza};
+    for (int i = 0; i < num_cammino; i++) {
+        const double a = cammino[i].alpha, su = a <= 0.75 ? a + 0.05 : a;
+        for (Stato s : {Stato{a >= 0.05 ? a - 0.05 : a, 1}, Stato{su, su == 0.8 ? 0 : cammino[i].trasparenza}})
+            if (!sul_cammino(s.alpha, s.trasparenza)) {
+                if (num_cammino == MAX_CAMMINO)
+                    ROTTO("the alpha walk does not close within %d states", MAX_CAMMINO);
+                cammino[num_cammino++] = s;
+            }
     }
-    invarianti_fotografa();
-    puntatore_x = (int)old_mouX;
-    puntatore_y = (int)old_mouY;
-    std::atexit(stampa_statistiche);
+    std::atexit([] {
+        std::fprintf(stderr, "superficie fuzz: %llu events in %llu inputs, %llu frames\n", eventi,
+                     input, fotogrammi);
+    });
     return 0;
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    invarianti_ripristina();
+    // Back to the start, so that every finding replays alone; the whole table,
+    // as the reset key gives even empty slots identity matrices.
+    std::memcpy(ElencoPoliedri, inizio, sizeof inizio);
+#define RIPRISTINA(n) ::n = v0.n;
+    VISTA(RIPRISTINA)
+    resize(v0.screen_width, v0.screen_height);    // viewport and projection
+    installa_trascinamento(v0.trascinamento);
+    (trasparenza ? glDisable : glEnable)(GL_DEPTH_TEST);
+    (trasparenza ? glEnable : glDisable)(GL_BLEND);
     puntatore_x = (int)old_mouX;
     puntatore_y = (int)old_mouY;
-    int eventi = 0;
-    int fotogrammi = 0;
-    Lettore l{data, size};
-    while (!l.vuoto()) {
-        const uint8_t op = l.byte();
-        Evento e{EV_TASTO, 0, 0, 0, 0};
+    dati = data;
+    resto = size;
+    input++;
+    int n = 0, frames = 0;
+    while (resto > 0) {
+        const uint8_t op = byte();
+        int tasto = -1, a = 0, b = 0, x = 0, y = 0;
         if (op < 0x40) {
-            e.a = l.byte();
-            keyboard((unsigned char)e.a, 0, 0);
+            tasto = byte();
+            keyboard((unsigned char)tasto, 0, 0);
         } else if (op < 0x60) {
-            e.tipo = EV_SPECIALE;
-            e.a = l.byte();
-            keyboard_s(e.a, 0, 0);
+            keyboard_s(byte(), 0, 0);
         } else if (op < 0x80) {
-            e.tipo = EV_BOTTONE;
-            const uint8_t b = l.byte();
-            e.a = b & 7;
-            switch ((b >> 3) & 3) {
-            case 0:
-                e.b = GLUT_DOWN;
-                break;
-            case 1:
-                e.b = GLUT_UP;
-                break;
-            case 2:
-                e.b = 2 + (b >> 5);
-                break;
-            default:
-                e.b = l.i32();
-                break;
-            }
-            posizione(l, e.c, e.d);
-            mouse(e.a, e.b, e.c, e.d);
+            const uint8_t bb = byte(), stato = (bb >> 3) & 3;
+            b = stato == 0 ? GLUT_DOWN : stato == 1 ? GLUT_UP : stato == 2 ? 2 + (bb >> 5) : i32();
+            posizione(x, y);
+            mouse(bb & 7, b, x, y);
         } else if (op < 0xe0) {
-            e.tipo = EV_MOTO;
-            posizione(l, e.c, e.d);
-            // As the toolkit would: no motion callback, no call.
-            e.a = trascinamento != nullptr;
-            if (trascinamento)
-                trascinamento(e.c, e.d);
+            posizione(x, y);
+            if (trascinamento)    // no motion callback, no call
+                trascinamento(x, y);
         } else if (op < 0xf0) {
-            e.tipo = EV_RIDIMENSIONA;
-            lato(l, op & 3, e.a);
-            lato(l, op & 3, e.b);
-            resize(e.a, e.b);
+            a = lato(op & 3);
+            b = lato(op & 3);
+            resize(a, b);
         } else {
-            e.tipo = EV_FOTOGRAMMA;
-            if (eventi < EVENTI_PER_FOTOGRAMMA * (fotogrammi + 1))
+            if (n < EVENTI_PER_FOTOGRAMMA * (frames + 1))
                 continue;
-            fotogrammi++;
-            statistiche.fotogrammi++;
+            frames++;
             display();
         }
-        invarianti_controlla(e);
-        eventi++;
+        controlla(tasto);
+        n++;
     }
-    invarianti_fine_input();
-    // libFuzzer counts inputs; the events are what a run is measured by.
-    if (statistiche.input % 1024 == 0)
-        stampa_statistiche();
+    // What nothing restores within an input: a stray write stays until here.
+    for (int j = 0; j < inizio[0].numfacce; j++)
+        if (!stessi_byte(&ElencoPoliedri[0].facce[j], &inizio[0].facce[j], offsetof(Faccia, colore)))
+            ROTTO("face %d topology changed", j);
+    for (int s = 1; s < MAX_POLIEDRI; s++)
+        if (!stessi_byte(ElencoPoliedri[s].punti, inizio[s].punti, offsetof(Poliedro, matrice) - offsetof(Poliedro, punti)))
+            ROTTO("empty slot %d vertices or faces changed", s);
+    eventi += n;
+    fotogrammi += frames;
     return 0;
 }

@@ -1,0 +1,203 @@
+// Records, constructors, palettes, completion, matrices and transformations, without GL.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <random>
+
+#include "model/colori.h"
+#include "model/faccia.h"
+#include "transform/matrice.h"
+#include "transform/trasforma.h"
+#include "viewer/vista.h"
+
+namespace {
+
+const double kArrotondamento = 1e-12;  // a few roundings on values of order one
+const double C[3] = {1.0, 2.0, 3.0};   // centre of ottaedro()
+
+struct Scena : ::testing::Test {
+    void SetUp() override { std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri), distanza = 1.0; }
+};
+
+// Octahedron of radius 1 about C: vertex 2k is C + e_k, its normal e_k.
+void ottaedro(int s)
+{
+    for (int i = 0; i < 6; i++) {
+        const double u = i % 2 ? -1.0 : 1.0, d[3] = {i < 2 ? u : 0, i / 2 == 1 ? u : 0, i > 3 ? u : 0};
+        creapunto(s, i, C[0] + d[0], C[1] + d[1], C[2] + d[2], d[0], d[1], d[2]);
+    }
+    creafaccia3(s, 0, 0, 2, 4, 'r');
+    creapoliedro(s, 6, 1, 1);
+}
+const Punto &mondo(int s, int i) { return ElencoPoliedri[s].punti_trasformati[i]; }
+// v - c (or v itself with c null) is (x, y, z).
+void vicino(const double *v, const double *c, double x, double y, double z)
+{
+    const double a[3] = {x, y, z};
+    for (int k = 0; k < 3; k++) EXPECT_NEAR(v[k] - (c ? c[k] : 0.0), a[k], kArrotondamento) << k;
+}
+
+}  // namespace
+
+// Calls outside the table's capacities write nothing; the limits are inside.
+TEST_F(Scena, GuardsWriteNothingOutsideTheTable)
+{
+    ottaedro(0);
+    static Poliedro prima[MAX_POLIEDRI];
+    std::memcpy(prima, ElencoPoliedri, sizeof prima);
+    for (int s : {-1, 4, -2147483647 - 1}) {
+        creapunto(s, 0, 1, 1, 1, 1, 1, 1), creafaccia3(s, 0, 0, 1, 2, 'r'), creanormalfaccia(s, 0);
+        creapoliedro(s, 3, 1, 1), Trasla_oggetto(C, s, +1), Ruota_oggetto(0.5, 0.5, s);
+        Scala_oggetto(2.0, s), ApplicaTrasformazioni(s);
+    }
+    for (int i : {-1, 3000, 2147483647}) creapunto(0, i, 1, 1, 1, 1, 1, 1);
+    for (int j : {-1, 5000, 2147483647}) creafaccia3(0, j, 0, 1, 2, 'r'), creanormalfaccia(0, j);
+    // A bad vertex index anywhere in the list stops the whole face.
+    creafaccia5(0, 0, 0, 1, 2, 0, 3000.0, 'r');
+    creafaccia10(0, 0, 0, 1, 2, 0, 0, 0, 0, 0, std::nan(""), -1.0, 'r');
+    creapoliedro(0, 3001, 1, 1), creapoliedro(0, -1, 1, 1), creapoliedro(0, 3, 5001, 1);
+    EXPECT_EQ(std::memcmp(prima, ElencoPoliedri, sizeof prima), 0);
+    creapunto(3, 2999, 1, 2, 3, 0, 0, 1), creafaccia3(3, 4999, 2999.5, 2999, -0.5, 'g');
+    creapoliedro(3, 3000, 5000, 0);
+    const Poliedro &p = ElencoPoliedri[3];
+    EXPECT_TRUE(p.punti[2999].id == 2999 && p.facce[4999].vertici[0] == 2999 && p.numfacce == 5000);
+}
+
+TEST_F(Scena, FaceIndicesTruncateNormalIsBMinusACrossCMinusAAndBothPalettes)
+{
+    const double pos[5][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 5}, {2, 2, 0}};
+    for (int i = 0; i < 5; i++) creapunto(0, i, pos[i][0], pos[i][1], pos[i][2], 0, 0, 1);
+    const Faccia *f = ElencoPoliedri[0].facce;
+    creafaccia3(0, 0, 0.99, 1.9, 2.999, 'y');
+    EXPECT_TRUE(f[0].id == 0 && f[0].numvertici == 3 && f[0].codicecolore == 'y' && f[0].vertici[0] == 0 &&
+                f[0].vertici[1] == 1 && f[0].vertici[2] == 2);
+    creafaccia3(0, 1, 0, 2, 1, 'y');     // reversed winding
+    creafaccia4(0, 2, 0, 3, 1, 2, 'y');  // the fourth vertex does not count
+    creafaccia3(0, 3, 0, 4, 4, 'y');     // degenerate
+    creafaccia3(0, 4, 1, 4, 2, 'y');     // (1, 2, 0) x (-1, 1, 0)
+    const double attesa[5][3] = {{0, 0, 1}, {0, 0, -1}, {0, 5, 0}, {0, 0, 0}, {0, 0, 3}};
+    for (int j = 0; j < 5; j++) {
+        const double *n = f[j].normale, *a = attesa[j];
+        EXPECT_TRUE(n[0] == a[0] && n[1] == a[1] && n[2] == a[2] && n[3] == 1.0) << j;
+    }
+    // Both palettes, either case; the edge is fill / 1.25f; unknown letters keep the fill.
+    const char lettere[] = "rygbploewk";
+    const float tav[10][6] = {  // opaque rgb, transparent rgb
+        {.8f, .2f, .2f, .5f, 0, 0}, {.8f, .8f, .2f, .5f, .5f, 0}, {.2f, .8f, .2f, 0, .5f, 0},
+        {.2f, .2f, .8f, 0, 0, .5f}, {.8f, .2f, .8f, .5f, 0, .5f}, {.2f, .8f, .8f, 0, .5f, .5f},
+        {.8f, .4f, 0, .5f, .2f, 0}, {.6f, .6f, .6f, .3f, .3f, .3f}, {.8f, .8f, .8f, .5f, .5f, .5f},
+        {.2f, .2f, .2f, .1f, .1f, .1f}};
+    auto atteso = [&](const float *rgb, float a, char l) {
+        for (int k = 0; k < 3; k++)  // edge by division: 0.6f / 1.25f is not 0.6f * 0.8f
+            EXPECT_TRUE(f->colore[k] == rgb[k] && f->colore_bordo[k] == rgb[k] / 1.25f) << l << k;
+        EXPECT_TRUE(f->colore[3] == a && f->colore_bordo[3] == 1.0f) << l;
+    };
+    for (int r = 0; r < 10; r++)
+        for (char l : {lettere[r], (char)(lettere[r] - 'a' + 'A')}) {
+            trasparenza = 0, alpha = 0.8, colorafaccia(0, 0, l);
+            atteso(tav[r], 0.8f, l);
+            trasparenza = -7, alpha = 0.35, colorafaccia(0, 0, l);  // any nonzero flag
+            atteso(tav[r] + 3, (float)0.35, l);
+        }
+    trasparenza = 0, alpha = 0.1, colorafaccia(0, 0, 'b');
+    for (char c : {'x', '\0', (char)0xE9, 'Z'}) {
+        ElencoPoliedri[0].facce[0].colore_bordo[3] = 0.0f, colorafaccia(0, 0, c);
+        atteso(tav[3], 0.1f, c);
+    }
+}
+
+TEST_F(Scena, CreapuntoScalesByDistanzaAndCompletionFindsCentreRadiusMatrices)
+{
+    distanza = 2.0;
+    creapunto(2, 0, 0, 0, 0, 0, 0, 1), creapunto(2, 1, 1, 0, 0, 0, 3, 1);
+    creapunto(2, 2, 0, 2, 0, 0, 0, 1), creapunto(2, 3, 50, 50, 50, 0, 0, 1);  // 3: beyond the count
+    distanza = 1.0;
+    const Poliedro &p = ElencoPoliedri[2];
+    for (const Punto *q : {&p.punti[1], &p.punti_trasformati[1]})
+        EXPECT_TRUE(q->id == 1 && q->x == 2.0 && q->y == 0.0 && q->z == 0.0 && q->w == 1.0 && q->nx == 0.0 &&
+                    q->ny == 3.0 && q->nz == 1.0 && q->nw == 1.0);
+    creapoliedro(2, 3, 1, 1);
+    EXPECT_TRUE(p.numpunti == 3 && p.numfacce == 1 && p.liscio == 1 && p.scala == 1.0);
+    EXPECT_TRUE(p.centro[0] == 2.0 / 3.0 && p.centro[1] == 4.0 / 3.0 && p.centro[2] == 0.0 &&
+                p.centro[3] == 1.0);
+    EXPECT_EQ(std::memcmp(p.centro, p.centro_trasformato, sizeof p.centro), 0);
+    EXPECT_EQ(p.raggio, std::hypot(0.0 - 2.0 / 3.0, 4.0 - 4.0 / 3.0));  // vertex 2 is the farthest
+    for (int i = 0; i < 16; i++)  // both identities
+        EXPECT_TRUE(p.matrice.e[i] == (i % 5 == 0) && p.matrice_normali.e[i] == (i % 5 == 0)) << i;
+    creapoliedro(1, 0, 0, 1);  // no vertex: the origin rather than 0/0
+    const double *c = ElencoPoliedri[1].centro;
+    EXPECT_TRUE(c[0] == 0.0 && c[1] == 0.0 && c[2] == 0.0 && c[3] == 1.0 && ElencoPoliedri[1].raggio == 0.0);
+}
+
+// Row times column, summed left to right: (1e16 + 1) - 1e16 + 1 is 1 only in
+// that order, here in row 1 and column 2.
+TEST(Matrici, ProductAndApplicationSumRowTimesColumnLeftToRight)
+{
+    const double riga[4] = {1e16, 1.0, -1e16, 1.0}, uno[4] = {1, 1, 1, 1};
+    Matrice p{}, q{}, m;
+    for (int k = 0; k < 4; k++) p.e[4 + k] = riga[k], q.e[4 * k + 2] = 1.0;
+    double out[4];
+    prodmat2(&m, &p, &q), ApplicaMatrice(out, &p, uno);
+    for (int i = 0; i < 16; i++) EXPECT_EQ(m.e[i], i == 6 ? 1.0 : 0.0) << i;
+    for (int r = 0; r < 4; r++) EXPECT_EQ(out[r], r == 1 ? 1.0 : 0.0) << r;
+}
+
+TEST_F(Scena, RotationXThenYTurnsAndScalingsKeepTheCentrePivotIsLastRecomputedCentre)
+{
+    ottaedro(0);
+    // Angles about x and y, vertex, its offset from the centre and its normal after the turn.
+    const double casi[3][6] = {{0.7, 0.0, 2, 0.0, std::cos(0.7), std::sin(0.7)},
+                               {0.0, 0.7, 0, std::cos(0.7), 0.0, -std::sin(0.7)},
+                               {M_PI / 2, M_PI / 2, 2, 1.0, 0.0, 0.0}};  // (0,1,0) -x-> (0,0,1) -y-> (1,0,0)
+    for (const auto &c : casi) {
+        creapoliedro(0, 6, 1, 1), Ruota_oggetto(c[0], c[1], 0), ApplicaTrasformazioni(0);
+        vicino(&mondo(0, (int)c[2]).x, C, c[3], c[4], c[5]);
+        vicino(&mondo(0, (int)c[2]).nx, nullptr, c[3], c[4], c[5]);
+    }
+    creapoliedro(0, 6, 1, 1);
+    Ruota_oggetto(1.3, -0.4, 0), ApplicaTrasformazioni(0);
+    Scala_oggetto(2.0, 0), ApplicaTrasformazioni(0);
+    Ruota_oggetto(6.0, 0.0, 0), ApplicaTrasformazioni(0);
+    vicino(ElencoPoliedri[0].centro_trasformato, C, 0, 0, 0);
+    const Punto &a = mondo(0, 0), &b = mondo(0, 1);
+    EXPECT_NEAR(std::hypot(a.x - b.x, a.y - b.y, a.z - b.z), 4.0, kArrotondamento);
+    EXPECT_NEAR(std::hypot(a.nx, a.ny, a.nz), 1.0, kArrotondamento);  // normals are not scaled
+    // Slot 1 recomputes between translating and turning, slot 2 does not:
+    // it still turns about the old centre, so its centre swings.
+    const double t[3] = {10.0, 0.0, 0.0};
+    for (int s : {1, 2}) {
+        ottaedro(s), Trasla_oggetto(t, s, +1);
+        if (s == 1) ApplicaTrasformazioni(s);
+        Ruota_oggetto(0.0, 1.0, s), ApplicaTrasformazioni(s);
+    }
+    vicino(ElencoPoliedri[1].centro_trasformato, C, 10.0, 0, 0);
+    vicino(ElencoPoliedri[2].centro_trasformato, C, 10.0 * std::cos(1.0), 0, -10.0 * std::sin(1.0));
+}
+
+// The world copy is bit for bit the matrices applied to the model copy and
+// its face normals are those of the world copy: this guards the unrolled loop.
+TEST_F(Scena, ApplicaTrasformazioniIsExactlyTheMatricesApplied)
+{
+    std::mt19937 g(7);
+    std::uniform_real_distribution<double> d(-5.0, 5.0);
+    for (int i = 0; i < 300; i++) creapunto(3, i, d(g), d(g), d(g), d(g), d(g), d(g));
+    for (int j = 0; j < 200; j++) creafaccia3(3, j, g() % 300, g() % 300, g() % 300, 'e');
+    creapoliedro(3, 300, 200, 0);
+    for (int step = 0; step < 20; step++) {
+        const double t[3] = {d(g), d(g), d(g)};
+        Ruota_oggetto(d(g), d(g), 3), Scala_oggetto(1.0 + d(g) / 10.0, 3);
+        Trasla_oggetto(t, 3, step % 2 ? 1 : -1), ApplicaTrasformazioni(3);
+    }
+    const Poliedro &p = ElencoPoliedri[3];
+    for (int i = 0; i < 300; i++) {
+        const Punto &s = p.punti[i], &w = p.punti_trasformati[i];
+        double a[4], b[4];
+        ApplicaMatrice(a, &p.matrice, &s.x), ApplicaMatrice(b, &p.matrice_normali, &s.nx);
+        ASSERT_TRUE(!std::memcmp(a, &w.x, sizeof a) && !std::memcmp(b, &w.nx, sizeof b) && w.id == i) << i;
+    }
+    static Faccia prima[200];
+    std::memcpy(prima, p.facce, sizeof prima);
+    for (int j = 0; j < 200; j++) creanormalfaccia(3, j);
+    EXPECT_EQ(std::memcmp(prima, p.facce, sizeof prima), 0);
+}

@@ -1,0 +1,60 @@
+#!/usr/bin/env bash
+# e2e.sh VIEWER: keys and drags on the real viewer under apitrace, judged by
+# screenshots of its window and by the primitives of its frames.
+source "$(dirname "$0")/lib.sh"
+# apitrace preloads its GL wrapper ahead of the sanitizer runtime.
+export ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}verify_asan_link_order=0"
+TOLLERANZA_AREA=0.04   # outline pixels come and go with a scaling
+RIGA_SOTTO=440   # of 660: the object lies about row 330, its shadow below 560
+avvia apitrace trace --output "$LAVORO/superficie.trace"
+
+quadro inizio
+conta inizio
+echo "start: $grigio grey, $giallo yellow, $ombra shadow, $altro other pixels"
+area0=$giallo ombra0=$ombra
+verifica "start: grey, a yellow object, its dark shadow, nothing else" \
+  [ "$grigio" -gt 500000 -a "$giallo" -gt 4000 -a "$ombra" -gt 4000 -a "$altro" -eq 0 ]
+conta inizio "$RIGA_SOTTO"
+verifica "start: the shadow lies below the object" [ "$ombra" -eq "$ombra0" -a "$giallo" -eq 0 ]
+
+tasti a
+quadro piccolo inizio
+conta piccolo
+verifica "a: object area about 0.75 squared of before" awk -v a="$giallo" -v b="$area0" \
+  -v t="$TOLLERANZA_AREA" 'BEGIN { print "a: area x" a / b; exit (a / b - 0.5625) ^ 2 > t * t }'
+
+# quadro fails unless each drag changes the picture.
+trascina 1 500 200 40 0 8
+quadro sinistro piccolo
+tasti A Up q Left
+trascina 3 500 200 0 -30 6
+quadro destro sinistro
+trascina 2 300 200 60 20 6
+quadro centrale destro
+tasti r
+quadro reset centrale
+verifica "r after turns, scalings and a move: the start picture pixel for pixel" \
+  uguali reset inizio
+
+tasti o
+quadro senza_ombra reset
+conta senza_ombra
+verifica "o: no shadow pixels, the object unchanged" [ "$ombra" -eq 0 -a "$giallo" -eq "$area0" ]
+tasti O b
+quadro bordi senza_ombra
+
+# apitrace writes its trace out when the viewer, its child, gets SIGTERM.
+kill -TERM "$(pgrep -P "$VPID")"
+timeout "$ATTESA_FINESTRA" tail --pid="$VPID" -f /dev/null || true
+# Per frame: faces, shadows (their material is the shadow grey), lines, others.
+apitrace dump --color=never "$LAVORO/superficie.trace" | awk '
+  /glBegin\(mode = GL_POLYGON\)/ { p = 1; next }
+  /glBegin\(mode = GL_LINES\)/ { l++; p = 0; next }
+  /glBegin\(/ { a++; p = 0; next }
+  /glMaterialfv\(/ && p { if (/params = \{0\.1, 0\.1, 0\.1, 1\}/) s++; else f++; p = 0 }
+  /glXSwapBuffers\(/ { print f + 0, s + 0, l + 0, a + 0; f = s = l = a = 0 }' >"$LAVORO/quadri"
+sort "$LAVORO/quadri" | uniq -c
+verifica "first frame: 4096 faces and 4096 shadows" [ "$(head -n 1 "$LAVORO/quadri")" = "4096 4096 0 0" ]
+verifica "after o: no shadows" grep -qx "4096 0 0 0" "$LAVORO/quadri"
+verifica "after O b: 12288 lines more" [ "$(tail -n 1 "$LAVORO/quadri")" = "4096 4096 12288 0" ]
+fine
