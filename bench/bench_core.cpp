@@ -52,9 +52,7 @@ static void key_recolour(benchmark::State &state)
     RICHIEDE_SUPERFICIE(state);
     prepara_slot0();
     for (auto _ : state) {
-        for (int s = 0; s < MAX_POLIEDRI; s++)
-            for (int f = 0; f < ElencoPoliedri[s].numfacce; f++)
-                colorafaccia(s, f, ElencoPoliedri[s].facce[f].codicecolore);
+        ricolora_facce();
         benchmark::ClobberMemory();
     }
 }

@@ -96,13 +96,7 @@ void keyboard(unsigned char key, int x, int y)
         break;
     }
 
-    // A new alpha or transparency reaches a face only when it is recoloured.
-    for (int s = 0; s < MAX_POLIEDRI; s++) {
-        Poliedro &p = ElencoPoliedri[s];
-        const int nf = p.numfacce < MAX_FACCE ? p.numfacce : MAX_FACCE;
-        for (int f = 0; f < nf; f++)
-            colorafaccia(s, f, p.facce[f].codicecolore);
-    }
+    ricolora_facce();
     glutPostRedisplay();
 }
 

@@ -29,6 +29,16 @@ const Colore tavolozza[] = {
 
 } // namespace
 
+void ricolora_facce()
+{
+    for (int s = 0; s < MAX_POLIEDRI; s++) {
+        const Poliedro &p = ElencoPoliedri[s];
+        const int nf = p.numfacce < MAX_FACCE ? p.numfacce : MAX_FACCE;
+        for (int f = 0; f < nf; f++)
+            colorafaccia(s, f, p.facce[f].codicecolore);
+    }
+}
+
 void colorafaccia(int slot, int face, char letter)
 {
     if (!slot_valido(slot) || face < 0 || face >= MAX_FACCE)

@@ -12,4 +12,8 @@
 // Writes nothing for a slot or face index outside the table.
 void colorafaccia(int slot, int face, char letter);
 
+// Every face of every slot coloured again from its own codicecolore, so that
+// a new trasparenza or alpha reaches all of them.
+void ricolora_facce();
+
 #endif
