@@ -12,25 +12,29 @@ PACKAGES=(
   xvfb xauth x11-utils x11-apps xdotool netpbm apitrace
   clang libclang-rt-14-dev llvm
   valgrind time
+  lintian desktop-file-utils mandoc file
 )
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs whatever is missing; quick when everything is in place.
+# Installs whatever is missing; quick when everything is in place. Says so
+# on one line; apt's errors still reach the terminal.
 setup_packages() {
   local missing=()
   for p in "${PACKAGES[@]}"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$p")
   done
-  if [ "${#missing[@]}" -gt 0 ]; then
-    echo "installing: ${missing[*]}" >&2
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
-      "${missing[@]}" >/dev/null
-  fi
+  [ "${#missing[@]}" -gt 0 ] || return 0
+  local how_long="a minute or less"
+  [ "${#missing[@]}" -gt 5 ] && how_long="about 5 minutes on a fresh machine"
+  echo "installing ${#missing[@]} Debian packages with apt-get (usually ${how_long}): ${missing[*]}" >&2
+  # Another apt run (a second script, an unattended upgrade) holds the lock for a while.
+  local apt=(as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
+  "${apt[@]}" update -qq
+  "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
 # configure_build DIR [cmake options...]: configures (once) and builds DIR.
