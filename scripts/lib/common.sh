@@ -13,6 +13,7 @@ PACKAGES=(
   clang libclang-rt-14-dev llvm
   valgrind time
   lintian desktop-file-utils mandoc file
+  emscripten chromium python3-websocket
 )
 
 as_root() {
