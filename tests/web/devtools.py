@@ -27,6 +27,11 @@ OPZIONI = [
 ATTESA_AVVIO = 30   # seconds; a cold start on a loaded 2-core machine takes a few
 
 
+def versione():
+    return subprocess.run([CHROMIUM, "--version"], capture_output=True,
+                          text=True).stdout.split()[1]
+
+
 class Errore(Exception):
     pass
 
