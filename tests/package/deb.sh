@@ -1,0 +1,49 @@
+#!/usr/bin/env bash
+# deb.sh DIR VERSION BUILT_EXPORT: the .deb that scripts/package made in DIR:
+# its control fields, its files, lintian's verdict, and its superficie-export
+# writing what the build tree's writes.
+source "$(dirname "$0")/lib.sh"
+DEB="$(cat "$1/deb.txt")" VERSIONE="$2" COSTRUITO="$3"
+LAVORO="$(mktemp -d)"
+trap 'rm -rf "$LAVORO"' EXIT
+
+verifica "scripts/package's last line names superficie_${VERSIONE}_*.deb" \
+  [ -f "$DEB" -a "${DEB##*/}" = "superficie_${VERSIONE}_$(dpkg --print-architecture).deb" ]
+campo() { dpkg-deb -f "$DEB" "$1"; }
+verifica "Package" uguale "$(campo Package)" superficie
+verifica "Version, the project's" uguale "$(campo Version)" "$VERSIONE"
+verifica "Architecture" uguale "$(campo Architecture)" "$(dpkg --print-architecture)"
+verifica "Section" uguale "$(campo Section)" graphics
+verifica "Priority" uguale "$(campo Priority)" optional
+verifica "Maintainer: a name and an address" grep -qE '^[^<]+ <[^@ ]+@[^> ]+>$' <<<"$(campo Maintainer)"
+verifica "Description: a short line and a long text" \
+  [ "$(campo Description | head -n 1)" = "interactive viewer of a polyhedral surface" -a \
+    "$(campo Description | wc -l)" -ge 5 ]
+# What dpkg-shlibdeps finds the two programs linked against.
+for bibli in libc6 libstdc++6 libglut3.12 'libglu1-mesa | libglu1' libopengl0; do
+  verifica "Depends: $bibli" grep -qF -- "$bibli" <<<"$(campo Depends)"
+done
+
+verifica "its files: the install's, pages compressed, owned by root" \
+  diff -u <( (elenco .gz; cartelle) | sed 's| | root/root ./|' | sort -k3) \
+  <(dpkg-deb -c "$DEB" | awk '{ sub(/\/$/, "", $6); print $1, $2, $6 }' | sort -k3)
+
+dpkg-deb -x "$DEB" "$LAVORO/radice"
+for programma in superficie superficie-export; do
+  verifica "$programma: stripped" grep -q ', stripped' <<<"$(file -L "$LAVORO/radice/usr/bin/$programma")"
+done
+for pagina in superficie superficie-export; do
+  verifica "$pagina.1.gz: gzip -9n" \
+    [ "$(od -An -tx1 -j3 -N5 "$LAVORO/radice/usr/share/man/man1/$pagina.1.gz" | tr -d ' ')" = 0000000000 ]
+done
+"$LAVORO/radice/usr/bin/superficie-export" >"$LAVORO/pacchetto"
+"$COSTRUITO" >"$LAVORO/costruito"
+verifica "the package's superficie-export writes the build tree's bytes" \
+  cmp "$LAVORO/pacchetto" "$LAVORO/costruito"
+
+# Every tag, informational ones too, shown; errors and warnings fail.
+status=0
+lintian --display-info --fail-on error,warning "$DEB" >"$LAVORO/lintian" 2>&1 || status=$?
+cat "$LAVORO/lintian"
+verifica "lintian: no error, no warning" [ "$status" -eq 0 -a -z "$(grep -E '^[EW]: ' "$LAVORO/lintian")" ]
+fine

@@ -1,0 +1,28 @@
+# lib.sh: shared by the package tests. Source it.
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
+falliti=0
+
+verifica() { "${@:2}" || { falliti=$((falliti + 1)); echo "FAILED: $1" >&2; }; }
+fine() { echo "$falliti checks failed"; [ "$falliti" -eq 0 ]; }
+uguale() { [ "$1" = "$2" ] || { printf 'expected: %s\n     got: %s\n' "$2" "$1" >&2; return 1; }; }
+
+# elenco [MAN_SUFFIX]: every file the install puts under /usr, with its mode,
+# sorted; the package has the manual pages compressed (MAN_SUFFIX .gz).
+elenco() {
+  cat <<LIST
+-rwxr-xr-x usr/bin/superficie
+-rwxr-xr-x usr/bin/superficie-export
+-rw-r--r-- usr/share/applications/superficie.desktop
+-rw-r--r-- usr/share/doc/superficie/changelog.gz
+-rw-r--r-- usr/share/doc/superficie/copyright
+-rw-r--r-- usr/share/icons/hicolor/128x128/apps/superficie.png
+-rw-r--r-- usr/share/man/man1/superficie-export.1${1:-}
+-rw-r--r-- usr/share/man/man1/superficie.1${1:-}
+LIST
+}
+
+# The folders holding them: usr, its subfolders down to each file's.
+cartelle() {
+  elenco | awk '{ n = split($2, p, "/"); s = ""; for (i = 1; i < n; i++) { s = s (i > 1 ? "/" : "") p[i]; print "drwxr-xr-x " s } }' |
+    sort -u
+}
