@@ -1,14 +1,35 @@
-// bare_glut.cpp: the floor for start-up and for drawing during a drag: the
+// bare_glut.cpp: the floors for start-up and for drawing during a drag: the
 // least a freeglut program does to open the viewer's window and show the
-// built-in triangles, lit the same way, as one glBegin(GL_TRIANGLES).
+// built-in surface, lit the same way. Built twice:
+//
+//   bench_bare         the triangles as one glBegin(GL_TRIANGLES): what the
+//                      renderer can do with these triangles at best;
+//   bench_bare_stream  (BARE_STREAM) the viewer's own primitive stream, face
+//                      by face, from floats made at build time.
 //
 // It redraws only when asked: at its first expose, and on every motion event
-// while a button is held. It shares no code with the viewer on purpose.
+// while a button is held. It shares no code with the viewer on purpose, only
+// the picture's fixed values.
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
+#ifdef BARE_STREAM
+#include <malloc.h>
+
+#include "bench/stream.h"
+#endif
+
 #include "triangles.inc"
 
+#ifdef BARE_STREAM
+static const Flusso flusso = {num_facce, inizio_faccia, angoli, sollevati, colori_faccia,
+                              colori_bordo_faccia};
+
+static void disegna()
+{
+    disegna_flusso(flusso, true, false);
+}
+#else
 static void disegna()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -27,6 +48,7 @@ static void disegna()
     glFlush();
     glutSwapBuffers();
 }
+#endif
 
 static void rimisura(int w, int h)
 {
@@ -46,6 +68,12 @@ int main(int argc, char **argv)
 {
     static const GLfloat diffusa[] = {0.6f, 0.6f, 0.6f, 1.0f};
     static const GLfloat posizione[] = {0.0f, -10.0f, -5.0f, 0.0f};
+#ifdef BARE_STREAM
+    // Mesa allocates and frees large buffers in every frame of many small
+    // primitives; the viewer keeps them in the process, so the floor does too.
+    mallopt(M_MMAP_THRESHOLD, 64 << 20);
+    mallopt(M_TRIM_THRESHOLD, 256 << 20);
+#endif
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(1000, 660);

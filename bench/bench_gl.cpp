@@ -1,6 +1,7 @@
 // bench_gl.cpp: the cases that need the viewer's window: one frame in four
-// states against the same triangles drawn as one glBegin(GL_TRIANGLES), drag
-// steps through the real handlers, and the whole keyboard callback.
+// states against two floors (the viewer's own primitive stream from a float
+// table, and the same triangles as one glBegin(GL_TRIANGLES)), drag steps
+// through the real handlers, and the whole keyboard callback.
 //
 // The window is opened as start-up opens it and drawn once by the event loop
 // before anything is timed. Every frame ends with glFinish, so a time is the
@@ -16,6 +17,7 @@
 #include <vector>
 
 #include "bench/floors.h"
+#include "bench/stream.h"
 #include "data/superficie.h"
 #include "input/input.h"
 #include "model/poliedro.h"
@@ -170,11 +172,60 @@ static void frame_floor(benchmark::State &state)
 }
 BENCHMARK(frame_floor)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
-// Diagnostics, not cases: the floor's triangles issued the way display
-// issues them (one begin/end pair per face, material inside; with argument
-// 1 each followed by its flattened shadow), once as GL_POLYGON and once as
-// GL_TRIANGLES, so the cost of the primitive type shows apart from
-// everything else the viewer does.
+// The viewer's own primitive stream in the state that key `avanti` sets,
+// issued by disegna_flusso from floats converted beforehand. It hands GL the
+// very values display() hands it, so its frame must equal the viewer's
+// pixel for pixel; that is checked once before timing.
+static void flusso_fotogrammi(benchmark::State &state, unsigned char avanti,
+                              unsigned char indietro)
+{
+    RICHIEDE_SUPERFICIE(state);
+    prepara_slot0();
+    ApplicaTrasformazioni(0);
+    if (avanti)
+        keyboard(avanti, 0, 0);
+    const Poliedro &p = ElencoPoliedri[0];
+    const TabellaFlusso tabella = tabella_flusso(p);
+    const Flusso s = tabella.flusso();
+    const bool con_ombre = ombra == 1, con_bordi = p.liscio == 0 || bordi == 1;
+
+    un_fotogramma();
+    const std::vector<unsigned char> visore = leggi_fotogramma();
+    disegna_flusso(s, con_ombre, con_bordi);
+    glFinish();
+    const std::vector<unsigned char> floor = leggi_fotogramma();
+    long diversi = 0;
+    for (size_t i = 0; i + 2 < floor.size(); i += 3)
+        diversi += floor[i] != visore[i] || floor[i + 1] != visore[i + 1] ||
+                   floor[i + 2] != visore[i + 2];
+    if (diversi > 0) {
+        static std::string perche;
+        perche = "stream floor differs from the viewer's frame in " + std::to_string(diversi) +
+                 " px";
+        state.SkipWithError(perche.c_str());
+    } else {
+        state.SetLabel("same pixels as the viewer's frame");
+        for (auto _ : state) {
+            disegna_flusso(s, con_ombre, con_bordi);
+            glFinish();
+        }
+    }
+    if (indietro)
+        keyboard(indietro, 0, 0);
+}
+
+static void stream_floor_default(benchmark::State &state) { flusso_fotogrammi(state, 0, 0); }
+static void stream_floor_shadows_off(benchmark::State &state) { flusso_fotogrammi(state, 'o', 'o'); }
+static void stream_floor_edges_on(benchmark::State &state) { flusso_fotogrammi(state, 'b', 'b'); }
+static void stream_floor_transparency_on(benchmark::State &state) { flusso_fotogrammi(state, 'j', 'u'); }
+BENCHMARK(stream_floor_default)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(stream_floor_shadows_off)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(stream_floor_edges_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+BENCHMARK(stream_floor_transparency_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+
+// Diagnostics, not cases: the stream floor's faces (with argument 1 each
+// followed by its flattened shadow) but each as GL_TRIANGLES, so that beside
+// the stream floor the cost of the primitive type shows.
 static void triangoli_uno_a_uno(const std::vector<float> &angoli, const float *colore,
                                 GLenum modo, bool ombre)
 {
@@ -202,20 +253,6 @@ static void triangoli_uno_a_uno(const std::vector<float> &angoli, const float *c
         glEnd();
     }
 }
-
-static void diag_polygon_per_face(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    const std::vector<float> angoli = angoli_slot0();
-    for (auto _ : state) {
-        triangoli_uno_a_uno(angoli, ElencoPoliedri[0].facce[0].colore, GL_POLYGON,
-                            state.range(0) != 0);
-        fine_fotogramma();
-    }
-}
-BENCHMARK(diag_polygon_per_face)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 static void diag_triangles_per_face(benchmark::State &state)
 {

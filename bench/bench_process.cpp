@@ -1,20 +1,21 @@
 // bench_process.cpp: whole-process measurements of the viewer beside the bare
 // program, on the X server named by $DISPLAY.
 //
-//   bench_process start RUNS PROBE VIEWER BARE
-//     Starts each program RUNS times, alternately, with the swap probe
+//   bench_process start RUNS PROBE VIEWER BARE [STREAM]
+//     Starts each program RUNS times, in turn, with the swap probe
 //     preloaded and told to end the process at its first swap. Reports the
 //     median time from fork to the first frame on the server, and the median
 //     peak resident memory up to that frame.
-//   bench_process drag SECONDS RATE ROUNDS PROBE VIEWER BARE
+//   bench_process drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]
 //     Starts each program, waits for its first frame, holds the left button
 //     in its window and moves the pointer RATE times a second for SECONDS
 //     (after half a second of warm-up), counting the frames it swaps.
-//     ROUNDS rounds, alternately; reports the median frames per second, the
+//     ROUNDS rounds, the programs in turn; reports the median frames per second, the
 //     motion events per second actually sent, and the peak resident memory
 //     over the whole run.
 //
-// Output: one "key role value" line per result, for scripts/bench to read.
+// Output: one "key role value" line per result, for scripts/bench to read;
+// the roles are viewer, bare and stream, in the order the programs are given.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -167,15 +168,19 @@ Avvio un_avvio(const char *programma, const char *sonda)
     return a;
 }
 
-int comando_start(int runs, const char *sonda, const char *visore, const char *nudo)
+const char *const RUOLI[] = {"viewer", "bare", "stream"};
+constexpr int MAX_PROGRAMMI = 3;
+
+int comando_start(int runs, const char *sonda, const std::vector<const char *> &programmi)
 {
-    std::vector<double> ms[2], kib[2];
-    const char *programmi[2] = {visore, nudo};
+    const size_t n = programmi.size();
+    std::vector<double> ms[MAX_PROGRAMMI], kib[MAX_PROGRAMMI];
     // One run each first, not counted: file caches and the server warm up.
-    un_avvio(visore, sonda);
-    un_avvio(nudo, sonda);
+    for (size_t k = 0; k < n; k++)
+        un_avvio(programmi[k], sonda);
+    bool mancante = false;
     for (int i = 0; i < runs; i++)
-        for (int k = 0; k < 2; k++) {
+        for (size_t k = 0; k < n; k++) {
             const Avvio a = un_avvio(programmi[k], sonda);
             if (std::isnan(a.ms)) {
                 std::fprintf(stderr, "%s: no first frame\n", programmi[k]);
@@ -184,13 +189,13 @@ int comando_start(int runs, const char *sonda, const char *visore, const char *n
             ms[k].push_back(a.ms);
             kib[k].push_back(a.kib);
         }
-    const char *ruoli[2] = {"viewer", "bare"};
-    for (int k = 0; k < 2; k++) {
-        std::printf("first_frame_ms %s %.3f\n", ruoli[k], mediana(ms[k]));
-        std::printf("first_frame_runs %s %zu\n", ruoli[k], ms[k].size());
-        std::printf("first_frame_rss_kib %s %.0f\n", ruoli[k], mediana(kib[k]));
+    for (size_t k = 0; k < n; k++) {
+        std::printf("first_frame_ms %s %.3f\n", RUOLI[k], mediana(ms[k]));
+        std::printf("first_frame_runs %s %zu\n", RUOLI[k], ms[k].size());
+        std::printf("first_frame_rss_kib %s %.0f\n", RUOLI[k], mediana(kib[k]));
+        mancante |= ms[k].empty();
     }
-    return ms[0].empty() || ms[1].empty() ? 1 : 0;
+    return mancante ? 1 : 0;
 }
 
 struct Trascinamento {
@@ -263,8 +268,9 @@ Trascinamento un_trascinamento(Display *dpy, const char *programma, const char *
 }
 
 int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
-                 const char *visore, const char *nudo)
+                 const std::vector<const char *> &programmi)
 {
+    const size_t n = programmi.size();
     Display *dpy = XOpenDisplay(nullptr);
     if (!dpy) {
         std::fprintf(stderr, "cannot open display\n");
@@ -275,10 +281,9 @@ int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
         std::fprintf(stderr, "no XTest on this display\n");
         return 1;
     }
-    std::vector<double> fps[2], eventi[2], kib[2];
-    const char *programmi[2] = {visore, nudo};
+    std::vector<double> fps[MAX_PROGRAMMI], eventi[MAX_PROGRAMMI], kib[MAX_PROGRAMMI];
     for (int i = 0; i < giri; i++)
-        for (int k = 0; k < 2; k++) {
+        for (size_t k = 0; k < n; k++) {
             const Trascinamento t = un_trascinamento(dpy, programmi[k], sonda, secondi, frequenza);
             if (std::isnan(t.fps)) {
                 std::fprintf(stderr, "%s: no frames\n", programmi[k]);
@@ -289,27 +294,32 @@ int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
             kib[k].push_back(t.kib);
         }
     XCloseDisplay(dpy);
-    const char *ruoli[2] = {"viewer", "bare"};
-    for (int k = 0; k < 2; k++) {
-        std::printf("drag_fps %s %.2f\n", ruoli[k], mediana(fps[k]));
-        std::printf("drag_events_per_s %s %.1f\n", ruoli[k], mediana(eventi[k]));
-        std::printf("drag_rss_kib %s %.0f\n", ruoli[k], mediana(kib[k]));
+    bool mancante = false;
+    for (size_t k = 0; k < n; k++) {
+        std::printf("drag_fps %s %.2f\n", RUOLI[k], mediana(fps[k]));
+        std::printf("drag_events_per_s %s %.1f\n", RUOLI[k], mediana(eventi[k]));
+        std::printf("drag_rss_kib %s %.0f\n", RUOLI[k], mediana(kib[k]));
+        mancante |= fps[k].empty();
     }
-    return fps[0].empty() || fps[1].empty() ? 1 : 0;
+    return mancante ? 1 : 0;
 }
 
 } // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc == 6 && std::strcmp(argv[1], "start") == 0)
-        return comando_start(std::atoi(argv[2]), argv[3], argv[4], argv[5]);
-    if (argc == 8 && std::strcmp(argv[1], "drag") == 0)
+    // Programs: VIEWER BARE and optionally STREAM, after the fixed arguments.
+    auto programmi = [&](int da) {
+        return std::vector<const char *>(argv + da, argv + argc);
+    };
+    if ((argc == 6 || argc == 7) && std::strcmp(argv[1], "start") == 0)
+        return comando_start(std::atoi(argv[2]), argv[3], programmi(4));
+    if ((argc == 8 || argc == 9) && std::strcmp(argv[1], "drag") == 0)
         return comando_drag(std::atof(argv[2]), std::atof(argv[3]), std::atoi(argv[4]),
-                            argv[5], argv[6], argv[7]);
+                            argv[5], programmi(6));
     std::fprintf(stderr,
-                 "usage: %s start RUNS PROBE VIEWER BARE\n"
-                 "       %s drag SECONDS RATE ROUNDS PROBE VIEWER BARE\n",
+                 "usage: %s start RUNS PROBE VIEWER BARE [STREAM]\n"
+                 "       %s drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]\n",
                  argv[0], argv[0]);
     return 2;
 }
