@@ -340,6 +340,7 @@ void compat_glClear(GLbitfield mask)
     glClear(mask);
 }
 
+// Used by the next glClear only, which draws what waits first.
 void compat_glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
 {
     glClearColor(r, g, b, a);

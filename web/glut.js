@@ -29,7 +29,7 @@
   GLUT.onMouseButtonDown = function (event) {
     if (event.target != tela) return;
     posizione(event);
-    tela.focus();
+    tela.focus({ preventScroll: true });
     // No autoscroll for the middle button, no text selection while dragging.
     event.preventDefault();
     GLUT.buttons |= 1 << event.button;
@@ -49,7 +49,7 @@
 
   // Emscripten's handler passes the previous position: every drag step
   // would lag one event behind and the last one would be lost.
-  GLUT.onMousemove = function (event) {
+  function moto(event) {
     var primaX = x, primaY = y;
     posizione(event);
     if (x == primaX && y == primaY) return;
@@ -62,7 +62,21 @@
       GLUT.saveModifiers(event);
       chiama(GLUT.passiveMotionFunc, x, y);
     }
+  }
+
+  // Chromium sends mouse moves once per frame, merging what the mouse
+  // reported meanwhile; X reports every one, and a drag's steps do not add
+  // up alike (rescale factors multiply). The mouse's pointer events still
+  // carry every report. Moves made up by the page (touch) have no pointer
+  // event of their own.
+  GLUT.onMousemove = function (event) {
+    if (!event.isTrusted) moto(event);
   };
+  window.addEventListener('pointermove', function (event) {
+    if (event.pointerType != 'mouse') return;
+    var tutti = event.getCoalescedEvents ? event.getCoalescedEvents() : [];
+    (tutti.length ? tutti : [event]).forEach(function (e) { moto(e); });
+  }, true);
 
   // A wheel step is a press and a release of button 3 (up) or 4 (down),
   // 5 and 6 sideways. The listener sits on the canvas and is not passive,
