@@ -155,7 +155,7 @@ class Pagina:
         shutil.copy(pagina, cartella)
         self.c = devtools.Chromium()
         self.c.apri(os.path.join(cartella, os.path.basename(pagina)))
-        self.c.attendi("typeof Module != 'undefined' && Module.quadri >= 1", ATTESA_QUADRO)
+        self.c.primo_quadro(ATTESA_QUADRO)
         self.x0, self.y0, w, h = self.c.rettangolo("#canvas")
         assert (w, h) == (LARGHEZZA, ALTEZZA), "canvas %sx%s" % (w, h)
 

@@ -142,6 +142,13 @@ class Chromium:
                 raise Errore("not within %s s: %s" % (secondi, espressione))
             time.sleep(0.01)
 
+    def primo_quadro(self, secondi):
+        """Waits for the page's first frame; with none, fails with what the page said."""
+        try:
+            self.attendi("typeof Module != 'undefined' && Module.quadri >= 1", secondi)
+        except Errore:
+            raise Errore("no frame within %s s; the page said: %s" % (secondi, self.messaggi()))
+
     def messaggi(self):
         """Every console message, log entry and uncaught exception so far, as text."""
         testi = []
@@ -152,8 +159,9 @@ class Chromium:
                     str(a.get("value", a.get("description", ""))) for a in p["args"])))
             elif e["method"] == "Runtime.exceptionThrown":
                 d = p["exceptionDetails"]
+                e = d.get("exception", {})
                 testi.append("exception: %s %s" % (d.get("text", ""),
-                                                   d.get("exception", {}).get("description", "")))
+                                                   e.get("description", e.get("value", ""))))
             elif e["method"] == "Log.entryAdded":
                 testi.append("log %s: %s" % (p["entry"]["level"], p["entry"]["text"]))
         return testi

@@ -171,7 +171,7 @@ def main():
     try:
         with devtools.Chromium() as c:
             c.apri(os.path.join(cartella, os.path.basename(pagina)))
-            c.attendi("typeof Module != 'undefined' && Module.quadri >= 1", ATTESA)
+            c.primo_quadro(ATTESA)
             if c.valuta("document.activeElement.id") != "canvas":
                 falliti.append("the canvas has no keyboard focus on load")
             c.valuta(SPIA)
