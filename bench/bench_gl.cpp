@@ -10,9 +10,12 @@
 
 #include <GL/freeglut.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
+#include <random>
 #include <string>
 #include <vector>
 
@@ -41,31 +44,6 @@ static void un_fotogramma()
     display();
     glFinish();
 }
-
-// Frames of slot 0 in the state that key `avanti` sets; `indietro` undoes it
-// afterwards (0: no key).
-static void fotogrammi(benchmark::State &state, unsigned char avanti, unsigned char indietro)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    if (avanti)
-        keyboard(avanti, 0, 0);
-    for (auto _ : state)
-        un_fotogramma();
-    if (indietro)
-        keyboard(indietro, 0, 0);
-}
-
-static void frame_default(benchmark::State &state) { fotogrammi(state, 0, 0); }
-static void frame_shadows_off(benchmark::State &state) { fotogrammi(state, 'o', 'o'); }
-static void frame_edges_on(benchmark::State &state) { fotogrammi(state, 'b', 'b'); }
-// "j": blending on, depth test off, alpha 0.75; "u" goes back to opaque.
-static void frame_transparency_on(benchmark::State &state) { fotogrammi(state, 'j', 'u'); }
-BENCHMARK(frame_default)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(frame_shadows_off)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(frame_edges_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(frame_transparency_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // Slot 0's triangles in world space, per corner: normal, then position.
 static std::vector<float> angoli_slot0()
@@ -172,12 +150,60 @@ static void frame_floor(benchmark::State &state)
 }
 BENCHMARK(frame_floor)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
-// The viewer's own primitive stream in the state that key `avanti` sets,
-// issued by disegna_flusso from floats converted beforehand. It hands GL the
-// very values display() hands it, so its frame must equal the viewer's
-// pixel for pixel; that is checked once before timing.
-static void flusso_fotogrammi(benchmark::State &state, unsigned char avanti,
-                              unsigned char indietro)
+// ---- the viewer's frame beside both floors, in turn ------------------------------
+//
+// One frame of each per iteration, in a shuffled order, so that whatever
+// else runs on the machine, and whichever frame came before, slows all three
+// alike; each frame is timed on its
+// own and the medians go out as counters, in ms: wall time to glFinish, and
+// CPU time of the whole process (rasteriser threads included).
+//
+// The stream floor (disegna_flusso) hands GL the very values display()
+// hands it, so its frame must equal the viewer's pixel for pixel; that is
+// checked once before timing. The one-glBegin floor is checked in
+// frame_floor.
+
+struct Tempi {
+    std::vector<double> reale, cpu;
+};
+
+static double mediana(std::vector<double> v)
+{
+    if (v.empty())
+        return 0.0;
+    std::sort(v.begin(), v.end());
+    const size_t n = v.size();
+    return n % 2 ? v[n / 2] : 0.5 * (v[n / 2 - 1] + v[n / 2]);
+}
+
+static double cpu_processo_ms()
+{
+    timespec t;
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return (double)t.tv_sec * 1e3 + (double)t.tv_nsec / 1e6;
+}
+
+static double adesso_ms()
+{
+    return std::chrono::duration<double, std::milli>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+template <class Disegno>
+static void cronometra(Tempi &t, Disegno disegna)
+{
+    const double r0 = adesso_ms(), c0 = cpu_processo_ms();
+    disegna();
+    glFinish();
+    t.reale.push_back(adesso_ms() - r0);
+    t.cpu.push_back(cpu_processo_ms() - c0);
+}
+
+// Slot 0 in the state that key `avanti` sets; `indietro` undoes it
+// afterwards (0: no key).
+static void fotogrammi_a_turno(benchmark::State &state, unsigned char avanti,
+                               unsigned char indietro)
 {
     RICHIEDE_SUPERFICIE(state);
     prepara_slot0();
@@ -188,6 +214,8 @@ static void flusso_fotogrammi(benchmark::State &state, unsigned char avanti,
     const TabellaFlusso tabella = tabella_flusso(p);
     const Flusso s = tabella.flusso();
     const bool con_ombre = ombra == 1, con_bordi = p.liscio == 0 || bordi == 1;
+    const std::vector<float> angoli = angoli_slot0();
+    const float *colore = p.facce[0].colore;
 
     un_fotogramma();
     const std::vector<unsigned char> visore = leggi_fotogramma();
@@ -203,25 +231,51 @@ static void flusso_fotogrammi(benchmark::State &state, unsigned char avanti,
         perche = "stream floor differs from the viewer's frame in " + std::to_string(diversi) +
                  " px";
         state.SkipWithError(perche.c_str());
-    } else {
-        state.SetLabel("same pixels as the viewer's frame");
-        for (auto _ : state) {
-            disegna_flusso(s, con_ombre, con_bordi);
-            glFinish();
-        }
+        if (indietro)
+            keyboard(indietro, 0, 0);
+        return;
+    }
+
+    Tempi t[3];                 // viewer, stream floor, one-glBegin floor
+    int ordine[3] = {0, 1, 2};
+    std::mt19937 caso(1);
+    for (auto _ : state) {
+        std::shuffle(ordine, ordine + 3, caso);
+        for (int j : ordine)
+            switch (j) {
+            case 0:
+                cronometra(t[0], display);
+                break;
+            case 1:
+                cronometra(t[1], [&] { disegna_flusso(s, con_ombre, con_bordi); });
+                break;
+            default:
+                cronometra(t[2], [&] {
+                    triangoli_floor(angoli, colore);
+                    glFlush();
+                    glutSwapBuffers();
+                });
+                break;
+            }
     }
     if (indietro)
         keyboard(indietro, 0, 0);
+    const char *nomi[3] = {"viewer", "stream", "bulk"};
+    for (int j = 0; j < 3; j++) {
+        state.counters[std::string(nomi[j]) + "_ms"] = mediana(t[j].reale);
+        state.counters[std::string(nomi[j]) + "_cpu_ms"] = mediana(t[j].cpu);
+    }
 }
 
-static void stream_floor_default(benchmark::State &state) { flusso_fotogrammi(state, 0, 0); }
-static void stream_floor_shadows_off(benchmark::State &state) { flusso_fotogrammi(state, 'o', 'o'); }
-static void stream_floor_edges_on(benchmark::State &state) { flusso_fotogrammi(state, 'b', 'b'); }
-static void stream_floor_transparency_on(benchmark::State &state) { flusso_fotogrammi(state, 'j', 'u'); }
-BENCHMARK(stream_floor_default)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(stream_floor_shadows_off)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(stream_floor_edges_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(stream_floor_transparency_on)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
+static void frames_default(benchmark::State &state) { fotogrammi_a_turno(state, 0, 0); }
+static void frames_shadows_off(benchmark::State &state) { fotogrammi_a_turno(state, 'o', 'o'); }
+static void frames_edges_on(benchmark::State &state) { fotogrammi_a_turno(state, 'b', 'b'); }
+// "j": blending on, depth test off, alpha 0.75; "u" goes back to opaque.
+static void frames_transparency_on(benchmark::State &state) { fotogrammi_a_turno(state, 'j', 'u'); }
+BENCHMARK(frames_default)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(frames_shadows_off)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(frames_edges_on)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(frames_transparency_on)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Diagnostics, not cases: the stream floor's faces (with argument 1 each
 // followed by its flattened shadow) but each as GL_TRIANGLES, so that beside

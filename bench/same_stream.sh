@@ -4,7 +4,8 @@
 # $DISPLAY.
 #
 #   - the real viewer and bench_bare_stream, each at its first frame;
-#   - in bench_gl, each frame case and its stream floor, in all four states.
+#   - in bench_gl, in all four states, the viewer's frame and the stream
+#     floor's frame that its frames_ case reads back to compare pixels.
 #
 # A frame is the calls from its glClear to its buffer swap. The two frames of
 # a pair must match call for call, arguments included (as apitrace prints
@@ -15,12 +16,18 @@ viewer="$1" stream="$2" gl="$3"
 dir="$(mktemp -d)"
 trap 'rm -rf "$dir"' EXIT
 
-# frame TRACE: the last whole frame of TRACE, one call a line.
+# frame TRACE [N]: the last whole frame of TRACE, or the last one before its
+# N-th glReadPixels; one call a line.
 frame() {
   apitrace dump --color=never "$1" | sed -n 's/^[0-9][0-9]* //p' |
     sed 's/0x[0-9a-f]*/0x/g; s/drawable = [0-9]*/drawable = N/' >"$1.calls"
-  local swap clear
-  swap="$(grep -n '^glXSwapBuffers(' "$1.calls" | tail -1 | cut -d: -f1)"
+  local end swap clear
+  end="$(wc -l <"$1.calls")"
+  if [ -n "${2:-}" ]; then
+    end="$(grep -n '^glReadPixels(' "$1.calls" | sed -n "${2}p" | cut -d: -f1)"
+    [ -n "$end" ] || return 0
+  fi
+  swap="$(head -n "$end" "$1.calls" | grep -n '^glXSwapBuffers(' | tail -1 | cut -d: -f1)"
   [ -n "$swap" ] || return 0
   clear="$(head -n "$swap" "$1.calls" | grep -n '^glClear(' | tail -1 | cut -d: -f1)"
   sed -n "${clear:-1},${swap}p" "$1.calls"
@@ -39,11 +46,13 @@ standalone() {
   frame "$dir/$1.trace" >"$dir/$1.frame"
 }
 
-# bench_case NAME: one bench_gl case, a few frames of it.
+# bench_case STATE: bench_gl's frames_STATE for a moment; its first read-back
+# follows the viewer's frame, its second the stream floor's.
 bench_case() {
-  apitrace trace --output "$dir/$1.trace" "$gl" --benchmark_filter="^$1/" \
+  apitrace trace --output "$dir/$1.trace" "$gl" --benchmark_filter="^frames_$1/" \
     --benchmark_min_time=0.01 >/dev/null 2>"$dir/$1.err" || true
-  frame "$dir/$1.trace" >"$dir/$1.frame"
+  frame "$dir/$1.trace" 1 >"$dir/$1-viewer.frame"
+  frame "$dir/$1.trace" 2 >"$dir/$1-stream.frame"
 }
 
 counts() {
@@ -72,8 +81,7 @@ standalone viewer "$viewer"
 standalone stream "$stream"
 compare "superficie and bench_bare_stream, first frame" viewer stream
 for state in default shadows_off edges_on transparency_on; do
-  bench_case "frame_$state"
-  bench_case "stream_floor_$state"
-  compare "bench_gl, $state" "frame_$state" "stream_floor_$state"
+  bench_case "$state"
+  compare "bench_gl, $state" "$state-viewer" "$state-stream"
 done
 exit "$status"
