@@ -3,4 +3,4 @@
 # server of its own in $DISPLAY.
 source "$(dirname "$0")/../../scripts/lib/common.sh"
 start_xvfb
-/usr/bin/python3 "$ROOT/tests/web/$1" "${@:2}"
+/usr/bin/python3 -B "$ROOT/tests/web/$1" "${@:2}"
