@@ -6,7 +6,7 @@ set -euo pipefail
 WEB="$(cd "$(dirname "$0")" && pwd)"
 dir="$1" generatore="$(realpath "$2")"
 # Debian's emcc finds its JavaScript modules (acorn) only here.
-export NODE_PATH="${NODE_PATH:-/usr/share/nodejs}"
+export NODE_PATH="/usr/share/nodejs${NODE_PATH:+:$NODE_PATH}"
 emcmake cmake -S "$WEB" -B "$dir" -DCMAKE_BUILD_TYPE=Release \
   -DGENERA_SUPERFICIE="$generatore" >/dev/null
 cmake --build "$dir" -j "$(nproc 2>/dev/null || echo 2)" >&2
