@@ -21,7 +21,7 @@ struct Vertice {
 
 // Primitives waiting to be drawn with one material.
 struct Lotto {
-    GLenum modo;                  // GL_TRIANGLES, GL_LINES or GL_POINTS
+    GLenum modo;                  // GL_TRIANGLES or GL_LINES
     GLfloat ambiente[4];
     GLfloat diffusa[4];
     std::vector<Vertice> vertici;
@@ -122,95 +122,24 @@ void aggiungi(std::vector<Vertice> &a, int i)
     a.push_back(corrente[i]);
 }
 
-// The open primitive as independent triangles, lines or points. A polygon
-// (convex, as GL requires) is the fan from its first vertex.
+// The open primitive as independent lines or triangles. The viewer draws
+// only lines and convex polygons; a polygon is the fan from its first vertex.
 void chiudi()
 {
     const int n = (int)corrente.size();
-    switch (primitiva) {
-    case GL_POINTS: {
-        auto &a = lotto_per(GL_POINTS).vertici;
-        for (int i = 0; i < n; i++)
-            aggiungi(a, i);
-        break;
-    }
-    case GL_LINES: {
+    if (primitiva == GL_LINES) {
         auto &a = lotto_per(GL_LINES).vertici;
         for (int i = 0; i + 1 < n; i += 2) {
             aggiungi(a, i);
             aggiungi(a, i + 1);
         }
-        break;
-    }
-    case GL_LINE_STRIP:
-    case GL_LINE_LOOP: {
-        if (n < 2)
-            break;
-        auto &a = lotto_per(GL_LINES).vertici;
-        for (int i = 0; i + 1 < n; i++) {
-            aggiungi(a, i);
-            aggiungi(a, i + 1);
-        }
-        if (primitiva == GL_LINE_LOOP) {
-            aggiungi(a, n - 1);
-            aggiungi(a, 0);
-        }
-        break;
-    }
-    case GL_TRIANGLES: {
-        auto &a = lotto_per(GL_TRIANGLES).vertici;
-        for (int i = 0; i + 2 < n; i += 3) {
-            aggiungi(a, i);
-            aggiungi(a, i + 1);
-            aggiungi(a, i + 2);
-        }
-        break;
-    }
-    case GL_TRIANGLE_STRIP: {
-        auto &a = lotto_per(GL_TRIANGLES).vertici;
-        for (int i = 0; i + 2 < n; i++) {
-            // Every other triangle of a strip is turned to keep its facing.
-            aggiungi(a, i % 2 == 0 ? i : i + 1);
-            aggiungi(a, i % 2 == 0 ? i + 1 : i);
-            aggiungi(a, i + 2);
-        }
-        break;
-    }
-    case GL_QUAD_STRIP: {
-        auto &a = lotto_per(GL_TRIANGLES).vertici;
-        for (int i = 0; i + 3 < n; i += 2) {
-            aggiungi(a, i);
-            aggiungi(a, i + 1);
-            aggiungi(a, i + 3);
-            aggiungi(a, i);
-            aggiungi(a, i + 3);
-            aggiungi(a, i + 2);
-        }
-        break;
-    }
-    case GL_QUADS: {
-        auto &a = lotto_per(GL_TRIANGLES).vertici;
-        for (int i = 0; i + 3 < n; i += 4) {
-            aggiungi(a, i);
-            aggiungi(a, i + 1);
-            aggiungi(a, i + 2);
-            aggiungi(a, i);
-            aggiungi(a, i + 2);
-            aggiungi(a, i + 3);
-        }
-        break;
-    }
-    case GL_POLYGON:
-    case GL_TRIANGLE_FAN:
-    default: {
+    } else {
         auto &a = lotto_per(GL_TRIANGLES).vertici;
         for (int i = 1; i + 1 < n; i++) {
             aggiungi(a, 0);
             aggiungi(a, i);
             aggiungi(a, i + 1);
         }
-        break;
-    }
     }
     corrente.clear();
 }

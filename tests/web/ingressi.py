@@ -6,7 +6,8 @@ the X display in $DISPLAY. Keys as X turns them into characters or special
 keys, wheel steps as button presses and releases, drags with the pointer's
 current position, also outside the window, presses outside it not at all.
 Also checks the browser's own reactions (context menu, middle-button
-autoscroll, page scrolling) are cancelled and the page says nothing."""
+autoscroll, page scrolling) are cancelled, that the page says nothing, and
+that its table of gestures and keys is the README's."""
 
 import os
 import shutil
@@ -78,6 +79,17 @@ AZIONI = [
     ("press below the window", ("drag", "left", [(100, 680), (120, 685)]), None),
 ]
 BOTTONI_X = {"left": "1", "middle": "2", "right": "3"}
+
+
+def tabella_readme():
+    """The README's table of gestures and keys, as (gesture, effect) texts."""
+    radice = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..")
+    with open(os.path.join(radice, "README.md"), encoding="utf-8") as f:
+        testo = f.read()
+    sezione = testo.split("## Mouse and keys", 1)[1].split("\n## ", 1)[0]
+    righe = [r for r in sezione.splitlines() if r.startswith("|")][2:]
+    pulito = lambda t: " ".join(t.replace("`", "").split())
+    return [[pulito(c) for c in r.strip("|").split("|")] for r in righe]
 
 
 class Sonda:
@@ -174,6 +186,12 @@ def main():
             c.primo_quadro(ATTESA)
             if c.valuta("document.activeElement.id") != "canvas":
                 falliti.append("the canvas has no keyboard focus on load")
+            tabella = c.valuta("Array.from(document.querySelectorAll('tr'))"
+                               ".filter(r => r.querySelector('td'))"
+                               ".map(r => Array.from(r.cells, t => t.textContent.split(/\\s+/)"
+                               ".filter(Boolean).join(' ')))")
+            if tabella != tabella_readme():
+                falliti.append("the page's table of gestures and keys is not the README's")
             c.valuta(SPIA)
             x0, y0, _, _ = c.rettangolo("#canvas")
             for nome, azione, eventi in AZIONI:
