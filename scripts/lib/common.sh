@@ -30,7 +30,7 @@ setup_packages() {
   done
   [ "${#missing[@]}" -gt 0 ] || return 0
   local how_long="a minute or less"
-  [ "${#missing[@]}" -gt 5 ] && how_long="about 5 minutes on a fresh machine"
+  [ "${#missing[@]}" -gt 5 ] && how_long="about 2 minutes on a fresh machine"
   echo "installing ${#missing[@]} Debian packages with apt-get (usually ${how_long}): ${missing[*]}" >&2
   # Another apt run (a second script, an unattended upgrade) holds the lock for a while.
   local apt=(as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
