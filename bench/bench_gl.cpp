@@ -45,18 +45,11 @@ static void un_fotogramma()
     glFinish();
 }
 
-// Slot 0's triangles in world space, per corner: normal, then position.
+// Slot 0's triangles in world space, per corner: normal, then position;
+// the stream floor's corners (the surface is smooth: vertex normals).
 static std::vector<float> angoli_slot0()
 {
-    const Poliedro &p = ElencoPoliedri[0];
-    std::vector<float> angoli;
-    for (int f = 0; f < p.numfacce; f++)
-        for (int k = 0; k < p.facce[f].numvertici; k++) {
-            const Punto &v = p.punti_trasformati[p.facce[f].vertici[k]];
-            angoli.insert(angoli.end(), {(float)v.nx, (float)v.ny, (float)v.nz,
-                                         (float)v.x, (float)v.y, (float)v.z});
-        }
-    return angoli;
+    return tabella_flusso(ElencoPoliedri[0]).angoli;
 }
 
 static void inizio_fotogramma()
@@ -214,7 +207,7 @@ static void fotogrammi_a_turno(benchmark::State &state, unsigned char avanti,
     const TabellaFlusso tabella = tabella_flusso(p);
     const Flusso s = tabella.flusso();
     const bool con_ombre = ombra == 1, con_bordi = p.liscio == 0 || bordi == 1;
-    const std::vector<float> angoli = angoli_slot0();
+    const std::vector<float> &angoli = tabella.angoli;
     const float *colore = p.facce[0].colore;
 
     un_fotogramma();

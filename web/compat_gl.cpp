@@ -2,8 +2,8 @@
 // emulation (see compat_gl.h). The emulation draws each glBegin/glEnd pair
 // on its own, with some twenty WebGL calls, and mishandles a colour or
 // normal given once per primitive; here every vertex carries GL's current
-// normal and colour, primitives become triangles, lines or points, and
-// those that share their material are drawn together as one vertex array.
+// normal and colour, primitives become triangles or lines, and those that
+// share their material are drawn together as one vertex array.
 #include <GL/glut.h>
 #include <emscripten.h>
 
@@ -267,12 +267,6 @@ void compat_glClear(GLbitfield mask)
 {
     disegna();
     glClear(mask);
-}
-
-// Used by the next glClear only, which draws what waits first.
-void compat_glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a)
-{
-    glClearColor(r, g, b, a);
 }
 
 void compat_glMatrixMode(GLenum mode)

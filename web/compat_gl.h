@@ -1,10 +1,12 @@
 // compat_gl.h: forced (-include) into the viewer's sources in the browser
 // build. Emscripten's legacy GL emulation lacks some of what the viewer
-// calls and is slow with one draw per glBegin/glEnd, so every GL call the
-// viewer makes is routed to compat_gl.cpp, which keeps GL's current normal,
+// calls and is slow with one draw per glBegin/glEnd, so the viewer's GL
+// calls are routed to compat_gl.cpp, which keeps GL's current normal,
 // colour and material itself and hands the emulation merged vertex arrays.
-// A GL call the viewer starts making must be added here, or it would
-// bypass the batches still waiting to be drawn.
+// A call that changes what later drawing looks like (state, matrices,
+// clears, swaps) must be routed here, or it would act before the batches
+// still waiting to be drawn; glClearColor needs not, as the next glClear
+// draws what waits first.
 #ifndef SUPERFICIE_WEB_COMPAT_GL_H
 #define SUPERFICIE_WEB_COMPAT_GL_H
 
@@ -27,7 +29,6 @@ void compat_glEnable(GLenum cap);
 void compat_glDisable(GLenum cap);
 void compat_glBlendFunc(GLenum sfactor, GLenum dfactor);
 void compat_glClear(GLbitfield mask);
-void compat_glClearColor(GLfloat r, GLfloat g, GLfloat b, GLfloat a);
 void compat_glMatrixMode(GLenum mode);
 void compat_glLoadIdentity(void);
 void compat_glTranslatef(GLfloat x, GLfloat y, GLfloat z);
@@ -63,7 +64,6 @@ int mallopt(int param, int value);
 #define glDisable compat_glDisable
 #define glBlendFunc compat_glBlendFunc
 #define glClear compat_glClear
-#define glClearColor compat_glClearColor
 #define glMatrixMode compat_glMatrixMode
 #define glLoadIdentity compat_glLoadIdentity
 #define glTranslatef compat_glTranslatef

@@ -1,7 +1,8 @@
 # lib.sh VIEWER: the real viewer on an X server of its own, driven with xdotool.
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/schermo.sh"
-VIEWER="$1" LAVORO="$(mktemp -d)" falliti=0
+source "$ROOT/tests/lib/verifica.sh"
+VIEWER="$1" LAVORO="$(mktemp -d)"
 # Deadlines, not expectations: the sanitizer build or valgrind on a loaded
 # two-core machine is many times slower than a frame's milliseconds.
 ATTESA_FINESTRA=${ATTESA_FINESTRA:-60} ATTESA_QUADRO=30
@@ -12,8 +13,6 @@ PASSO=0.06
 # alone (5 of 255), the darkest lit yellow about 40.
 TOLLERANZA_GRIGIO=1 MASSIMO_OMBRA=20
 
-verifica() { "${@:2}" || { falliti=$((falliti + 1)); echo "FAILED: $1" >&2; }; }
-fine() { echo "$falliti checks failed"; [ "$falliti" -eq 0 ]; }
 ferma() { kill "${VPID:-}" "$XVFB_PID" 2>/dev/null || true; wait 2>/dev/null || true; }
 
 avvia() {   # avvia [PREFIX...]: a new X server, the viewer in it; sets W and VPID

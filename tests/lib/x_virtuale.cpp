@@ -9,7 +9,6 @@
 #include <cstdlib>
 #include <string>
 #include <sys/prctl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {

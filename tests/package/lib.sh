@@ -1,10 +1,6 @@
 # lib.sh: shared by the package tests. Source it.
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
-falliti=0
-
-verifica() { "${@:2}" || { falliti=$((falliti + 1)); echo "FAILED: $1" >&2; }; }
-fine() { echo "$falliti checks failed"; [ "$falliti" -eq 0 ]; }
-uguale() { [ "$1" = "$2" ] || { printf 'expected: %s\n     got: %s\n' "$2" "$1" >&2; return 1; }; }
+source "$ROOT/tests/lib/verifica.sh"
 
 # elenco [MAN_SUFFIX]: every file the install puts under /usr, with its mode,
 # sorted; the package has the manual pages compressed (MAN_SUFFIX .gz).

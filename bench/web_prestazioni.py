@@ -1,4 +1,4 @@
-"""prestazioni.py PAGE: how fast the browser page is in headless Chromium with
+"""web_prestazioni.py PAGE: how fast the browser page is in headless Chromium with
 SwiftShader. Prints one table: the time from opening the page to its first
 frame, and the frame times of the default picture and with the edges on.
 Measures only; nothing here fails on a slow result."""
@@ -9,7 +9,8 @@ import statistics
 import sys
 import tempfile
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+# The DevTools client the browser tests drive Chromium with.
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
 import devtools  # noqa: E402
 
 APERTURE = int(os.environ.get("WEB_APERTURE", "7"))
