@@ -15,53 +15,18 @@
 #include <unistd.h>
 
 #include "data/superficie.h"
-#include "model/poliedro.h"
+#include "formats/formati.h"
 
 static const char USO[] = "usage: superficie-export [--obj] [--] [FILE]\n"
                           "Writes the built-in surface as NOFF (default) or Wavefront OBJ (--obj)\n"
                           "to FILE, or to standard output without FILE or with FILE \"-\".\n";
 
-// The shortest of %.15g, %.16g, %.17g that reads back to the same double,
-// so a table value such as 0.537901 is written as such.
-static const char *numero(double v, char *testo)
-{
-    for (int cifre = 15;; cifre++) {
-        std::snprintf(testo, 32, "%.*g", cifre, v);
-        if (cifre == 17 || std::strtod(testo, nullptr) == v)
-            return testo;
-    }
-}
-
 static void scrivi(FILE *f, bool obj)
 {
-    char a[32], b[32], c[32], d[32], e[32], g[32];
-    const Poliedro &p = ElencoPoliedri[0];
-    if (!obj) {
-        std::fprintf(f, "NOFF\n%d %d 0\n", p.numpunti, p.numfacce);
-        for (int i = 0; i < p.numpunti; i++) {
-            const Punto &v = p.punti[i];
-            std::fprintf(f, "%s %s %s %s %s %s\n", numero(v.x, a), numero(v.y, b),
-                         numero(v.z, c), numero(v.nx, d), numero(v.ny, e), numero(v.nz, g));
-        }
-        for (int j = 0; j < p.numfacce; j++) {
-            const int *v = p.facce[j].vertici;
-            std::fprintf(f, "3 %d %d %d\n", v[0], v[1], v[2]);
-        }
-        return;
-    }
-    for (int i = 0; i < p.numpunti; i++) {
-        const Punto &v = p.punti[i];
-        std::fprintf(f, "v %s %s %s\n", numero(v.x, a), numero(v.y, b), numero(v.z, c));
-    }
-    for (int i = 0; i < p.numpunti; i++) {
-        const Punto &v = p.punti[i];
-        std::fprintf(f, "vn %s %s %s\n", numero(v.nx, a), numero(v.ny, b), numero(v.nz, c));
-    }
-    for (int j = 0; j < p.numfacce; j++) {
-        const int *v = p.facce[j].vertici;
-        std::fprintf(f, "f %d//%d %d//%d %d//%d\n", v[0] + 1, v[0] + 1, v[1] + 1, v[1] + 1,
-                     v[2] + 1, v[2] + 1);
-    }
+    if (obj)
+        scrivi_obj(f, 0);
+    else
+        scrivi_noff(f, 0);
 }
 
 static int errore(const std::string &messaggio)

@@ -29,6 +29,22 @@ const Colore tavolozza[] = {
 
 } // namespace
 
+char lettera_vicina(const float rgb[3])
+{
+    char migliore = tavolozza[0].lettera;
+    float distanza_minima = 1e30f;
+    for (const Colore &c : tavolozza) {
+        float d = 0.0f;
+        for (int k = 0; k < 3; k++)
+            d += (rgb[k] - c.opaco[k]) * (rgb[k] - c.opaco[k]);
+        if (d < distanza_minima) {
+            distanza_minima = d;
+            migliore = c.lettera;
+        }
+    }
+    return migliore;
+}
+
 void ricolora_facce()
 {
     for (int s = 0; s < MAX_POLIEDRI; s++) {

@@ -16,4 +16,7 @@ void colorafaccia(int slot, int face, char letter);
 // a new trasparenza or alpha reaches all of them.
 void ricolora_facce();
 
+// The letter whose opaque colour lies nearest to (r, g, b), components 0..1.
+char lettera_vicina(const float rgb[3]);
+
 #endif

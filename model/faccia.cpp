@@ -55,11 +55,25 @@ void creafaccia6(int slot, int face, double v0, double v1, double v2, double v3,
     creafaccia(slot, face, 6, v, letter);
 }
 
+void creafaccia7(int slot, int face, double v0, double v1, double v2, double v3,
+                 double v4, double v5, double v6, char letter)
+{
+    const double v[] = {v0, v1, v2, v3, v4, v5, v6};
+    creafaccia(slot, face, 7, v, letter);
+}
+
 void creafaccia8(int slot, int face, double v0, double v1, double v2, double v3,
                  double v4, double v5, double v6, double v7, char letter)
 {
     const double v[] = {v0, v1, v2, v3, v4, v5, v6, v7};
     creafaccia(slot, face, 8, v, letter);
+}
+
+void creafaccia9(int slot, int face, double v0, double v1, double v2, double v3,
+                 double v4, double v5, double v6, double v7, double v8, char letter)
+{
+    const double v[] = {v0, v1, v2, v3, v4, v5, v6, v7, v8};
+    creafaccia(slot, face, 9, v, letter);
 }
 
 void creafaccia10(int slot, int face, double v0, double v1, double v2, double v3,

@@ -18,8 +18,12 @@ void creafaccia5(int slot, int face, double v0, double v1, double v2, double v3,
                  double v4, char letter);
 void creafaccia6(int slot, int face, double v0, double v1, double v2, double v3,
                  double v4, double v5, char letter);
+void creafaccia7(int slot, int face, double v0, double v1, double v2, double v3,
+                 double v4, double v5, double v6, char letter);
 void creafaccia8(int slot, int face, double v0, double v1, double v2, double v3,
                  double v4, double v5, double v6, double v7, char letter);
+void creafaccia9(int slot, int face, double v0, double v1, double v2, double v3,
+                 double v4, double v5, double v6, double v7, double v8, char letter);
 void creafaccia10(int slot, int face, double v0, double v1, double v2, double v3,
                   double v4, double v5, double v6, double v7, double v8,
                   double v9, char letter);

@@ -57,7 +57,7 @@ struct Punto {
 
 struct Faccia {
     int id;                         // own index in facce
-    int numvertici;                 // 3, 4, 5, 6, 8 or 10
+    int numvertici;                 // 3 to 10
     int vertici[MAX_VERTICI];       // indices into punti; entries past numvertici are never read
     float colore[4];                // fill RGBA
     float colore_bordo[4];          // edge RGBA: fill RGB / 1.25, alpha 1.0

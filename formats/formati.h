@@ -1,0 +1,55 @@
+// formati.h: the user's polyhedra from files into the scene, and the scene's
+// polyhedra out to files.
+//
+// Reading, in this order:
+//   leggi_percorso / leggi_maglia   one file into a Maglia (maglia.h), or a
+//                                   message "NAME:LINE: what is wrong"
+//   metti_in_scena                  the Maglie into slots 0..n-1, through
+//                                   creapunto, the face constructors and
+//                                   creapoliedro only
+// carica_file does both for up to MAX_POLIEDRI files and touches the store
+// only once every file has been read, so a bad file leaves the scene as it was.
+//
+// Formats are told apart by content: "ply" opens PLY; a binary STL has
+// exactly 84 + 50 * (its triangle count) bytes; an OFF keyword
+// ([ST][C][N][4][n]OFF [BINARY]) or a first line of counts opens OFF; "solid"
+// opens ascii STL. OBJ has no mark and is known by its .obj extension.
+//
+// Placement: object k of n has its centroid at x = PASSO_SCENA * (k - (n-1)/2),
+// y = z = 0, and its bounding radius scaled to RAGGIO_SCENA, the built-in
+// surface's. Colours from the file go to the nearest colour letter; without
+// them slot k takes LETTERE_SLOT[k]. Vertex normals in the file make the
+// object smooth (liscio 1), otherwise it is flat.
+#ifndef SUPERFICIE_FORMATS_FORMATI_H
+#define SUPERFICIE_FORMATS_FORMATI_H
+
+#include <cstddef>
+#include <cstdio>
+
+#include "formats/maglia.h"
+
+constexpr double RAGGIO_SCENA = 5.59995;   // bounding radius of every object from a file
+constexpr double PASSO_SCENA = 12.0;       // x distance between neighbouring objects
+constexpr size_t MAX_DIMENSIONE_FILE = 256u << 20;  // bytes; far above any file that fits
+extern const char LETTERE_SLOT[MAX_POLIEDRI];       // colour letter of a file without colours
+
+// One file's bytes (dati[0..n)) into m. nome is used in messages only.
+bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m,
+                  char *errore, size_t dim_errore);
+// One file by path; "-" is standard input.
+bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_errore);
+
+// Builds maglie[0..n) into slots 0..n-1 and empties the other slots.
+void metti_in_scena(const Maglia *const *maglie, int n);
+
+// Reads percorsi[0..n) and, if all of them can be read, puts them in the
+// scene; otherwise the first file's message and the scene untouched.
+bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore);
+
+// The polyhedron in slot, model space, as NOFF (positions and vertex normals)
+// or as Wavefront OBJ (v, vn, f a//a b//b ...). Numbers read back to the same
+// doubles.
+void scrivi_noff(FILE *f, int slot);
+void scrivi_obj(FILE *f, int slot);
+
+#endif

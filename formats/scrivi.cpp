@@ -1,0 +1,62 @@
+// scrivi.cpp: a polyhedron of the scene out to NOFF or Wavefront OBJ.
+#include "formats/formati.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "model/poliedro.h"
+
+// The shortest of %.15g, %.16g, %.17g that reads back to the same double,
+// so a table value such as 0.537901 is written as such.
+static const char *numero(double v, char *testo)
+{
+    for (int cifre = 15;; cifre++) {
+        std::snprintf(testo, 32, "%.*g", cifre, v);
+        if (cifre == 17 || std::strtod(testo, nullptr) == v)
+            return testo;
+    }
+}
+
+void scrivi_noff(FILE *f, int slot)
+{
+    if (!slot_valido(slot))
+        return;
+    char a[32], b[32], c[32], d[32], e[32], g[32];
+    const Poliedro &p = ElencoPoliedri[slot];
+    std::fprintf(f, "NOFF\n%d %d 0\n", p.numpunti, p.numfacce);
+    for (int i = 0; i < p.numpunti; i++) {
+        const Punto &v = p.punti[i];
+        std::fprintf(f, "%s %s %s %s %s %s\n", numero(v.x, a), numero(v.y, b), numero(v.z, c),
+                     numero(v.nx, d), numero(v.ny, e), numero(v.nz, g));
+    }
+    for (int j = 0; j < p.numfacce; j++) {
+        const Faccia &q = p.facce[j];
+        std::fprintf(f, "%d", q.numvertici);
+        for (int k = 0; k < q.numvertici; k++)
+            std::fprintf(f, " %d", q.vertici[k]);
+        std::fputc('\n', f);
+    }
+}
+
+void scrivi_obj(FILE *f, int slot)
+{
+    if (!slot_valido(slot))
+        return;
+    char a[32], b[32], c[32];
+    const Poliedro &p = ElencoPoliedri[slot];
+    for (int i = 0; i < p.numpunti; i++) {
+        const Punto &v = p.punti[i];
+        std::fprintf(f, "v %s %s %s\n", numero(v.x, a), numero(v.y, b), numero(v.z, c));
+    }
+    for (int i = 0; i < p.numpunti; i++) {
+        const Punto &v = p.punti[i];
+        std::fprintf(f, "vn %s %s %s\n", numero(v.nx, a), numero(v.ny, b), numero(v.nz, c));
+    }
+    for (int j = 0; j < p.numfacce; j++) {
+        const Faccia &q = p.facce[j];
+        std::fputc('f', f);
+        for (int k = 0; k < q.numvertici; k++)
+            std::fprintf(f, " %d//%d", q.vertici[k] + 1, q.vertici[k] + 1);
+        std::fputc('\n', f);
+    }
+}

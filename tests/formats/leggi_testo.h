@@ -1,0 +1,27 @@
+// leggi_testo.h: a file's contents, written in a test, through the readers.
+#ifndef SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
+#define SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
+
+#include <string>
+
+#include "formats/formati.h"
+
+// The outcome of reading one file: the Maglia and, on failure, the message.
+struct Letto {
+    bool ok;
+    std::string errore;
+    const Maglia &m;
+};
+
+// Reads `contenuto` as a file named `nome` (the name picks OBJ and ends up in
+// messages). The Maglia is static: valid until the next call.
+inline Letto leggi(const std::string &nome, const std::string &contenuto)
+{
+    static Maglia m;
+    char errore[512] = "";
+    const bool ok = leggi_maglia(nome.c_str(), contenuto.data(), contenuto.size(), &m, errore,
+                                 sizeof errore);
+    return Letto{ok, errore, m};
+}
+
+#endif
