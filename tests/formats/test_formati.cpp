@@ -1,11 +1,318 @@
-// The shared reading machinery, OFF, placement into the scene and the writer.
+// OFF in its variants, what every reader shares (faces split and turned,
+// colours to letters), placement into the scene, and the writer read back.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "data/superficie.h"
+#include "model/poliedro.h"
 #include "tests/formats/leggi_testo.h"
 
-TEST(Formati, EmptyFileIsRefused)
+namespace {
+
+// Placement divides by the file's radius and multiplies back: a few ulps.
+constexpr double TOLL_POSTO = 1e-12;
+
+const char CUBO[] =
+    "8 6 0\n"
+    "-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n"
+    "4 0 3 2 1\n4 4 5 6 7\n4 0 1 5 4\n4 1 2 6 5\n4 2 3 7 6\n4 3 0 4 7\n";
+
+std::string off(const std::string &testa) { return testa + "\n" + CUBO; }
+
+// Builds the Maglia just read into slot 0 alone.
+const Poliedro &in_scena(const Maglia &m)
 {
-    const Letto r = leggi("vuoto.off", "");
-    EXPECT_FALSE(r.ok);
-    EXPECT_EQ(r.errore, "vuoto.off: empty file");
+    const Maglia *una[] = {&m};
+    metti_in_scena(una, 1);
+    return ElencoPoliedri[0];
+}
+
+void scrivi_byte_be(std::string &s, uint32_t v)
+{
+    for (int k = 3; k >= 0; k--)
+        s.push_back((char)(v >> (8 * k)));
+}
+void scrivi_float_be(std::string &s, float f)
+{
+    uint32_t u;
+    std::memcpy(&u, &f, sizeof u);
+    scrivi_byte_be(s, u);
+}
+
+std::string scritto(void (*scrivi)(FILE *, int))
+{
+    char *testo = nullptr;
+    size_t n = 0;
+    FILE *f = open_memstream(&testo, &n);
+    scrivi(f, 0);
+    std::fclose(f);
+    std::string s(testo, n);
+    std::free(testo);
+    return s;
+}
+
+}  // namespace
+
+TEST(Off, KeywordsCommentsAndVariantsReadTheSameCube)
+{
+    const std::string varianti[] = {
+        CUBO,                                   // no keyword: counts first
+        off("OFF"),
+        "# made by hand\n\n  # indented comment\nOFF\n\n" + std::string(CUBO),
+        "OFF 8 6 0\n" + std::string(CUBO).substr(6),   // counts on the keyword's line
+        off("nOFF\n3"),
+        off("OFF") + "\n# trailing comment\n\n",
+    };
+    for (const std::string &v : varianti) {
+        const Letto r = leggi("cubo.off", v);
+        ASSERT_TRUE(r.ok) << r.errore << "\n" << v;
+        EXPECT_EQ(r.m.numpunti, 8);
+        EXPECT_EQ(r.m.numfacce, 6);
+        EXPECT_EQ(r.m.normali, 0);
+        EXPECT_EQ(r.m.punti[6].pos[0], 1.0);
+        EXPECT_EQ(r.m.facce[1].numvertici, 4);
+        EXPECT_EQ(r.m.facce[1].vertici[3], 7);
+    }
+    // Per-vertex fields in the order normal, colour, texture coordinates.
+    const Letto r = leggi("t.off", "STCNOFF\n3 1 0\n"
+                                   "0 0 0  0 0 1  1 0 0 1  0.5 0.5\n"
+                                   "1 0 0  0 0 1  1 0 0 1  0 0\n"
+                                   "0 1 0  0 0 1  1 0 0  0 1\n"
+                                   "3 0 1 2\n");
+    ASSERT_TRUE(r.ok) << r.errore;
+    EXPECT_TRUE(r.m.normali && r.m.colori_punti);
+    EXPECT_EQ(r.m.punti[2].normale[2], 1.0);
+    EXPECT_EQ(r.m.punti[1].colore[0], 1.0f);
+    const Poliedro &p = in_scena(r.m);
+    EXPECT_EQ(p.liscio, 1);
+    EXPECT_EQ(p.facce[0].codicecolore, 'r');   // the mean of red vertices
+}
+
+TEST(Off, FaceColoursInEveryFormGoToTheNearestLetter)
+{
+    const Letto r = leggi("c.off", "OFF\n4 5 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n"
+                                   "3 0 2 1 1 0 0\n"            // red, floats
+                                   "3 0 1 3 0 0 255 255\n"      // blue, bytes with alpha
+                                   "3 1 2 3 0.9 0.9 0.1 0.5\n"  // yellow, RGBA floats
+                                   "3 0 3 2 7\n"                // colour-map index: none
+                                   "3 0 1 2 # a comment\n");
+    ASSERT_TRUE(r.ok) << r.errore;
+    const Poliedro &p = in_scena(r.m);
+    EXPECT_EQ(p.facce[0].codicecolore, 'r');
+    EXPECT_EQ(p.facce[1].codicecolore, 'b');
+    EXPECT_EQ(p.facce[2].codicecolore, 'y');
+    EXPECT_EQ(p.facce[3].codicecolore, LETTERE_SLOT[0]);
+    EXPECT_EQ(p.facce[4].codicecolore, LETTERE_SLOT[0]);
+    EXPECT_EQ(p.liscio, 0);
+}
+
+TEST(Off, BinaryFormReadsLikeText)
+{
+    std::string b = "OFF BINARY\n";
+    scrivi_byte_be(b, 4);
+    scrivi_byte_be(b, 2);
+    scrivi_byte_be(b, 0);
+    const float v[4][3] = {{0, 0, 0}, {2, 0, 0}, {0, 2, 0}, {0, 0, 2}};
+    for (const auto &p : v)
+        for (float x : p)
+            scrivi_float_be(b, x);
+    for (uint32_t x : {3u, 0u, 1u, 2u, 0u})
+        scrivi_byte_be(b, x);
+    for (uint32_t x : {4u, 0u, 1u, 3u, 2u, 3u})
+        scrivi_byte_be(b, x);
+    for (float c : {0.2f, 0.8f, 0.2f})
+        scrivi_float_be(b, c);
+    const Letto r = leggi("b.off", b);
+    ASSERT_TRUE(r.ok) << r.errore;
+    EXPECT_EQ(r.m.numpunti, 4);
+    EXPECT_EQ(r.m.numfacce, 2);
+    EXPECT_EQ(r.m.punti[3].pos[2], 2.0);
+    EXPECT_EQ(r.m.facce[1].numvertici, 4);
+    EXPECT_TRUE(r.m.facce[1].colorata);
+    EXPECT_FALSE(r.m.facce[0].colorata);
+
+    // Cut anywhere inside the body, it says so with a byte offset.
+    for (size_t n : {b.size() - 1, b.size() - 13, (size_t)30, (size_t)14}) {
+        const Letto t = leggi("b.off", b.substr(0, n));
+        EXPECT_FALSE(t.ok);
+        EXPECT_NE(t.errore.find("b.off: byte "), std::string::npos) << t.errore;
+    }
+    const Letto lungo = leggi("b.off", b + "x");
+    EXPECT_NE(lungo.errore.find("1 bytes after the 2 faces"), std::string::npos) << lungo.errore;
+}
+
+TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
+{
+    const std::string v3 = "0 0 0\n1 0 0\n0 1 0\n";
+    const struct {
+        std::string testo, atteso;
+    } casi[] = {
+        {"4OFF\n3 1 0\n" + v3 + "3 0 1 2\n", "e.off:1: 4OFF is 4-dimensional"},
+        {"nOFF 4\n3 1 0\n" + v3 + "3 0 1 2\n", "e.off:1: a 4-dimensional OFF file"},
+        {"OFF\n3 1\n" + v3, "e.off:6: the file ends after 0 of its 1 faces"},
+        {"OFF\n3 1\n0 0 0\n", "e.off:4: the file ends after 1 of its 3 vertices"},
+        {"OFF\n3 1\n" + v3 + "3 0 1 2\n3 0 1 2\n", "e.off:7: more data after the 1 faces"},
+        {"OFF\n3 1\n" + v3 + "3 0 1 3\n", "e.off:6: vertex index 3 is outside the 3 vertices"},
+        {"OFF\n3 1\n" + v3 + "3 0 -1 2\n", "e.off:6: vertex index -1 is outside"},
+        {"OFF\n3 1\n0 nan 0\n1 0 0\n0 1 0\n3 0 1 2\n", "e.off:3: a vertex coordinate is not a finite"},
+        {"OFF\n3 1\n0 0 0\n1e31 0 0\n0 1 0\n3 0 1 2\n", "e.off:4: vertex coordinate 1e+31 is beyond"},
+        {"OFF\n3 1\n0 0 0\n1 0 x\n0 1 0\n3 0 1 2\n", "e.off:4: 'x' is not a number"},
+        {"OFF\n3 1\n0 0\n1 0 0\n0 1 0\n3 0 1 2\n", "e.off:3: 2 numbers for a vertex, expected 3"},
+        {"OFF\n3 1\n" + v3 + "-3 0 1 2\n", "e.off:6: a face of -3 vertices"},
+        {"OFF\n3 1\n" + v3 + "5 0 1 2\n", "e.off:6: a face of 5 vertices, but the line holds 3"},
+        {"OFF\n3 1\n" + v3 + "3 0 1 2 0.5 0.5\n", "e.off:6: 2 numbers after the indices"},
+        {"OFF\n3001 1 0\n", "e.off:2: 3001 vertices, more than the 3000"},
+        {"OFF\n3 5001 0\n", "e.off:2: 5001 faces, more than the 5000"},
+        {"OFF\n2000000000 2000000000 0\n", "e.off:2: 2000000000 vertices"},
+        {"OFF\n-1 1 0\n", "e.off:2: negative count"},
+        {"OFF\n3 0 0\n" + v3, "e.off: no face"},
+        {"OFF\n3 1 0\n0 0 0\n0 0 0\n0 0 0\n3 0 1 2\n", "e.off: every vertex is at the same point"},
+        {"OFF\n3 1\n0 0 0\n1 0\x01 0\n0 1 0\n3 0 1 2\n", "e.off:4: binary data (byte 0x01)"},
+        {std::string("OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1\0 2\n", 34), "e.off:6: binary data (byte 0x00)"},
+        {"OFF\n", "e.off:2: the file ends before the vertex and face counts"},
+        {"\x89PNG\r\n\x1a\n", "e.off: unknown format: reads OFF, PLY, STL, and OBJ named *.obj"},
+        {"", "e.off: empty file"},
+    };
+    for (const auto &c : casi) {
+        const Letto r = leggi("e.off", c.testo);
+        EXPECT_FALSE(r.ok) << c.atteso;
+        EXPECT_EQ(r.errore.rfind(c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
+        EXPECT_EQ(r.m.numpunti + r.m.numfacce, 0) << "half-read Maglia for " << c.atteso;
+    }
+}
+
+// Faces of 7 and 9 vertices stay whole; 12 becomes a fan of 10 and 4 sharing
+// vertex 0 and the diagonal; repeated neighbours go, degenerate faces are
+// skipped; collinear first corners are turned to a corner that gives the
+// normal.
+TEST(Facce, LargeFacesSplitRepeatsDroppedCollinearStartsTurned)
+{
+    std::string t = "OFF\n12 6 0\n";
+    for (int i = 0; i < 12; i++)
+        t += std::to_string(std::cos(i * M_PI / 6)) + " " + std::to_string(std::sin(i * M_PI / 6)) + " 0\n";
+    t += "7 0 1 2 3 4 5 6\n9 0 1 2 3 4 5 6 7 8\n12 0 1 2 3 4 5 6 7 8 9 10 11\n"
+         "4 0 1 1 0\n5 0 0 1 2 0\n3 3 3 3\n";
+    const Letto r = leggi("f.off", t);
+    ASSERT_TRUE(r.ok) << r.errore;
+    EXPECT_EQ(r.m.numpunti, 12);
+    ASSERT_EQ(r.m.numfacce, 5);
+    const int attesi[] = {7, 9, 10, 4, 3};
+    for (int j = 0; j < 5; j++)
+        EXPECT_EQ(r.m.facce[j].numvertici, attesi[j]) << j;
+    const int *quarta = r.m.facce[3].vertici;
+    EXPECT_TRUE(quarta[0] == 0 && quarta[1] == 9 && quarta[2] == 10 && quarta[3] == 11);
+    const Poliedro &p = in_scena(r.m);
+    ASSERT_EQ(p.numfacce, 5);
+    for (int j = 0; j < 5; j++) {
+        EXPECT_EQ(p.facce[j].numvertici, attesi[j]);
+        EXPECT_GT(p.facce[j].normale[2], 0.0) << "face " << j << " faces +z, counter-clockwise";
+    }
+
+    // A square listed from the middle of a side: 0 1 2 collinear.
+    const Letto q = leggi("q.off", "OFF\n5 1 0\n0 0 0\n1 0 0\n2 0 0\n2 2 0\n0 2 0\n5 0 1 2 3 4\n");
+    ASSERT_TRUE(q.ok) << q.errore;
+    const int *v = q.m.facce[0].vertici;
+    EXPECT_EQ(v[0], 1);
+    EXPECT_EQ(v[4], 0);   // the same cycle, turned
+    EXPECT_GT(in_scena(q.m).facce[0].normale[2], 0.0);
+}
+
+// Object k of n centred at x = 12 (k - (n - 1) / 2), every radius the
+// built-in surface's; the slots past n are empty.
+TEST(Scena, PlacementOfOneToFourObjects)
+{
+    static Maglia m[MAX_POLIEDRI];
+    const std::string files[] = {off("OFF"), "OFF\n4 1 0\n0 0 0\n100 0 0\n0 50 0\n7 7 7\n3 0 1 2\n",
+                                 CUBO, "OFF\n3 1\n-5 -5 -5\n1 2 3\n4 4 1e-3\n3 2 1 0\n"};
+    for (int k = 0; k < MAX_POLIEDRI; k++) {
+        char errore[512];
+        ASSERT_TRUE(leggi_maglia("p.off", files[k].data(), files[k].size(), &m[k], errore,
+                                 sizeof errore)) << errore;
+    }
+    const Maglia *tutte[] = {&m[0], &m[1], &m[2], &m[3]};
+    for (int n = 1; n <= MAX_POLIEDRI; n++) {
+        metti_in_scena(tutte, n);
+        for (int k = 0; k < MAX_POLIEDRI; k++) {
+            const Poliedro &p = ElencoPoliedri[k];
+            if (k >= n) {
+                EXPECT_EQ(p.numpunti + p.numfacce, 0) << n << " " << k;
+                continue;
+            }
+            EXPECT_EQ(p.numpunti, m[k].numpunti);
+            EXPECT_NEAR(p.centro[0], 12.0 * (k - (n - 1) / 2.0), TOLL_POSTO) << n << " " << k;
+            EXPECT_NEAR(p.centro[1], 0.0, TOLL_POSTO);
+            EXPECT_NEAR(p.centro[2], 0.0, TOLL_POSTO);
+            EXPECT_NEAR(p.raggio, RAGGIO_SCENA, TOLL_POSTO);
+            EXPECT_EQ(p.facce[0].codicecolore, LETTERE_SLOT[k]);
+        }
+    }
+    // Four different letters, so that the objects are told apart.
+    for (int a = 0; a < MAX_POLIEDRI; a++)
+        for (int b = a + 1; b < MAX_POLIEDRI; b++)
+            EXPECT_NE(LETTERE_SLOT[a], LETTERE_SLOT[b]);
+}
+
+// A bad file among good ones leaves the scene as it was.
+TEST(Scena, BadFileLeavesTheSceneUntouched)
+{
+    inizializza_poliedro();
+    static Poliedro prima[MAX_POLIEDRI];
+    std::memcpy(prima, ElencoPoliedri, sizeof prima);
+    char dir[] = "/tmp/superficie-formati-XXXXXX";
+    ASSERT_NE(mkdtemp(dir), nullptr);
+    const std::string buono = std::string(dir) + "/buono.off", cattivo = std::string(dir) + "/cattivo.off";
+    FILE *f = std::fopen(buono.c_str(), "w");
+    std::fputs(CUBO, f);
+    std::fclose(f);
+    f = std::fopen(cattivo.c_str(), "w");
+    std::fputs("OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n", f);
+    std::fclose(f);
+    const char *nomi[] = {buono.c_str(), cattivo.c_str()};
+    char errore[600];
+    EXPECT_FALSE(carica_file(nomi, 2, errore, sizeof errore));
+    EXPECT_EQ(std::string(errore), cattivo + ":6: vertex index 9 is outside the 3 vertices (0 to 2)");
+    EXPECT_EQ(std::memcmp(prima, ElencoPoliedri, sizeof prima), 0);
+
+    const char *cinque[] = {buono.c_str(), buono.c_str(), buono.c_str(), buono.c_str(), buono.c_str()};
+    EXPECT_FALSE(carica_file(cinque, 5, errore, sizeof errore));
+    EXPECT_EQ(std::memcmp(prima, ElencoPoliedri, sizeof prima), 0);
+    EXPECT_TRUE(carica_file(nomi, 1, errore, sizeof errore)) << errore;
+    EXPECT_EQ(ElencoPoliedri[0].numpunti, 8);
+    std::remove(buono.c_str());
+    std::remove(cattivo.c_str());
+    rmdir(dir);
+}
+
+// The built-in surface written out and read back is the same surface, in
+// the same place: the start picture again.
+TEST(Scena, ExportedSurfaceReadsBackToTheSameVerticesAndFaces)
+{
+    for (auto scrivi : {scrivi_noff, scrivi_obj}) {
+        inizializza_poliedro();
+        static Poliedro originale;
+        originale = ElencoPoliedri[0];
+        const std::string testo = scritto(scrivi);
+        const Letto r = leggi(scrivi == scrivi_obj ? "s.obj" : "s.off", testo);
+        ASSERT_TRUE(r.ok) << r.errore;
+        const Poliedro &p = in_scena(r.m);
+        ASSERT_EQ(p.numpunti, originale.numpunti);
+        ASSERT_EQ(p.numfacce, originale.numfacce);
+        EXPECT_EQ(p.liscio, 1);
+        for (int i = 0; i < p.numpunti; i++) {
+            const Punto &a = p.punti[i], &b = originale.punti[i];
+            ASSERT_NEAR(a.x, b.x, TOLL_POSTO) << i;
+            ASSERT_NEAR(a.y, b.y, TOLL_POSTO) << i;
+            ASSERT_NEAR(a.z, b.z, TOLL_POSTO) << i;
+            ASSERT_TRUE(a.nx == b.nx && a.ny == b.ny && a.nz == b.nz) << i;
+        }
+        for (int j = 0; j < p.numfacce; j++) {
+            ASSERT_EQ(p.facce[j].numvertici, 3);
+            ASSERT_EQ(std::memcmp(p.facce[j].vertici, originale.facce[j].vertici, 3 * sizeof(int)), 0) << j;
+            ASSERT_EQ(p.facce[j].codicecolore, 'y');
+        }
+    }
 }
