@@ -14,6 +14,8 @@ elenco() {
 -rw-r--r-- usr/share/icons/hicolor/128x128/apps/superficie.png
 -rw-r--r-- usr/share/man/man1/superficie-export.1${1:-}
 -rw-r--r-- usr/share/man/man1/superficie.1${1:-}
+-rw-r--r-- usr/share/metainfo/org.example.superficie.metainfo.xml
+-rw-r--r-- usr/share/mime/packages/superficie.xml
 LIST
 }
 

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# metadati.sh DEST VERSION: what the desktop learns from the install besides
+# the desktop entry: the AppStream metadata passes appstreamcli and agrees
+# with the entry, and the MIME definitions, built into a database with
+# Debian's own, give .ply and .off files, and files named without an
+# extension that start like PLY or OFF, the types the entry claims.
+source "$(dirname "$0")/lib.sh"
+DEST="$1" VERSIONE="$2"
+METAINFO="$DEST/usr/share/metainfo/org.example.superficie.metainfo.xml"
+VOCE="$DEST/usr/share/applications/superficie.desktop"
+TIPI="$DEST/usr/share/mime/packages/superficie.xml"
+LAVORO="$(mktemp -d)"
+trap 'rm -rf "$LAVORO"' EXIT
+
+# --- AppStream
+status=0
+appstreamcli validate --no-net --pedantic "$METAINFO" >"$LAVORO/appstream" 2>&1 || status=$?
+cat "$LAVORO/appstream"
+verifica "appstreamcli validate --no-net --pedantic: no issue at all" \
+  [ "$status" -eq 0 -a -z "$(grep -E '^[EWIP]: ' "$LAVORO/appstream")" ]
+status=0
+appstreamcli validate-tree --no-net "$DEST/usr" >"$LAVORO/albero" 2>&1 || status=$?
+cat "$LAVORO/albero"
+verifica "appstreamcli validate-tree: the installed tree, desktop entry included, passes" \
+  [ "$status" -eq 0 -a -z "$(grep -E '^[EWIP]: ' "$LAVORO/albero")" ]
+
+# One value per line, in order of appearance, of the metainfo's element $1.
+elementi() { sed -n "s|.*<$1[^>]*>\([^<]*\)</$1>.*|\1|p" "$METAINFO"; }
+verifica "metainfo: the id names the file" \
+  uguale "$(elementi id).metainfo.xml" "${METAINFO##*/}"
+verifica "metainfo: launched by the installed desktop entry" \
+  [ "$(elementi launchable)" = "${VOCE##*/}" -a -f "$VOCE" ]
+verifica "metainfo: its newest release is version $VERSIONE" \
+  uguale "$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$METAINFO" | head -n 1)" "$VERSIONE"
+verifica "metainfo: the media types are the desktop entry's" \
+  uguale "$(elementi mediatype | sort | tr '\n' ';')" \
+  "$(sed -n 's/^MimeType=//p' "$VOCE" | tr ';' '\n' | sed '/^$/d' | sort | tr '\n' ';')"
+verifica "metainfo: the binaries are the installed programs" \
+  uguale "$(elementi binary | sort | tr '\n' ' ')" "$(ls "$DEST/usr/bin" | sort | tr '\n' ' ')"
+
+# --- MIME types
+# tipo DATA FILE: the type GIO gives FILE with only the database in DATA.
+tipo() {
+  env -u XDG_DATA_HOME XDG_DATA_HOME="$LAVORO/casa" XDG_DATA_DIRS="$1" \
+    gio info -a standard::content-type "$2" | sed -n 's/^ *standard::content-type: //p'
+}
+# banca DIR XML...: a MIME database in DIR/mime from the given definitions.
+banca() {
+  local dir="$1"; shift
+  mkdir -p "$dir/mime/packages"
+  cp "$@" "$dir/mime/packages/"
+  XDG_DATA_DIRS="$dir" update-mime-database "$dir/mime" 2>"$dir/errori"
+}
+DEBIAN=/usr/share/mime/packages/freedesktop.org.xml
+mkdir "$LAVORO/casa" "$LAVORO/f"
+banca "$LAVORO/con" "$TIPI" "$DEBIAN"
+banca "$LAVORO/senza" "$DEBIAN"
+verifica "update-mime-database: no complaint about the definitions" \
+  uguale "$(cat "$LAVORO/con/errori")" ""
+verifica "Debian's own types know OBJ and STL and not PLY or OFF" \
+  [ "$(grep -c -E '<mime-type type="model/(obj|stl)"' "$DEBIAN")" -eq 2 -a \
+    "$(grep -c -E '<mime-type type="model/(x-ply|x-geomview-off)"' "$DEBIAN")" -eq 0 ]
+
+cd "$LAVORO/f"
+"$DEST/usr/bin/superficie-export" superficie                 # NOFF, no extension
+"$DEST/usr/bin/superficie-export" --obj modello.obj
+printf 'ply\nformat ascii 1.0\nelement vertex 0\nend_header\n' >modello.ply
+printf 'ply\r\nformat binary_little_endian 1.0\r\nend_header\r\n' >ply_windows
+cp modello.ply ply_ascii
+printf '3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n' >modello.off  # no keyword
+printf 'solid t\nendsolid t\n' >modello.stl
+for parola in OFF COFF NOFF CNOFF STCNOFF 4OFF; do printf '%s\n3 1 0\n' "$parola" >"off_$parola"; done
+printf 'OFF BINARY\n' >off_binario
+printf 'OFFICE HOURS\n' >ufficio
+printf 'plywood\n' >compensato
+while read -r file atteso; do
+  verifica "$file: $atteso" uguale "$(tipo "$LAVORO/con" "$file")" "$atteso"
+done <<'LIST'
+modello.ply model/x-ply
+ply_ascii model/x-ply
+ply_windows model/x-ply
+modello.off model/x-geomview-off
+superficie model/x-geomview-off
+off_OFF model/x-geomview-off
+off_COFF model/x-geomview-off
+off_NOFF model/x-geomview-off
+off_CNOFF model/x-geomview-off
+off_STCNOFF model/x-geomview-off
+off_4OFF model/x-geomview-off
+off_binario model/x-geomview-off
+modello.obj model/obj
+modello.stl model/stl
+ufficio text/plain
+compensato text/plain
+LIST
+for file in modello.ply superficie; do
+  verifica "$file: something else without the definitions" \
+    [ "$(tipo "$LAVORO/senza" "$file")" != "$(tipo "$LAVORO/con" "$file")" ]
+done
+fine
