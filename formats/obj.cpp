@@ -1,7 +1,348 @@
-// obj.cpp: placeholder until the OBJ reader lands.
+// obj.cpp: Wavefront OBJ into a Maglia.
+//
+// Only v, vn and f shape the polyhedron; every other statement (texture
+// coordinates, groups, objects, materials, smoothing groups, lines, curves)
+// is passed over, and no other file is ever opened. All objects and groups
+// form one polyhedron. A '\' ending a line joins the next one to it; a '#'
+// ends a statement.
+//
+// The file is read twice when every face corner names a normal: the first
+// pass checks everything and builds flat faces; the second rebuilds the faces
+// so that each vertex carries one normal, appending a copy of a vertex for
+// each further normal it is used with. The v vertices keep their file order
+// at 0..nv-1 either way, so the OBJ that superficie-export writes reads back
+// to the same vertices.
 #include "formats/lettura.h"
+
+#include <cstring>
+#include <unordered_map>
+#include <vector>
+
+// A face piece has at most MAX_VERTICI corners, so a file whose faces can fit
+// the store uses at most this many normals; more is no polyhedron to show.
+constexpr int MAX_NORMALI = MAX_FACCE * MAX_VERTICI;
+
+// Messages quote at most this much of a word.
+constexpr size_t MOSTRA = 24;
+
+static int mostra(size_t n) { return (int)(n > MOSTRA ? MOSTRA : n); }
+
+static bool spazio(char b) { return b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f'; }
+
+// Spaces and line continuations.
+static void salta(Cursore &c)
+{
+    for (;;) {
+        salta_spazi(c);
+        if (*c.p != '\\')
+            return;
+        const char *q = c.p + 1;
+        while (spazio(*q))
+            q++;
+        if (*q != '\n' && *q != '\0')
+            return;   // a backslash within the line is part of a word
+        c.p = q;
+        vai_a_capo(c);
+    }
+}
+
+// The statement has no more words: end of line, of file, or a comment.
+static bool fine(Cursore &c)
+{
+    salta(c);
+    return *c.p == '\n' || *c.p == '\0' || *c.p == '#';
+}
+
+static void prossima_istruzione(Cursore &c)
+{
+    const char *p;
+    size_t n;
+    while (!fine(c))
+        parola(c, &p, &n);
+    vai_a_capo(c);
+}
+
+static bool uguale(const char *p, size_t n, const char *testo)
+{
+    return std::strlen(testo) == n && std::memcmp(p, testo, n) == 0;
+}
+
+// Up to `massimo` numbers to the end of the statement; their count in *n.
+static bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *che)
+{
+    *n = 0;
+    while (!fine(c)) {
+        const int riga = c.riga;
+        if (*n == massimo)
+            return errore(l, riga, "more than %d numbers in a %s", massimo, che);
+        if (!numero(c, &v[*n])) {
+            const char *p;
+            size_t k;
+            parola(c, &p, &k);
+            return errore(l, riga, "'%.*s' in a %s is not a number", mostra(k), p, che);
+        }
+        ++*n;
+    }
+    return true;
+}
+
+namespace {
+
+// A vertex with one more normal: the vertex of the file and that normal.
+struct Chiave {
+    int v;
+    double n[3];
+    bool operator==(const Chiave &o) const
+    {
+        return v == o.v && n[0] == o.n[0] && n[1] == o.n[1] && n[2] == o.n[2];
+    }
+};
+
+struct HashChiave {
+    size_t operator()(const Chiave &k) const
+    {
+        size_t h = (size_t)k.v * 0x9e3779b97f4a7c15ull;
+        for (double x : k.n) {
+            const double v = x + 0.0;   // -0.0 equals 0.0: hash them alike
+            uint64_t b;
+            std::memcpy(&b, &v, sizeof b);
+            h = (h ^ (size_t)(b ^ (b >> 29))) * 0x100000001b3ull;
+        }
+        return h;
+    }
+};
+
+struct Obj {
+    std::vector<double> normali;        // 3 per vn, in file order
+    int colorati = 0;                   // v with a colour
+    int angoli = 0;                     // corners of faces of 3 or more
+    bool senza_normale = false;         // some such corner names no vn
+    // Second pass: the normal each v took first, and the copies for the others.
+    std::vector<char> assegnato;
+    std::unordered_map<Chiave, int, HashChiave> copie;
+};
+
+} // namespace
+
+static bool leggi_vertice(Lettura &l, Cursore &c, Obj &s)
+{
+    const int riga = c.riga;
+    double x[6];
+    int n;
+    if (!numeri(l, c, x, 6, &n, "vertex"))
+        return false;
+    // x y z, x y z w (a weight, meaningless for a polygon), x y z r g b
+    if (n != 3 && n != 4 && n != 6)
+        return errore(l, riga, "a vertex of %d numbers: reads x y z, x y z w or x y z r g b", n);
+    PuntoLetto *p = aggiungi_punto(l, riga, 0, x);
+    if (!p)
+        return false;
+    if (n == 6) {
+        if (!converti_colore(l, riga, 0, x + 3, p->colore))
+            return false;
+        s.colorati++;
+    }
+    return true;
+}
+
+static bool leggi_normale(Lettura &l, Cursore &c, Obj &s)
+{
+    const int riga = c.riga;
+    double x[3];
+    int n;
+    if (!numeri(l, c, x, 3, &n, "vertex normal"))
+        return false;
+    if (n != 3)
+        return errore(l, riga, "a vertex normal of %d numbers: reads x y z", n);
+    if (!controlla_normale(l, riga, 0, x))
+        return false;
+    if (s.normali.size() >= 3 * (size_t)MAX_NORMALI)
+        return errore(l, riga, "more than %d vertex normals, more than %d faces can use",
+                      MAX_NORMALI, MAX_FACCE);
+    s.normali.insert(s.normali.end(), x, x + 3);
+    return true;
+}
+
+// An index as the file writes it, optional sign and digits, from p up to at
+// most `fine`; saturates like intero.
+static bool cifre(const char *&p, const char *fine, long long *v)
+{
+    const char *q = p;
+    const bool meno = q < fine && *q == '-';
+    if (q < fine && (*q == '-' || *q == '+'))
+        q++;
+    if (q == fine || *q < '0' || *q > '9')
+        return false;
+    long long x = 0;
+    for (; q < fine && *q >= '0' && *q <= '9'; q++)
+        if (x < (1LL << 62))
+            x = x * 10 + (*q - '0');
+    *v = meno ? -x : x;
+    p = q;
+    return true;
+}
+
+// The index x (written as testo[0..n)) among the `definiti` so far, 0-based.
+static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t n, int definiti,
+                    const char *che, const char *plurale, int *indice)
+{
+    if (x == 0)
+        return errore(l, riga, "%s index 0: OBJ counts from 1", che);
+    if (x > definiti)
+        return errore(l, riga, "%s index %.*s is beyond the %d %s defined so far", che, mostra(n),
+                      testo, definiti, plurale);
+    if (-x > definiti)
+        return errore(l, riga, "%s index %.*s reaches before the first of the %d %s defined so far",
+                      che, mostra(n), testo, definiti, plurale);
+    *indice = (int)(x > 0 ? x - 1 : definiti + x);
+    return true;
+}
+
+// One corner: v, v/vt, v//vn or v/vt/vn. *vn is -1 without a normal.
+// Texture coordinates are not used: their index only has to be a number.
+static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn)
+{
+    const int riga = c.riga;
+    const char *inizio;
+    size_t n;
+    parola(c, &inizio, &n);
+    const char *fine = inizio + n, *p = inizio;
+    long long iv, it, in = 0;
+    const char *testo_normale = nullptr;
+    bool ok = cifre(p, fine, &iv);
+    const size_t lunghezza_v = (size_t)(p - inizio);
+    if (ok && p < fine) {
+        ok = *p++ == '/';
+        if (ok && p < fine && *p != '/')
+            ok = cifre(p, fine, &it);
+        if (ok && p < fine) {
+            ok = *p++ == '/';
+            testo_normale = p;
+            ok = ok && cifre(p, fine, &in);
+        }
+        ok = ok && p == fine && fine[-1] != '/';
+    }
+    if (!ok)
+        return errore(l, riga, "'%.*s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
+                      mostra(n), inizio);
+    if (!risolvi(l, riga, iv, inizio, lunghezza_v, nv, "vertex", "vertices", v))
+        return false;
+    *vn = -1;
+    return !testo_normale || risolvi(l, riga, in, testo_normale, (size_t)(fine - testo_normale),
+                                     nn, "normal", "normals", vn);
+}
+
+// The vertex at v's position with normal n: v itself if n is its first
+// normal, otherwise its copy for n, made on first use.
+static int con_normale(Lettura &l, Obj &s, int riga, int v, const double *n)
+{
+    Maglia &m = *l.maglia;
+    PuntoLetto &p = m.punti[v];
+    if (!s.assegnato[v]) {
+        s.assegnato[v] = 1;
+        std::memcpy(p.normale, n, sizeof p.normale);
+        return v;
+    }
+    if (p.normale[0] == n[0] && p.normale[1] == n[1] && p.normale[2] == n[2])
+        return v;
+    const Chiave k{v, {n[0], n[1], n[2]}};
+    const auto trovata = s.copie.find(k);
+    if (trovata != s.copie.end())
+        return trovata->second;
+    PuntoLetto *q = aggiungi_punto(l, riga, 0, p.pos);
+    if (!q)
+        return -1;
+    std::memcpy(q->colore, p.colore, sizeof q->colore);
+    std::memcpy(q->normale, n, sizeof q->normale);
+    const int i = m.numpunti - 1;
+    s.copie.emplace(k, i);
+    return i;
+}
+
+static bool leggi_faccia(Lettura &l, Cursore &c, Obj &s, int nv, int nn, bool lisce)
+{
+    static int vertici[MAX_VERTICI_FACCIA];
+    static int normali[MAX_VERTICI_FACCIA];
+    const int riga = c.riga;
+    int n = 0;
+    bool tutte = true;
+    while (!fine(c)) {
+        if (n == MAX_VERTICI_FACCIA)
+            return errore(l, riga, "a face of more than %d vertices cannot fit in %d faces of at "
+                          "most %d", MAX_VERTICI_FACCIA, MAX_FACCE, MAX_VERTICI);
+        if (!leggi_angolo(l, c, nv, nn, &vertici[n], &normali[n]))
+            return false;
+        tutte = tutte && normali[n] >= 0;
+        n++;
+    }
+    if (n < 3)
+        return true;   // a point or a segment
+    if (!lisce) {
+        s.angoli += n;
+        s.senza_normale = s.senza_normale || !tutte;
+        return aggiungi_faccia(l, riga, 0, vertici, n, 1, nullptr);
+    }
+    // Repeated neighbours go as the first pass dropped them, before their
+    // normals could make them different vertices.
+    int k = 0;
+    for (int i = 0; i < n; i++)
+        if (k == 0 || vertici[i] != vertici[k - 1]) {
+            vertici[k] = vertici[i];
+            normali[k] = normali[i];
+            k++;
+        }
+    while (k > 1 && vertici[k - 1] == vertici[0])
+        k--;
+    for (int i = 0; i < k; i++) {
+        vertici[i] = con_normale(l, s, riga, vertici[i], &s.normali[3 * (size_t)normali[i]]);
+        if (vertici[i] < 0)
+            return false;
+    }
+    return aggiungi_faccia(l, riga, 0, vertici, k, 1, nullptr);
+}
+
+// One pass over the statements. The second (lisce) only counts v and vn,
+// for relative indices, and rebuilds the faces.
+static bool leggi_istruzioni(Lettura &l, Obj &s, bool lisce)
+{
+    Cursore c = cursore(l);
+    int nv = 0, nn = 0;
+    while (riga_utile(c, '#')) {
+        const char *p;
+        size_t n;
+        parola(c, &p, &n);
+        bool ok = true;
+        if (uguale(p, n, "v")) {
+            ok = lisce || leggi_vertice(l, c, s);
+            nv++;
+        } else if (uguale(p, n, "vn")) {
+            ok = lisce || leggi_normale(l, c, s);
+            nn++;
+        } else if (uguale(p, n, "f")) {
+            ok = leggi_faccia(l, c, s, nv, nn, lisce);
+        }
+        if (!ok)
+            return false;
+        prossima_istruzione(c);
+    }
+    return true;
+}
 
 bool leggi_obj(Lettura &l)
 {
-    return errore(l, 0, "OBJ files are not read yet");
+    if (!testo_pulito(l))
+        return false;
+    Obj s;
+    if (!leggi_istruzioni(l, s, false))
+        return false;
+    Maglia &m = *l.maglia;
+    m.colori_punti = m.numpunti > 0 && s.colorati == m.numpunti;
+    if (s.angoli == 0 || s.senza_normale)
+        return true;
+    s.assegnato.assign(MAX_PUNTI, 0);
+    m.numfacce = 0;
+    if (!leggi_istruzioni(l, s, true))
+        return false;
+    m.normali = 1;
+    return true;
 }

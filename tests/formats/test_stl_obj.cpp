@@ -1,6 +1,7 @@
 // The STL and OBJ readers, through leggi_maglia as the viewer calls it.
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
@@ -9,6 +10,7 @@
 #include <utility>
 #include <vector>
 
+#include "formats/lettura.h"
 #include "tests/formats/leggi_testo.h"
 
 namespace {
@@ -221,4 +223,257 @@ TEST(Stl, AsciiStructureErrorsNameTheirLine)
     };
     for (const auto &c : casi)
         EXPECT_EQ(rifiuto("f.stl", c.testo), c.messaggio);
+}
+
+namespace {
+
+// The cube's outward normals, face by face as in QUADRATI.
+const double NORMALI_CUBO[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0},
+                                   {0, 1, 0},  {-1, 0, 0}, {1, 0, 0}};
+
+// The cube as OBJ, every corner written as `forma` says ("v", "v/t", "v//n"
+// or "v/t/n"), indices counted from the start or back from the end.
+std::string obj_cubo(const std::string &forma, bool relativi = false)
+{
+    std::string s = "# cubo\n";
+    for (int i = 0; i < 8; i++)
+        s += "v " + std::to_string(i & 1) + " " + std::to_string(i >> 1 & 1) + " " +
+             std::to_string(i >> 2 & 1) + "\n";
+    s += "vt 0 0\n";
+    for (const auto &n : NORMALI_CUBO)
+        s += "vn " + std::to_string(n[0]) + " " + std::to_string(n[1]) + " " +
+             std::to_string(n[2]) + "\n";
+    for (int j = 0; j < 6; j++) {
+        s += "f";
+        for (int v : QUADRATI[j]) {
+            const std::string iv = std::to_string(relativi ? v - 8 : v + 1);
+            const std::string in = std::to_string(relativi ? j - 6 : j + 1);
+            if (forma == "v")
+                s += " " + iv;
+            else if (forma == "v/t")
+                s += " " + iv + "/1";
+            else if (forma == "v//n")
+                s += " " + iv + "//" + in;
+            else
+                s += " " + iv + "/1/" + in;
+        }
+        s += "\n";
+    }
+    return s;
+}
+
+// Each face as the positions of its corners: equal between readings that
+// number their vertices differently.
+std::vector<std::vector<std::vector<double>>> angoli(const Maglia &m)
+{
+    std::vector<std::vector<std::vector<double>>> r(m.numfacce);
+    for (int j = 0; j < m.numfacce; j++)
+        for (int k = 0; k < m.facce[j].numvertici; k++) {
+            const double *p = m.punti[m.facce[j].vertici[k]].pos;
+            r[j].push_back({p[0], p[1], p[2]});
+        }
+    return r;
+}
+
+} // namespace
+
+TEST(Obj, EveryCornerFormGivesTheSameFaces)
+{
+    const Letto piatto = leggi("cubo.obj", obj_cubo("v"));
+    ASSERT_TRUE(piatto.ok) << piatto.errore;
+    EXPECT_EQ(piatto.m.numpunti, 8);
+    EXPECT_EQ(piatto.m.numfacce, 6);
+    EXPECT_EQ(piatto.m.normali, 0);
+    chiuso(piatto.m);
+    const Forma cubo = forma(piatto.m);
+    const auto facce = angoli(piatto.m);
+
+    for (bool relativi : {false, true}) {
+        for (const char *f : {"v", "v/t"}) {
+            const Letto r = leggi("cubo.obj", obj_cubo(f, relativi));
+            ASSERT_TRUE(r.ok) << f << ": " << r.errore;
+            EXPECT_EQ(forma(r.m), cubo) << f;
+        }
+        // With a normal on every corner: smooth, each corner of the cube in
+        // three faces with three normals, so two copies of each after the
+        // file's eight.
+        for (const char *f : {"v//n", "v/t/n"}) {
+            const Letto r = leggi("cubo.obj", obj_cubo(f, relativi));
+            ASSERT_TRUE(r.ok) << f << ": " << r.errore;
+            EXPECT_EQ(r.m.normali, 1);
+            EXPECT_EQ(r.m.numpunti, 24);
+            EXPECT_EQ(angoli(r.m), facce) << f;
+            for (int i = 0; i < 8; i++)
+                EXPECT_EQ(r.m.punti[i].pos[2], cubo.first[i][2]) << i;
+            for (int j = 0; j < 6; j++)
+                for (int k = 0; k < 4; k++)
+                    for (int a = 0; a < 3; a++)
+                        EXPECT_EQ(r.m.punti[r.m.facce[j].vertici[k]].normale[a], NORMALI_CUBO[j][a]);
+        }
+    }
+
+    // Everything but v, vn and f is passed over; a '\' joins two lines.
+    std::string altro = obj_cubo("v/t");
+    altro.replace(altro.find("f "), 0,
+                  "mtllib assente.mtl\no cubo\ng lati\nusemtl rosso\ns 1\nl 1 2\np 3\n"
+                  "vp 0.5\ncstype bspline\nchissà 1 2 3\n");
+    altro.replace(altro.find("f ") + 2, 0, "\\\n");
+    altro += "g altro # comment\nf 1 3 4 \\ \n 2 # also a comment\n";
+    const Letto r = leggi("cubo.obj", altro);
+    ASSERT_TRUE(r.ok) << r.errore;
+    const Forma con_doppia = forma(r.m);
+    EXPECT_EQ(con_doppia.first, cubo.first);
+    ASSERT_EQ(con_doppia.second.size(), 7u);
+    EXPECT_EQ(std::vector<std::vector<int>>(con_doppia.second.begin(), con_doppia.second.end() - 1),
+              cubo.second);
+    EXPECT_EQ(con_doppia.second.back(), (std::vector<int>{0, 2, 3, 1}));
+}
+
+TEST(Obj, NormalsAndColoursOnlyWhenEveryOneHasThem)
+{
+    // As superficie-export writes it: vertex i with normal i, in file order.
+    std::string esportato;
+    for (int i = 0; i < 8; i++)
+        esportato += "v " + std::to_string(i & 1) + " " + std::to_string(i >> 1 & 1) + " " +
+                     std::to_string(i >> 2 & 1) + "\n";
+    for (int i = 0; i < 8; i++)
+        esportato += "vn " + std::to_string(2 * (i & 1) - 1) + " 0 0\n";
+    for (const auto &q : QUADRATI) {
+        esportato += "f";
+        for (int v : q)
+            esportato += " " + std::to_string(v + 1) + "//" + std::to_string(v + 1);
+        esportato += "\n";
+    }
+    {
+        const Letto r = leggi("cubo.obj", esportato);
+        ASSERT_TRUE(r.ok) << r.errore;
+        EXPECT_EQ(r.m.normali, 1);
+        EXPECT_EQ(r.m.numpunti, 8);
+        for (int i = 0; i < 8; i++)
+            EXPECT_EQ(r.m.punti[i].normale[0], 2 * (i & 1) - 1) << i;
+    }
+    {
+        // One corner without its normal: flat, no copies.
+        std::string misto = obj_cubo("v//n");
+        misto.replace(misto.rfind("//"), 3, "");
+        const Letto r = leggi("cubo.obj", misto);
+        ASSERT_TRUE(r.ok) << r.errore;
+        EXPECT_EQ(r.m.normali, 0);
+        EXPECT_EQ(r.m.numpunti, 8);
+    }
+    // Colours on every vertex, or on none that counts.
+    std::string colori = obj_cubo("v");
+    for (size_t at = colori.find("\nv "); at != std::string::npos; at = colori.find("\nv ", at + 1))
+        colori.insert(colori.find('\n', at + 1), " 1 0.5 0");
+    {
+        const Letto r = leggi("cubo.obj", colori);
+        ASSERT_TRUE(r.ok) << r.errore;
+        EXPECT_EQ(r.m.colori_punti, 1);
+        EXPECT_EQ(r.m.punti[7].colore[1], 0.5f);
+    }
+    colori.erase(colori.find(" 1 0.5 0"), 8);
+    {
+        const Letto r = leggi("cubo.obj", colori);
+        ASSERT_TRUE(r.ok) << r.errore;
+        EXPECT_EQ(r.m.colori_punti, 0);
+    }
+
+    // A vertex needing more copies than the store holds: the face's line.
+    std::string pieno;
+    for (int i = 0; i < MAX_PUNTI; i++)
+        pieno += "v " + std::to_string(i) + " " + std::to_string(i % 7) + " 0\n";
+    pieno += "vn 0 0 1\nvn 0 0 -1\nf 1//1 2//1 3//1\nf 3//2 2//2 1//2\n";
+    EXPECT_EQ(rifiuto("pieno.obj", pieno),
+              "pieno.obj:3004: more than 3000 vertices, the most a polyhedron holds");
+}
+
+TEST(Obj, LargeAndDegenerateFaces)
+{
+    // A regular 12-gon: a fan of 10 and 4 corners from its first vertex.
+    std::string s;
+    for (int i = 0; i < 12; i++)
+        s += "v " + std::to_string(std::cos(i * M_PI / 6)) + " " +
+             std::to_string(std::sin(i * M_PI / 6)) + " 0\n";
+    s += "f 1 2 3 4 5 6 7 8 9 10 11 12\nf 1 2\nf 3\nf\n";
+    const Letto r = leggi("dodici.obj", s);
+    ASSERT_TRUE(r.ok) << r.errore;
+    EXPECT_EQ(r.m.numpunti, 12);
+    ASSERT_EQ(forma(r.m).second,
+              (std::vector<std::vector<int>>{{0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, {0, 9, 10, 11}}));
+
+    std::string lunga = "v 0 0 0\nv 1 0 0\nv 0 1 0\nf";
+    for (int i = 0; i <= MAX_VERTICI_FACCIA; i++)
+        lunga += i % 2 ? " 2" : " 1";
+    EXPECT_EQ(rifiuto("lunga.obj", lunga + " 3\n"),
+              "lunga.obj:4: a face of more than 40002 vertices cannot fit in 5000 faces of at most 10");
+}
+
+TEST(Obj, BadInputIsRefusedWithItsLine)
+{
+    const std::string tre = "# a triangle\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n";
+    const struct {
+        std::string riga, messaggio;
+    } casi[] = {
+        {"f 1 2 0", "t.obj:6: vertex index 0: OBJ counts from 1"},
+        {"f 1 2 4", "t.obj:6: vertex index 4 is beyond the 3 vertices defined so far"},
+        {"f 1 -2 -4", "t.obj:6: vertex index -4 reaches before the first of the 3 vertices defined so far"},
+        {"f 1//1 2//2 3//1", "t.obj:6: normal index 2 is beyond the 1 normals defined so far"},
+        {"f 1 2 99999999999999999999999",
+         "t.obj:6: vertex index 99999999999999999999999 is beyond the 3 vertices defined so far"},
+        {"f 1 2 \\\n 3/x", "t.obj:7: '3/x' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
+        {"f 1 2 3//", "t.obj:6: '3//' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
+        {"f 1 2 /3", "t.obj:6: '/3' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
+        {"f 1 2 3/1/1/1", "t.obj:6: '3/1/1/1' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
+        {"f 1 2 3\nf 1 2 4\nv 1 1 1", "t.obj:7: vertex index 4 is beyond the 3 vertices defined so far"},
+        {"v 1 nan 0", "t.obj:6: a vertex coordinate is not a finite number"},
+        {"v 1 1e31 0", "t.obj:6: vertex coordinate 1e+31 is beyond 1e+30"},
+        {"v 1 uno 0", "t.obj:6: 'uno' in a vertex is not a number"},
+        {"v 1 1", "t.obj:6: a vertex of 2 numbers: reads x y z, x y z w or x y z r g b"},
+        {"v 1 1 1 1 1 1 1", "t.obj:6: more than 6 numbers in a vertex"},
+        {"vn 1 inf 0", "t.obj:6: a vertex normal is not a finite number"},
+        {"vn 1 0", "t.obj:6: a vertex normal of 2 numbers: reads x y z"},
+        {"v 1 1 1 -1 0 0", "t.obj:6: a colour component is negative or not a number"},
+        {std::string("g a\0b", 5), "t.obj:6: binary data (byte 0x00) in a text file"},
+    };
+    for (const auto &c : casi)
+        EXPECT_EQ(rifiuto("t.obj", tre + c.riga + "\nf 1 2 3\n"), c.messaggio) << c.riga;
+    // The same face with the indices it refers to defined is read.
+    const Letto r = leggi("t.obj", tre + "f 1 -2 -1\n");
+    EXPECT_TRUE(r.ok) << r.errore;
+}
+
+// The fuzzer's seeds must be files the readers take.
+TEST(Semi, FuzzSeedsAreRead)
+{
+    const std::string cartella =
+        std::string(__FILE__).substr(0, std::string(__FILE__).rfind("formats/")) + "fuzz/corpus_file/";
+    static Maglia m;   // half a megabyte: not on the stack
+    char errore[512];
+    auto leggi_seme = [&](const char *nome) {
+        const bool ok = leggi_percorso((cartella + nome).c_str(), &m, errore, sizeof errore);
+        EXPECT_TRUE(ok) << errore;
+        return ok;
+    };
+    Forma tetra;
+    if (leggi_seme("stl_ascii.stl")) {
+        EXPECT_EQ(m.numpunti, 4);
+        EXPECT_EQ(m.numfacce, 4);
+        chiuso(m);
+        tetra = forma(m);
+    }
+    if (leggi_seme("stl_binary.stl")) {
+        EXPECT_EQ(forma(m), tetra);
+    }
+    if (leggi_seme("obj_forme.obj")) {
+        EXPECT_EQ(m.numpunti, 5);
+        EXPECT_EQ(m.numfacce, 5);
+        EXPECT_EQ(m.normali, 0);
+        chiuso(m);
+    }
+    if (leggi_seme("obj_normali.obj")) {
+        // Vertex 1 with 2 normals, 2 and 3 with 3 each, 4 with 2.
+        EXPECT_EQ(m.numpunti, 4 + 1 + 2 + 2 + 1);
+        EXPECT_EQ(m.normali, 1);
+        EXPECT_EQ(m.colori_punti, 1);
+    }
 }
