@@ -1,7 +1,639 @@
-// ply.cpp: placeholder until the PLY reader lands.
+// ply.cpp: the PLY reader, ascii and binary in either byte order.
+//
+// The header becomes a small table of elements and their properties; the
+// body is then read by that table alone, every value through leggi_valore,
+// the one place that knows the types, the text form and both byte orders.
+// Only "vertex" and "face" are kept; any other element or property, lists
+// included, is read past. Counts are held against the capacities while the
+// header is read, and in binary against the bytes left before any loop runs,
+// so a count the file cannot hold costs nothing.
+//
+// Ascii bodies are read a record per line (blank lines between records are
+// allowed): a value missing or left over is caught on the line where it
+// happens rather than at the end of the file.
 #include "formats/lettura.h"
+
+#include <climits>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+
+enum Codifica { TESTO, BINARIO_LE, BINARIO_BE };
+
+enum Tipo { INT8, UINT8, INT16, UINT16, INT32, UINT32, FLOAT32, FLOAT64, NESSUN_TIPO };
+
+struct DatiTipo {
+    const char *nome, *altro_nome;
+    size_t byte;
+    bool intero;
+    double minimo, massimo;         // integer types only
+};
+
+static const DatiTipo TIPI[] = {
+    {"char", "int8", 1, true, -128.0, 127.0},
+    {"uchar", "uint8", 1, true, 0.0, 255.0},
+    {"short", "int16", 2, true, -32768.0, 32767.0},
+    {"ushort", "uint16", 2, true, 0.0, 65535.0},
+    {"int", "int32", 4, true, -2147483648.0, 2147483647.0},
+    {"uint", "uint32", 4, true, 0.0, 4294967295.0},
+    {"float", "float32", 4, false, 0.0, 0.0},
+    {"double", "float64", 8, false, 0.0, 0.0},
+};
+
+// What a property means to the polyhedron; the first NUM_RUOLI are numbers
+// a record keeps.
+enum Ruolo { X, Y, Z, NX, NY, NZ, ROSSO, VERDE, BLU, NUM_RUOLI, INDICI = NUM_RUOLI, ALTRO };
+
+struct Proprieta {
+    const char *nome;
+    size_t lunghezza;
+    Tipo tipo;                      // of the value, or of a list's items
+    Tipo conteggio;                 // of a list's length; NESSUN_TIPO for one value
+    int ruolo;
+    int riga;
+};
+
+enum Genere { VERTICI, FACCE, ALTRI };
+
+struct Elemento {
+    const char *nome;
+    size_t lunghezza;
+    long long numero;               // records, as the header claims
+    int riga;
+    int prima, quante;              // its properties in Intestazione::proprieta
+    Genere genere;
+    bool normali, colori;
+};
+
+// Far beyond any real header; they only bound the table.
+constexpr int MAX_ELEMENTI = 64;
+constexpr int MAX_PROPRIETA = 1024;
+
+struct Intestazione {
+    Codifica codifica;
+    int numelementi;
+    Elemento elementi[MAX_ELEMENTI];
+    int numproprieta;
+    Proprieta proprieta[MAX_PROPRIETA];
+};
+
+// Names come from the file: a message shows at most this much of one.
+static int corto(size_t n) { return n < 40 ? (int)n : 40; }
+
+static bool uguale(const char *p, size_t n, const char *testo)
+{
+    return n == std::strlen(testo) && std::memcmp(p, testo, n) == 0;
+}
+
+static Tipo tipo(const char *p, size_t n)
+{
+    for (int t = 0; t < NESSUN_TIPO; t++)
+        if (uguale(p, n, TIPI[t].nome) || uguale(p, n, TIPI[t].altro_nome))
+            return (Tipo)t;
+    return NESSUN_TIPO;
+}
+
+// ---- Header ----------------------------------------------------------------
+
+// The header is text even in a binary file: its lines are checked one at a
+// time, as they are reached, since the body after it may hold any byte.
+static bool riga_pulita(Lettura &l, const Cursore &c)
+{
+    const char *fine = l.dati + l.dimensione;
+    for (const char *p = c.p; p < fine && *p != '\n'; p++) {
+        const unsigned char b = (unsigned char)*p;
+        if (b < 32 && b != '\t' && b != '\r' && b != '\v' && b != '\f')
+            return errore(l, c.riga, "binary data (byte 0x%02x) in the header", b);
+    }
+    return true;
+}
+
+static bool fine_riga(Lettura &l, Cursore &c, const char *cosa)
+{
+    const char *p;
+    size_t n;
+    if (parola(c, &p, &n))
+        return errore(l, c.riga, "unexpected '%.*s' at the end of the %s line", corto(n), p, cosa);
+    return true;
+}
+
+static bool leggi_formato(Lettura &l, Cursore &c, Intestazione &h)
+{
+    const char *p;
+    size_t n;
+    if (!parola(c, &p, &n))
+        return errore(l, c.riga, "format line without an encoding: expected ascii, "
+                      "binary_little_endian or binary_big_endian");
+    if (uguale(p, n, "ascii"))
+        h.codifica = TESTO;
+    else if (uguale(p, n, "binary_little_endian"))
+        h.codifica = BINARIO_LE;
+    else if (uguale(p, n, "binary_big_endian"))
+        h.codifica = BINARIO_BE;
+    else
+        return errore(l, c.riga, "unknown format '%.*s': expected ascii, binary_little_endian "
+                      "or binary_big_endian", corto(n), p);
+    if (!parola(c, &p, &n) || !uguale(p, n, "1.0"))
+        return errore(l, c.riga, "the format line needs the version, 1.0");
+    return fine_riga(l, c, "format");
+}
+
+static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
+{
+    const int riga = c.riga;
+    if (h.numelementi == MAX_ELEMENTI)
+        return errore(l, riga, "more than %d elements in the header", MAX_ELEMENTI);
+    Elemento &e = h.elementi[h.numelementi];
+    if (!parola(c, &e.nome, &e.lunghezza))
+        return errore(l, riga, "element without a name: expected 'element NAME COUNT'");
+    const int nl = corto(e.lunghezza);
+    const Cursore prima = c;
+    long long numero;
+    if (!intero(c, &numero)) {
+        Cursore t = prima;
+        const char *p;
+        size_t n;
+        if (!parola(t, &p, &n))
+            return errore(l, riga, "element %.*s without a count", nl, e.nome);
+        return errore(l, riga, "the count '%.*s' of element %.*s is not a whole number", corto(n),
+                      p, nl, e.nome);
+    }
+    if (numero < 0)
+        return errore(l, riga, "element %.*s has a negative count, %lld", nl, e.nome, numero);
+    if (!fine_riga(l, c, "element"))
+        return false;
+    e.genere = uguale(e.nome, e.lunghezza, "vertex") ? VERTICI
+               : uguale(e.nome, e.lunghezza, "face") ? FACCE : ALTRI;
+    for (int i = 0; i < h.numelementi; i++) {
+        const Genere g = h.elementi[i].genere;
+        if (e.genere != ALTRI && g == e.genere)
+            return errore(l, riga, "a second element %.*s", nl, e.nome);
+        if (e.genere == VERTICI && g == FACCE)
+            return errore(l, riga, "element vertex after element face: the faces need their "
+                          "vertices first");
+    }
+    if (e.genere == VERTICI && numero > MAX_PUNTI)
+        return errore(l, riga, "%lld vertices, more than the %d a polyhedron holds", numero,
+                      (int)MAX_PUNTI);
+    if (e.genere == FACCE && numero > MAX_FACCE)
+        return errore(l, riga, "%lld faces, more than the %d a polyhedron holds", numero,
+                      (int)MAX_FACCE);
+    e.numero = numero;
+    e.riga = riga;
+    e.prima = h.numproprieta;
+    e.quante = 0;
+    e.normali = e.colori = false;
+    h.numelementi++;
+    return true;
+}
+
+static bool tipo_proprieta(Lettura &l, Cursore &c, Tipo *t)
+{
+    const char *p;
+    size_t n;
+    if (!parola(c, &p, &n))
+        return errore(l, c.riga, "incomplete property: expected 'property TYPE NAME' or "
+                      "'property list COUNT_TYPE TYPE NAME'");
+    *t = tipo(p, n);
+    if (*t == NESSUN_TIPO)
+        return errore(l, c.riga, "unknown type '%.*s': expected char, uchar, short, ushort, int, "
+                      "uint, float or double (or int8 ... float64)", corto(n), p);
+    return true;
+}
+
+static bool leggi_proprieta(Lettura &l, Cursore &c, Intestazione &h)
+{
+    const int riga = c.riga;
+    if (h.numelementi == 0)
+        return errore(l, riga, "property before any element");
+    if (h.numproprieta == MAX_PROPRIETA)
+        return errore(l, riga, "more than %d properties in the header", MAX_PROPRIETA);
+    Elemento &e = h.elementi[h.numelementi - 1];
+    Proprieta &p = h.proprieta[h.numproprieta];
+    p.conteggio = NESSUN_TIPO;
+    if (parola_uguale(c, "list")) {
+        if (!tipo_proprieta(l, c, &p.conteggio))
+            return false;
+        if (!TIPI[p.conteggio].intero)
+            return errore(l, riga, "a list's length must have an integer type, not %s",
+                          TIPI[p.conteggio].nome);
+    }
+    if (!tipo_proprieta(l, c, &p.tipo))
+        return false;
+    if (!parola(c, &p.nome, &p.lunghezza))
+        return errore(l, riga, "property without a name");
+    if (!fine_riga(l, c, "property"))
+        return false;
+    for (int i = e.prima; i < h.numproprieta; i++)
+        if (h.proprieta[i].lunghezza == p.lunghezza &&
+            std::memcmp(h.proprieta[i].nome, p.nome, p.lunghezza) == 0)
+            return errore(l, riga, "a second property %.*s in element %.*s", corto(p.lunghezza),
+                          p.nome, corto(e.lunghezza), e.nome);
+    p.ruolo = ALTRO;
+    p.riga = riga;
+    h.numproprieta++;
+    e.quante++;
+    return true;
+}
+
+// Leaves c at the first byte of the body.
+static bool leggi_intestazione(Lettura &l, Cursore &c, Intestazione &h)
+{
+    const char *const fine = l.dati + l.dimensione;
+    h.numelementi = 0;
+    h.numproprieta = 0;
+    if (!riga_pulita(l, c))
+        return false;
+    if (!parola_uguale(c, "ply") || !a_fine_riga(c))
+        return errore(l, 1, "the first line must be just 'ply'");
+    vai_a_capo(c);
+    bool formato = false;
+    for (;;) {
+        if (c.p >= fine)
+            return errore(l, 0, "the header has no end_header line");
+        if (!riga_pulita(l, c))
+            return false;
+        const int riga = c.riga;
+        const char *p;
+        size_t n;
+        if (!parola(c, &p, &n)) {
+            vai_a_capo(c);   // a blank line
+            continue;
+        }
+        if (uguale(p, n, "comment") || uguale(p, n, "obj_info")) {
+            vai_a_capo(c);
+            continue;
+        }
+        if (uguale(p, n, "end_header")) {
+            if (!fine_riga(l, c, "end_header"))
+                return false;
+            if (!formato)
+                return errore(l, riga, "no format line before end_header");
+            vai_a_capo(c);
+            return true;
+        }
+        if (uguale(p, n, "format")) {
+            if (formato)
+                return errore(l, riga, "a second format line");
+            if (!leggi_formato(l, c, h))
+                return false;
+            formato = true;
+        } else if (uguale(p, n, "element")) {
+            if (!formato)
+                return errore(l, riga, "element before the format line");
+            if (!leggi_elemento_intestazione(l, c, h))
+                return false;
+        } else if (uguale(p, n, "property")) {
+            if (!leggi_proprieta(l, c, h))
+                return false;
+        } else {
+            return errore(l, riga, "unknown header line '%.*s': expected format, element, "
+                          "property, comment or end_header", corto(n), p);
+        }
+        vai_a_capo(c);
+    }
+}
+
+static int trova(const Intestazione &h, const Elemento &e, const char *nome)
+{
+    for (int i = e.prima; i < e.prima + e.quante; i++)
+        if (uguale(h.proprieta[i].nome, h.proprieta[i].lunghezza, nome))
+            return i;
+    return -1;
+}
+
+// Three single numbers by these names, in any order, take roles ruolo..ruolo+2.
+static bool terna(Intestazione &h, const Elemento &e, const char *const nomi[3], int ruolo)
+{
+    int i[3];
+    for (int k = 0; k < 3; k++) {
+        i[k] = trova(h, e, nomi[k]);
+        if (i[k] < 0 || h.proprieta[i[k]].conteggio != NESSUN_TIPO)
+            return false;
+    }
+    for (int k = 0; k < 3; k++)
+        h.proprieta[i[k]].ruolo = ruolo + k;
+    return true;
+}
+
+static const char *const NOMI_POSIZIONE[3] = {"x", "y", "z"};
+static const char *const NOMI_NORMALE[3] = {"nx", "ny", "nz"};
+static const char *const NOMI_COLORE[3] = {"red", "green", "blue"};
+static const char *const NOMI_DIFFUSO[3] = {"diffuse_red", "diffuse_green", "diffuse_blue"};
+
+static bool assegna_ruoli(Lettura &l, Intestazione &h)
+{
+    bool vertici = false;
+    for (int j = 0; j < h.numelementi; j++) {
+        Elemento &e = h.elementi[j];
+        if (e.genere == VERTICI) {
+            vertici = true;
+            for (int k = 0; k < 3; k++) {
+                const int i = trova(h, e, NOMI_POSIZIONE[k]);
+                if (i < 0)
+                    return errore(l, e.riga, "element vertex has no property %s: x, y and z "
+                                  "are all needed", NOMI_POSIZIONE[k]);
+                if (h.proprieta[i].conteggio != NESSUN_TIPO)
+                    return errore(l, h.proprieta[i].riga, "property %s of element vertex is a "
+                                  "list: a single number is expected", NOMI_POSIZIONE[k]);
+            }
+            terna(h, e, NOMI_POSIZIONE, X);
+            e.normali = terna(h, e, NOMI_NORMALE, NX);
+            e.colori = terna(h, e, NOMI_COLORE, ROSSO) || terna(h, e, NOMI_DIFFUSO, ROSSO);
+        } else if (e.genere == FACCE) {
+            if (!vertici)
+                return errore(l, e.riga, "element face with no element vertex before it");
+            int i = trova(h, e, "vertex_indices");
+            if (i < 0)
+                i = trova(h, e, "vertex_index");
+            if (i < 0)
+                return errore(l, e.riga, "element face has no vertex_indices list");
+            if (h.proprieta[i].conteggio == NESSUN_TIPO)
+                return errore(l, h.proprieta[i].riga, "property %.*s of element face is a single "
+                              "number: a list is expected", corto(h.proprieta[i].lunghezza),
+                              h.proprieta[i].nome);
+            h.proprieta[i].ruolo = INDICI;
+            e.colori = terna(h, e, NOMI_COLORE, ROSSO);
+        }
+    }
+    return true;
+}
+
+// ---- Body ------------------------------------------------------------------
+
+struct Corpo {
+    Lettura &l;
+    Codifica codifica;
+    Cursore c;                      // ascii: the next value
+    size_t pos;                     // binary: the next byte
+    const Elemento *e;              // being read, for messages
+    long long letti;                // its whole records so far
+};
+
+// A message at the current line in ascii, at byte `posizione` in binary.
+static bool errore_corpo(Corpo &b, size_t posizione, const char *formato, ...)
+    __attribute__((format(printf, 3, 4)));
+
+static bool errore_corpo(Corpo &b, size_t posizione, const char *formato, ...)
+{
+    char testo[300];
+    va_list a;
+    va_start(a, formato);
+    std::vsnprintf(testo, sizeof testo, formato, a);
+    va_end(a);
+    return b.codifica == TESTO ? errore(b.l, b.c.riga, "%s", testo)
+                               : errore_byte(b.l, posizione, "%s", testo);
+}
+
+static bool finito(Corpo &b)
+{
+    return errore_corpo(b, b.pos, "the file ends after %lld of the %lld %.*s records", b.letti,
+                        b.e->numero, corto(b.e->lunghezza), b.e->nome);
+}
+
+// The token at the cursor, which is not what the type wants.
+static bool non_numero(Corpo &b, Tipo t, const Proprieta &p, const char *atteso)
+{
+    Cursore s = b.c;
+    const char *q;
+    size_t n;
+    parola(s, &q, &n);
+    return errore(b.l, b.c.riga, "'%.*s' is not %s (%.*s, %s)", corto(n), q, atteso,
+                  corto(p.lunghezza), p.nome, TIPI[t].nome);
+}
+
+// One value of type t, which belongs to p (its length when p is a list).
+static bool leggi_valore(Corpo &b, Tipo t, const Proprieta &p, double *v)
+{
+    const DatiTipo &d = TIPI[t];
+    if (b.codifica == TESTO) {
+        if (a_fine_riga(b.c))
+            return errore(b.l, b.c.riga, "too few values for one %.*s record: %.*s is missing",
+                          corto(b.e->lunghezza), b.e->nome, corto(p.lunghezza), p.nome);
+        if (!d.intero)
+            return numero(b.c, v) || non_numero(b, t, p, "a number");
+        long long x;
+        if (!intero(b.c, &x))
+            return non_numero(b, t, p, "a whole number");
+        if (x < d.minimo || x > d.massimo)
+            return errore(b.l, b.c.riga, "%lld does not fit the type %s (%.*s)", x, d.nome,
+                          corto(p.lunghezza), p.nome);
+        *v = (double)x;
+        return true;
+    }
+    if (b.l.dimensione - b.pos < d.byte)
+        return finito(b);
+    const unsigned char *q = (const unsigned char *)b.l.dati + b.pos;
+    uint64_t u = 0;
+    for (size_t i = 0; i < d.byte; i++)
+        u = u << 8 | q[b.codifica == BINARIO_BE ? i : d.byte - 1 - i];
+    b.pos += d.byte;
+    switch (t) {
+    case INT8: *v = (int8_t)(uint8_t)u; break;
+    case UINT8: *v = (uint8_t)u; break;
+    case INT16: *v = (int16_t)(uint16_t)u; break;
+    case UINT16: *v = (uint16_t)u; break;
+    case INT32: *v = (int32_t)(uint32_t)u; break;
+    case UINT32: *v = (uint32_t)u; break;
+    case FLOAT32: {
+        const uint32_t w = (uint32_t)u;
+        float f;
+        std::memcpy(&f, &w, sizeof f);
+        *v = f;
+        break;
+    }
+    default: {
+        double f;
+        std::memcpy(&f, &u, sizeof f);
+        *v = f;
+        break;
+    }
+    }
+    return true;
+}
+
+// A face's corners; as big as a face that still fits the store.
+static int indici_faccia[MAX_VERTICI_FACCIA];
+
+// A list: kept in indici_faccia (*n of them) when it is the face's corners,
+// otherwise read past.
+static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
+{
+    const bool indici = p.ruolo == INDICI;
+    const size_t inizio = b.pos;
+    double v;
+    if (!leggi_valore(b, p.conteggio, p, &v))
+        return false;
+    const long long conta = (long long)v;   // an integer type: v is whole
+    const int np = corto(p.lunghezza);
+    if (conta < 0)
+        return errore_corpo(b, inizio, "list %.*s has a negative length, %lld", np, p.nome, conta);
+    if (indici && conta > MAX_VERTICI_FACCIA)
+        return errore_corpo(b, inizio, "a face of %lld vertices, more than the %d that fit in "
+                            "%d faces of at most %d", conta, MAX_VERTICI_FACCIA, (int)MAX_FACCE,
+                            (int)MAX_VERTICI);
+    const size_t byte = TIPI[p.tipo].byte;
+    if (b.codifica != TESTO) {
+        if ((unsigned long long)conta > (b.l.dimensione - b.pos) / byte)
+            return errore_byte(b.l, inizio, "list %.*s of %lld values runs past the end of the "
+                               "file", np, p.nome, conta);
+        if (!indici) {
+            b.pos += (size_t)conta * byte;
+            return true;
+        }
+    }
+    for (long long k = 0; k < conta; k++) {
+        if (b.codifica == TESTO && a_fine_riga(b.c))
+            return errore(b.l, b.c.riga, "list %.*s announces %lld values, the line holds %lld",
+                          np, p.nome, conta, k);
+        const size_t qui = b.pos;
+        if (!leggi_valore(b, p.tipo, p, &v))
+            return false;
+        if (!indici)
+            continue;
+        if (v != std::floor(v))
+            return errore_corpo(b, qui, "vertex index %g is not a whole number", v);
+        if (v < INT_MIN || v > INT_MAX)
+            return errore_corpo(b, qui, "vertex index %.0f is outside the %d vertices (0 to %d)",
+                                v, b.l.maglia->numpunti, b.l.maglia->numpunti - 1);
+        indici_faccia[k] = (int)v;
+    }
+    if (indici)
+        *n = (int)conta;
+    return true;
+}
+
+struct Record {
+    double valore[NUM_RUOLI];
+    Tipo tipo[NUM_RUOLI];
+    int numindici;
+};
+
+static bool leggi_record(Corpo &b, const Intestazione &h, const Elemento &e, Record &r)
+{
+    r.numindici = 0;
+    for (int i = e.prima; i < e.prima + e.quante; i++) {
+        const Proprieta &p = h.proprieta[i];
+        if (p.conteggio != NESSUN_TIPO) {
+            if (!leggi_lista(b, p, &r.numindici))
+                return false;
+            continue;
+        }
+        double v;
+        if (!leggi_valore(b, p.tipo, p, &v))
+            return false;
+        if (p.ruolo < NUM_RUOLI) {
+            r.valore[p.ruolo] = v;
+            r.tipo[p.ruolo] = p.tipo;
+        }
+    }
+    if (b.codifica == TESTO && !a_fine_riga(b.c))
+        return errore(b.l, b.c.riga, "more values than one %.*s record holds",
+                      corto(e.lunghezza), e.nome);
+    return true;
+}
+
+// Integer colours are 0..255 whatever their type; floats are left to
+// converti_colore, which tells 0..1 from 0..255.
+static bool colore(Corpo &b, const Record &r, int riga, size_t inizio, float rgb[3])
+{
+    double c[3];
+    for (int k = 0; k < 3; k++) {
+        c[k] = r.valore[ROSSO + k];
+        if (TIPI[r.tipo[ROSSO + k]].intero)
+            c[k] = (c[k] > 255.0 ? 255.0 : c[k]) / 255.0;
+    }
+    return converti_colore(b.l, riga, inizio, c, rgb);
+}
+
+// The least a record of e takes in binary: its single values and its lists'
+// lengths.
+static unsigned long long byte_minimi(const Intestazione &h, const Elemento &e)
+{
+    unsigned long long s = 0;
+    for (int i = e.prima; i < e.prima + e.quante; i++) {
+        const Proprieta &p = h.proprieta[i];
+        s += TIPI[p.conteggio != NESSUN_TIPO ? p.conteggio : p.tipo].byte;
+    }
+    return s;
+}
+
+static bool leggi_elemento(Corpo &b, const Intestazione &h, const Elemento &e)
+{
+    Lettura &l = b.l;
+    b.e = &e;
+    b.letti = 0;
+    if (e.quante == 0)
+        return true;   // records of nothing, however many
+    if (b.codifica != TESTO) {
+        const unsigned long long minimo = byte_minimi(h, e);
+        if ((unsigned long long)e.numero > (l.dimensione - b.pos) / minimo)
+            return errore_byte(l, b.pos, "%lld %.*s records of at least %llu bytes each cannot "
+                               "fit in the %zu bytes left", e.numero, corto(e.lunghezza), e.nome,
+                               minimo, l.dimensione - b.pos);
+    }
+    Record r;
+    for (; b.letti < e.numero; b.letti++) {
+        if (b.codifica == TESTO && !riga_utile(b.c, '\0'))
+            return finito(b);
+        const int riga = b.codifica == TESTO ? b.c.riga : -1;
+        const size_t inizio = b.pos;
+        if (!leggi_record(b, h, e, r))
+            return false;
+        if (b.codifica == TESTO)
+            vai_a_capo(b.c);
+        if (e.genere == VERTICI) {
+            const double pos[3] = {r.valore[X], r.valore[Y], r.valore[Z]};
+            PuntoLetto *q = aggiungi_punto(l, riga, inizio, pos);
+            if (!q)
+                return false;
+            if (e.normali) {
+                const double n[3] = {r.valore[NX], r.valore[NY], r.valore[NZ]};
+                if (!controlla_normale(l, riga, inizio, n))
+                    return false;
+                for (int k = 0; k < 3; k++)
+                    q->normale[k] = n[k];
+            }
+            if (e.colori && !colore(b, r, riga, inizio, q->colore))
+                return false;
+        } else if (e.genere == FACCE) {
+            float rgb[3];
+            if (e.colori && !colore(b, r, riga, inizio, rgb))
+                return false;
+            if (!aggiungi_faccia(l, riga, inizio, indici_faccia, r.numindici, 0,
+                                 e.colori ? rgb : nullptr))
+                return false;
+        }
+    }
+    return true;
+}
 
 bool leggi_ply(Lettura &l)
 {
-    return errore(l, 0, "PLY files are not read yet");
+    static Intestazione h;   // some 40 KiB: kept off the stack
+    Cursore c = cursore(l);
+    if (!leggi_intestazione(l, c, h) || !assegna_ruoli(l, h))
+        return false;
+    if (h.codifica == TESTO && !testo_pulito(l))
+        return false;
+    Corpo b{l, h.codifica, c, (size_t)(c.p - l.dati), nullptr, 0};
+    for (int j = 0; j < h.numelementi; j++) {
+        const Elemento &e = h.elementi[j];
+        if (e.genere == VERTICI) {
+            l.maglia->normali = e.normali;
+            l.maglia->colori_punti = e.colori;
+        }
+        if (!leggi_elemento(b, h, e))
+            return false;
+    }
+    // Anything past the last record means the header and the data disagree.
+    if (b.codifica == TESTO) {
+        if (riga_utile(b.c, '\0'))
+            return errore(l, b.c.riga, "data after the last element: the header announces no more");
+    } else if (b.pos < l.dimensione) {
+        return errore_byte(l, b.pos, "%zu bytes after the last element: the header announces "
+                           "no more", l.dimensione - b.pos);
+    }
+    return true;
 }
