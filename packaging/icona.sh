@@ -4,7 +4,38 @@
 # surface (rows above its shadow) is cropped out in a square and scaled to
 # 128x128, and the grey background becomes transparent. Run once by hand;
 # the icon is committed. Needs what scripts/run installs (netpbm, Xvfb).
+#
+# It also remakes packaging/icona_finestra.inc, the same icon at the sizes
+# the window itself offers the desktop (_NET_WM_ICON), since the viewer has
+# no PNG decoder; `icona.sh --tabella` remakes only that, from the
+# committed PNG.
 source "$(dirname "$0")/../scripts/lib/common.sh"
+
+LATI_FINESTRA=(48)   # the window's icon sizes: 48 pixels, about 2300 values each
+TABELLA="$ROOT/packaging/icona_finestra.inc"
+
+# tabella: packaging/superficie.png as _NET_WM_ICON data, for each size its
+# width, height and pixels row by row as 0xAARRGGBB. pamscale weighs the
+# colours by alpha, so the transparent border does not darken the edges.
+tabella() {
+  {
+    echo "// icona_finestra.inc: made by packaging/icona.sh from packaging/superficie.png"
+    echo "// (pngtopam -alphapam | pamscale | pamtable); do not edit. For each size:"
+    echo "// width, height, then the pixels row by row as 0xAARRGGBB."
+    for lato in "${LATI_FINESTRA[@]}"; do
+      echo "$lato, $lato,"
+      pngtopam -alphapam "$ROOT/packaging/superficie.png" |
+        pamscale -width "$lato" -height "$lato" | pamtable |
+        awk -F'|' '{ for (i = 1; i <= NF; i++) { split($i, c, " ")
+                       printf "0x%02x%02x%02x%02x,%s", c[4], c[1], c[2], c[3], (++n % 8) ? " " : "\n" } }'
+    done
+  } >"$TABELLA"
+  echo "$TABELLA: ${LATI_FINESTRA[*]} pixels square"
+}
+if [ "${1:-}" = --tabella ]; then
+  tabella
+  exit 0
+fi
 
 LATO=128          # side of the icon, pixels
 MARGINE=6         # grey kept around the surface before scaling, pixels
@@ -37,3 +68,4 @@ ppmchange "$SFONDO" "$BORDO" "$lavoro/quadrato.ppm" |
   pamscale -width "$LATO" -height "$LATO" |
   pnmtopng -compression=9 -alpha="$lavoro/alfa.pgm" >"$ROOT/packaging/superficie.png"
 echo "$ROOT/packaging/superficie.png: ${lato}x${lato} at ($x, $y) scaled to ${LATO}x${LATO}"
+tabella

@@ -7,6 +7,7 @@
 
 #include "input/input.h"
 
+#include "viewer/identita.h"
 #include "viewer/vista.h"
 
 void (*trascinamento)(int, int) = nullptr;
@@ -42,6 +43,9 @@ void apri_finestra(int *argc, char **argv)
     glutInitWindowSize(screen_width, screen_height);
     glutInitWindowPosition(50, 50);
     glutCreateWindow("Superficie");
+#ifndef __EMSCRIPTEN__
+    dichiara_identita();
+#endif
     glutDisplayFunc(display);
     glutReshapeFunc(resize);
     glutKeyboardFunc(keyboard);
