@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # apre_file.sh VIEWER EXPORT VERSION: the installed viewer on the command
-# line and on files the installed exporter writes: --version and --help; bad
-# options and files refused with status 2 and one line; the exported surface
-# opened from a file gives the start picture; the surface in all four
-# formats at once gives four objects in the four slot colours. Each window on
-# a virtual X server of its own, as the end-to-end test starts the viewer.
+# line and on files the installed exporter writes: --version and --help with
+# no display; bad options and files refused with status 2 and one line; the
+# exported surface opened from a file gives the start picture; the surface
+# in all four formats at once gives four objects in the four slot colours.
+# Each window on a virtual X server of its own, as the end-to-end test
+# starts the viewer.
 source "$(dirname "$0")/../e2e/lib.sh"
 ESPORTA="$2" VERSIONE="$3"
 
@@ -74,14 +75,16 @@ awk 'NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { p[NR - 3] = $1 " " $2 " " $3 }
   "$LAVORO/surface.off" >"$LAVORO/superficie.stl"
 head -n 5 "$LAVORO/surface.off" >"$LAVORO/tronca.off"         # 3 of 2050 vertices
 
-# --- The command line, with a display up so that only the arguments decide
-start_xvfb
+# --- The command line: --version and --help need no display; the refusals
+# get one, so that only the arguments decide.
+unset DISPLAY
 esito --version
 verifica "--version: \"superficie $VERSIONE\", status 0" \
   [ "$status" -eq 0 -a "$(cat "$LAVORO/uscita")" = "superficie $VERSIONE" -a ! -s "$LAVORO/errore" ]
 esito --help
 verifica "--help: a usage on standard output, status 0" \
   [ "$status" -eq 0 -a -n "$(grep -F superficie "$LAVORO/uscita")" -a ! -s "$LAVORO/errore" ]
+start_xvfb
 esito --nonsense
 verifica "an unknown option: status 2, one line on standard error" \
   [ "$status" -eq 2 -a "$(wc -l <"$LAVORO/errore")" -eq 1 ]
