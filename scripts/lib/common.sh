@@ -4,34 +4,70 @@ set -euo pipefail
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"
 JOBS="$(nproc 2>/dev/null || echo 2)"
 
-# Debian packages the project needs to build, test, benchmark and fuzz.
-PACKAGES=(
-  build-essential cmake pkg-config
-  libgtest-dev libbenchmark-dev
-  freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev libxtst-dev
-  xvfb xauth x11-utils x11-apps xdotool netpbm apitrace
-  clang libclang-rt-14-dev llvm
-  valgrind time
-  lintian desktop-file-utils mandoc file
-  emscripten chromium python3-websocket
+# Debian packages by what they are for; each script installs only its own
+# group (scripts/test all of them). "@name" takes in another group.
+declare -A PACKAGE_GROUPS=(
+  # Building the viewer and showing it on a display.
+  [viewer]="build-essential cmake pkg-config libfast-float-dev
+            freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev"
+  # A virtual display and screenshots of it: start_xvfb and schermo.sh
+  # (xdotool, xwd from x11-apps, netpbm; xdpyinfo from x11-utils).
+  [screen]="xvfb xauth x11-utils x11-apps xdotool netpbm"
+  [run]="@viewer @screen"
+  # dpkg-buildflags; cpack's dpkg-shlibdeps step needs file.
+  [package]="@viewer dpkg-dev file"
+  # The page, and the surface's generator built natively for it.
+  [web]="build-essential cmake libfast-float-dev emscripten"
+  [bench-web]="@web chromium python3-websocket"
+  # pgrep (procps) finds the process apitrace starts.
+  [bench]="@run @bench-web libbenchmark-dev libxtst-dev apitrace procps time"
+  [fuzz]="@run clang libclang-rt-14-dev llvm"
+  # Besides the others: GoogleTest, valgrind, and the package checks
+  # (lintian, desktop-file-validate, mandoc and col, appstreamcli,
+  # update-mime-database and gio).
+  [test]="@run @package @bench-web @bench @fuzz libgtest-dev valgrind
+          lintian desktop-file-utils mandoc bsdextrautils appstream
+          shared-mime-info libglib2.0-bin"
+)
+# Seconds apt-get takes for a group on a freshly installed Debian 12, for
+# the message below.
+declare -A PACKAGE_SECONDS=(
+  [viewer]=25 [screen]=10 [run]=30 [package]=30 [web]=60 [bench-web]=90
+  [bench]=100 [fuzz]=60 [test]=150
 )
 
 as_root() {
   if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
 }
 
-# Installs whatever is missing; quick when everything is in place. Says so
-# on one line; apt's errors still reach the terminal.
+# package_list GROUP...: the groups' packages, one a line, each once.
+package_list() {
+  local g p
+  for g in "$@"; do
+    [ -n "${PACKAGE_GROUPS[$g]+set}" ] || { echo "no package group '$g'" >&2; return 1; }
+    for p in ${PACKAGE_GROUPS[$g]}; do
+      case "$p" in @*) package_list "${p#@}" ;; *) echo "$p" ;; esac
+    done
+  done | sort -u
+}
+
+# setup_packages GROUP...: installs whatever the groups need that is
+# missing; quick when everything is in place. Says so on one line; apt's
+# errors still reach the terminal.
 setup_packages() {
-  local missing=()
-  for p in "${PACKAGES[@]}"; do
+  local all missing=() p g seconds=0
+  all="$(package_list "$@")" || return 1
+  for p in $all; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" ||
       missing+=("$p")
   done
   [ "${#missing[@]}" -gt 0 ] || return 0
-  local how_long="a minute or less"
-  [ "${#missing[@]}" -gt 5 ] && how_long="about 2 minutes on a fresh machine"
-  echo "installing ${#missing[@]} Debian packages with apt-get (usually ${how_long}): ${missing[*]}" >&2
+  for g in "$@"; do
+    [ "${PACKAGE_SECONDS[$g]:-0}" -gt "$seconds" ] && seconds="${PACKAGE_SECONDS[$g]}"
+  done
+  local how_long="about $seconds seconds"
+  [ "$seconds" -ge 90 ] && how_long="about $(((seconds + 30) / 60)) minutes"
+  echo "installing ${#missing[@]} Debian packages with apt-get (${how_long} on a fresh machine): ${missing[*]}" >&2
   # Another apt run (a second script, an unattended upgrade) holds the lock for a while.
   local apt=(as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600)
   "${apt[@]}" update -qq
