@@ -136,8 +136,7 @@ bool intero(Cursore &c, long long *v)
         return false;
     long long x = 0;
     for (; *p >= '0' && *p <= '9'; p++)
-        if (x < (1LL << 62))
-            x = x * 10 + (*p - '0');
+        x = x < (1LL << 58) ? x * 10 + (*p - '0') : (1LL << 62);
     if (!separatore(*p))
         return false;
     *v = meno ? -x : x;
