@@ -17,7 +17,7 @@ verifica "Section" uguale "$(campo Section)" graphics
 verifica "Priority" uguale "$(campo Priority)" optional
 verifica "Maintainer: a name and an address" grep -qE '^[^<]+ <[^@ ]+@[^> ]+>$' <<<"$(campo Maintainer)"
 verifica "Description: a short line and a long text" \
-  [ "$(campo Description | head -n 1)" = "interactive viewer of a polyhedral surface" -a \
+  [ "$(campo Description | head -n 1)" = "interactive viewer of polyhedra" -a \
     "$(campo Description | wc -l)" -ge 5 ]
 # What dpkg-shlibdeps finds the two programs linked against.
 for bibli in libc6 libstdc++6 libglut3.12 'libglu1-mesa | libglu1' libopengl0; do
