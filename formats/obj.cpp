@@ -164,7 +164,8 @@ static bool leggi_normale(Lettura &l, Cursore &c, Obj &s)
 }
 
 // An index as the file writes it, optional sign and digits, from p up to at
-// most `fine`; saturates like intero.
+// most `fine`. It stops growing far beyond any count of vertices rather than
+// overflow.
 static bool cifre(const char *&p, const char *fine, long long *v)
 {
     const char *q = p;
@@ -175,7 +176,7 @@ static bool cifre(const char *&p, const char *fine, long long *v)
         return false;
     long long x = 0;
     for (; q < fine && *q >= '0' && *q <= '9'; q++)
-        if (x < (1LL << 62))
+        if (x < (1LL << 62) / 10)
             x = x * 10 + (*q - '0');
     *v = meno ? -x : x;
     p = q;

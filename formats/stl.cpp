@@ -65,13 +65,13 @@ static bool leggi_stl_binario(Lettura &l)
     if (triangoli > (uint32_t)MAX_FACCE)
         return errore(l, 0, "%u triangles, more than the %d faces a polyhedron holds",
                       (unsigned)triangoli, MAX_FACCE);
-    const size_t attesa = TESTA_BINARIO + TRIANGOLO_BINARIO * triangoli;
-    if (n < attesa)
+    const size_t giusta = TESTA_BINARIO + TRIANGOLO_BINARIO * triangoli;
+    if (n < giusta)
         return errore_byte(l, n, "the file ends, but its %u triangles need %zu bytes (84 + 50 each)",
-                           (unsigned)triangoli, attesa);
-    if (n > attesa)
-        return errore_byte(l, attesa, "%zu bytes past the end of the %u triangles (84 + 50 each)",
-                           n - attesa, (unsigned)triangoli);
+                           (unsigned)triangoli, giusta);
+    if (n > giusta)
+        return errore_byte(l, giusta, "%zu bytes past the end of the %u triangles (84 + 50 each)",
+                           n - giusta, (unsigned)triangoli);
     Vertici visti;
     for (uint32_t t = 0; t < triangoli; t++) {
         const size_t inizio = TESTA_BINARIO + TRIANGOLO_BINARIO * t;
