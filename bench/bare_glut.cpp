@@ -23,7 +23,7 @@
 
 #ifdef BARE_STREAM
 static const Flusso flusso = {num_facce, inizio_faccia, angoli, sollevati, colori_faccia,
-                              colori_bordo_faccia};
+                              colori_bordo_faccia, nullptr};
 
 static void disegna()
 {

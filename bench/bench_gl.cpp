@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cstring>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -20,8 +21,10 @@
 #include <vector>
 
 #include "bench/floors.h"
+#include "bench/maglie_prova.h"
 #include "bench/stream.h"
 #include "data/superficie.h"
+#include "formats/formati.h"
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "transform/trasforma.h"
@@ -193,18 +196,53 @@ static void cronometra(Tempi &t, Disegno disegna)
     t.cpu.push_back(cpu_processo_ms() - c0);
 }
 
+// Four files at the store's capacity, as `superficie A B C D` starts with
+// them: the OFF torus of 3000 vertices and 5000 faces, read by the reader,
+// in every slot. Flat, so every edge is drawn.
+static bool quattro_file(benchmark::State &state)
+{
+    static Maglia maglia;
+    char errore[600];
+    const FileProva file = file_prova(OFF_TESTO);
+    if (!leggi_maglia(file.nome, file.dati.data(), file.dati.size(), &maglia, errore,
+                      sizeof errore)) {
+        static std::string perche;
+        perche = errore;
+        state.SkipWithError(perche.c_str());
+        return false;
+    }
+    const Maglia *maglie[MAX_POLIEDRI] = {&maglia, &maglia, &maglia, &maglia};
+    metti_in_scena(maglie, MAX_POLIEDRI);
+    return true;
+}
+
 // Slot 0 in the state that key `avanti` sets; `indietro` undoes it
-// afterwards (0: no key).
+// afterwards (0: no key). With `scena`, the four files instead, against the
+// stream floor alone: the one-glBegin floor draws one object's triangles.
 static void fotogrammi_a_turno(benchmark::State &state, unsigned char avanti,
-                               unsigned char indietro)
+                               unsigned char indietro, bool scena = false)
 {
     RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
+    if (scena) {
+        if (!quattro_file(state))
+            return;
+    } else {
+        prepara_slot0();
+        ApplicaTrasformazioni(0);
+    }
     if (avanti)
         keyboard(avanti, 0, 0);
+    // Only the surface in the scene again, as the other cases expect.
+    auto ripristina = [&] {
+        if (indietro)
+            keyboard(indietro, 0, 0);
+        if (scena) {
+            std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
+            copia_finito();
+        }
+    };
     const Poliedro &p = ElencoPoliedri[0];
-    const TabellaFlusso tabella = tabella_flusso(p);
+    const TabellaFlusso tabella = scena ? tabella_scena(bordi == 1) : tabella_flusso(p);
     const Flusso s = tabella.flusso();
     const bool con_ombre = ombra == 1, con_bordi = p.liscio == 0 || bordi == 1;
     const std::vector<float> &angoli = tabella.angoli;
@@ -224,18 +262,18 @@ static void fotogrammi_a_turno(benchmark::State &state, unsigned char avanti,
         perche = "stream floor differs from the viewer's frame in " + std::to_string(diversi) +
                  " px";
         state.SkipWithError(perche.c_str());
-        if (indietro)
-            keyboard(indietro, 0, 0);
+        ripristina();
         return;
     }
 
     Tempi t[3];                 // viewer, stream floor, one-glBegin floor
     int ordine[3] = {0, 1, 2};
+    const int disegni = scena ? 2 : 3;
     std::mt19937 caso(1);
     for (auto _ : state) {
-        std::shuffle(ordine, ordine + 3, caso);
-        for (int j : ordine)
-            switch (j) {
+        std::shuffle(ordine, ordine + disegni, caso);
+        for (int i = 0; i < disegni; i++)
+            switch (ordine[i]) {
             case 0:
                 cronometra(t[0], display);
                 break;
@@ -251,10 +289,9 @@ static void fotogrammi_a_turno(benchmark::State &state, unsigned char avanti,
                 break;
             }
     }
-    if (indietro)
-        keyboard(indietro, 0, 0);
+    ripristina();
     const char *nomi[3] = {"viewer", "stream", "bulk"};
-    for (int j = 0; j < 3; j++) {
+    for (int j = 0; j < disegni; j++) {
         state.counters[std::string(nomi[j]) + "_ms"] = mediana(t[j].reale);
         state.counters[std::string(nomi[j]) + "_cpu_ms"] = mediana(t[j].cpu);
     }
@@ -269,6 +306,8 @@ BENCHMARK(frames_default)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(frames_shadows_off)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(frames_edges_on)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(frames_transparency_on)->Unit(benchmark::kMillisecond)->UseRealTime();
+static void frames_four_files(benchmark::State &state) { fotogrammi_a_turno(state, 0, 0, true); }
+BENCHMARK(frames_four_files)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 // Diagnostics, not cases: the stream floor's faces (with argument 1 each
 // followed by its flattened shadow) but each as GL_TRIANGLES, so that beside

@@ -6,6 +6,9 @@
 //     preloaded and told to end the process at its first swap. Reports the
 //     median time from fork to the first frame on the server, and the median
 //     peak resident memory up to that frame.
+//   bench_process start RUNS PROBE -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...
+//     The same, for programs with arguments (the viewer with a file), under
+//     the roles given.
 //   bench_process drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]
 //     Starts each program, waits for its first frame, holds the left button
 //     in its window and moves the pointer RATE times a second for SECONDS
@@ -15,7 +18,8 @@
 //     over the whole run.
 //
 // Output: one "key role value" line per result, for scripts/bench to read;
-// the roles are viewer, bare and stream, in the order the programs are given.
+// the roles are viewer, bare and stream, in the order the programs are given,
+// unless named.
 #include <X11/Xlib.h>
 #include <X11/extensions/XTest.h>
 
@@ -110,7 +114,13 @@ struct FileRegistro {
     uint64_t swaps() const { return __atomic_load_n(&r->swaps, __ATOMIC_ACQUIRE); }
 };
 
-pid_t avvia(const char *programma, const char *sonda, const FileRegistro &reg, bool esci)
+// A program to start: its role in the output, then its argv.
+struct Programma {
+    const char *ruolo;
+    std::vector<const char *> argv;     // argv[0] is the program; null-terminated
+};
+
+pid_t avvia(const Programma &programma, const char *sonda, const FileRegistro &reg, bool esci)
 {
     const pid_t pid = fork();
     if (pid < 0) {
@@ -124,8 +134,8 @@ pid_t avvia(const char *programma, const char *sonda, const FileRegistro &reg, b
         const int null = open("/dev/null", O_WRONLY);
         if (null >= 0)
             dup2(null, STDOUT_FILENO);
-        execl(programma, programma, (char *)nullptr);
-        std::perror(programma);
+        execv(programma.argv[0], const_cast<char *const *>(programma.argv.data()));
+        std::perror(programma.argv[0]);
         _exit(127);
     }
     return pid;
@@ -153,7 +163,7 @@ struct Avvio {
     double kib = NAN;
 };
 
-Avvio un_avvio(const char *programma, const char *sonda)
+Avvio un_avvio(const Programma &programma, const char *sonda)
 {
     FileRegistro reg;
     rusage uso{};
@@ -169,9 +179,9 @@ Avvio un_avvio(const char *programma, const char *sonda)
 }
 
 const char *const RUOLI[] = {"viewer", "bare", "stream"};
-constexpr int MAX_PROGRAMMI = 3;
+constexpr int MAX_PROGRAMMI = 8;
 
-int comando_start(int runs, const char *sonda, const std::vector<const char *> &programmi)
+int comando_start(int runs, const char *sonda, const std::vector<Programma> &programmi)
 {
     const size_t n = programmi.size();
     std::vector<double> ms[MAX_PROGRAMMI], kib[MAX_PROGRAMMI];
@@ -183,16 +193,18 @@ int comando_start(int runs, const char *sonda, const std::vector<const char *> &
         for (size_t k = 0; k < n; k++) {
             const Avvio a = un_avvio(programmi[k], sonda);
             if (std::isnan(a.ms)) {
-                std::fprintf(stderr, "%s: no first frame\n", programmi[k]);
+                std::fprintf(stderr, "%s (%s): no first frame\n", programmi[k].argv[0],
+                             programmi[k].ruolo);
                 continue;
             }
             ms[k].push_back(a.ms);
             kib[k].push_back(a.kib);
         }
     for (size_t k = 0; k < n; k++) {
-        std::printf("first_frame_ms %s %.3f\n", RUOLI[k], mediana(ms[k]));
-        std::printf("first_frame_runs %s %zu\n", RUOLI[k], ms[k].size());
-        std::printf("first_frame_rss_kib %s %.0f\n", RUOLI[k], mediana(kib[k]));
+        const char *ruolo = programmi[k].ruolo;
+        std::printf("first_frame_ms %s %.3f\n", ruolo, mediana(ms[k]));
+        std::printf("first_frame_runs %s %zu\n", ruolo, ms[k].size());
+        std::printf("first_frame_rss_kib %s %.0f\n", ruolo, mediana(kib[k]));
         mancante |= ms[k].empty();
     }
     return mancante ? 1 : 0;
@@ -204,7 +216,7 @@ struct Trascinamento {
     double kib = NAN;
 };
 
-Trascinamento un_trascinamento(Display *dpy, const char *programma, const char *sonda,
+Trascinamento un_trascinamento(Display *dpy, const Programma &programma, const char *sonda,
                                double secondi, double frequenza)
 {
     FileRegistro reg;
@@ -268,7 +280,7 @@ Trascinamento un_trascinamento(Display *dpy, const char *programma, const char *
 }
 
 int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
-                 const std::vector<const char *> &programmi)
+                 const std::vector<Programma> &programmi)
 {
     const size_t n = programmi.size();
     Display *dpy = XOpenDisplay(nullptr);
@@ -286,7 +298,7 @@ int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
         for (size_t k = 0; k < n; k++) {
             const Trascinamento t = un_trascinamento(dpy, programmi[k], sonda, secondi, frequenza);
             if (std::isnan(t.fps)) {
-                std::fprintf(stderr, "%s: no frames\n", programmi[k]);
+                std::fprintf(stderr, "%s: no frames\n", programmi[k].argv[0]);
                 continue;
             }
             fps[k].push_back(t.fps);
@@ -296,9 +308,10 @@ int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
     XCloseDisplay(dpy);
     bool mancante = false;
     for (size_t k = 0; k < n; k++) {
-        std::printf("drag_fps %s %.2f\n", RUOLI[k], mediana(fps[k]));
-        std::printf("drag_events_per_s %s %.1f\n", RUOLI[k], mediana(eventi[k]));
-        std::printf("drag_rss_kib %s %.0f\n", RUOLI[k], mediana(kib[k]));
+        const char *ruolo = programmi[k].ruolo;
+        std::printf("drag_fps %s %.2f\n", ruolo, mediana(fps[k]));
+        std::printf("drag_events_per_s %s %.1f\n", ruolo, mediana(eventi[k]));
+        std::printf("drag_rss_kib %s %.0f\n", ruolo, mediana(kib[k]));
         mancante |= fps[k].empty();
     }
     return mancante ? 1 : 0;
@@ -308,10 +321,31 @@ int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
 
 int main(int argc, char **argv)
 {
-    // Programs: VIEWER BARE and optionally STREAM, after the fixed arguments.
+    // Programs: VIEWER BARE and optionally STREAM, after the fixed arguments,
+    // with no arguments of their own.
     auto programmi = [&](int da) {
-        return std::vector<const char *>(argv + da, argv + argc);
+        std::vector<Programma> v;
+        for (int i = da; i < argc; i++)
+            v.push_back(Programma{RUOLI[i - da], {argv[i], nullptr}});
+        return v;
     };
+    // Or groups "-- ROLE PROGRAM [ARG...]", as many as MAX_PROGRAMMI.
+    auto gruppi = [&](int da, std::vector<Programma> *v) {
+        for (int i = da; i < argc;) {
+            if (std::strcmp(argv[i], "--") != 0 || i + 2 >= argc)
+                return false;
+            Programma p{argv[i + 1], {}};
+            for (i += 2; i < argc && std::strcmp(argv[i], "--") != 0; i++)
+                p.argv.push_back(argv[i]);
+            p.argv.push_back(nullptr);
+            v->push_back(p);
+        }
+        return !v->empty() && v->size() <= MAX_PROGRAMMI;
+    };
+    std::vector<Programma> scelti;
+    if (argc >= 7 && std::strcmp(argv[1], "start") == 0 && std::strcmp(argv[4], "--") == 0 &&
+        gruppi(4, &scelti))
+        return comando_start(std::atoi(argv[2]), argv[3], scelti);
     if ((argc == 6 || argc == 7) && std::strcmp(argv[1], "start") == 0)
         return comando_start(std::atoi(argv[2]), argv[3], programmi(4));
     if ((argc == 8 || argc == 9) && std::strcmp(argv[1], "drag") == 0)
@@ -319,7 +353,8 @@ int main(int argc, char **argv)
                             argv[5], programmi(6));
     std::fprintf(stderr,
                  "usage: %s start RUNS PROBE VIEWER BARE [STREAM]\n"
+                 "       %s start RUNS PROBE -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...\n"
                  "       %s drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]\n",
-                 argv[0], argv[0]);
+                 argv[0], argv[0], argv[0]);
     return 2;
 }

@@ -4,8 +4,9 @@
 # $DISPLAY.
 #
 #   - the real viewer and bench_bare_stream, each at its first frame;
-#   - in bench_gl, in all four states, the viewer's frame and the stream
-#     floor's frame that its frames_ case reads back to compare pixels.
+#   - in bench_gl, in all four states and with four files at capacity in the
+#     scene, the viewer's frame and the stream floor's frame that its frames_
+#     case reads back to compare pixels.
 #
 # A frame is the calls from its glClear to its buffer swap. The two frames of
 # a pair must match call for call, arguments included (as apitrace prints
@@ -80,7 +81,7 @@ compare() { # compare LABEL A B
 standalone viewer "$viewer"
 standalone stream "$stream"
 compare "superficie and bench_bare_stream, first frame" viewer stream
-for state in default shadows_off edges_on transparency_on; do
+for state in default shadows_off edges_on transparency_on four_files; do
   bench_case "$state"
   compare "bench_gl, $state" "$state-viewer" "$state-stream"
 done

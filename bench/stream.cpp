@@ -42,7 +42,7 @@ void disegna_flusso(const Flusso &s, bool ombre, bool bordi)
             glEnd();
         }
 
-        if (bordi) {
+        if (s.bordi_faccia ? s.bordi_faccia[f] != 0 : bordi) {
             const float *cb = s.colori_bordo + 4 * f;
             for (int k = primo; k < fine; k++) {
                 const float *a = s.sollevati + 3 * k;

@@ -18,6 +18,9 @@ struct Flusso {
     const float *sollevati;     // per corner: edge end point, z already lifted
     const float *colori;        // per face: fill RGBA
     const float *colori_bordo;  // per face: edge RGBA
+    // Per face: its edges drawn or not, for a scene whose objects differ
+    // (flat ones always show them); null: as disegna_flusso's bordi says.
+    const unsigned char *bordi_faccia;
 };
 
 // One whole frame, from the clear to the buffer swap, in the current GL
@@ -30,8 +33,12 @@ struct Poliedro;
 struct TabellaFlusso {
     std::vector<int> inizio;
     std::vector<float> angoli, sollevati, colori, colori_bordo;
+    std::vector<unsigned char> bordi_faccia;    // empty but for a whole scene
     Flusso flusso() const;
 };
 TabellaFlusso tabella_flusso(const Poliedro &p);
+// Every slot's faces in the order display() draws them, each with its
+// edges as display() decides (flat, or edges asked for with bordi).
+TabellaFlusso tabella_scena(bool bordi);
 
 #endif

@@ -7,15 +7,15 @@
 
 Flusso TabellaFlusso::flusso() const
 {
-    return Flusso{(int)inizio.size() - 1, inizio.data(), angoli.data(), sollevati.data(),
-                  colori.data(), colori_bordo.data()};
+    return Flusso{(int)inizio.size() - 1, inizio.data(),       angoli.data(),
+                  sollevati.data(),       colori.data(),       colori_bordo.data(),
+                  bordi_faccia.empty() ? nullptr : bordi_faccia.data()};
 }
 
-TabellaFlusso tabella_flusso(const Poliedro &p)
+static void aggiungi_facce(TabellaFlusso &t, const Poliedro &p)
 {
-    TabellaFlusso t;
-    t.inizio.push_back(0);
-    for (int f = 0; f < p.numfacce; f++) {
+    const int nf = p.numfacce < MAX_FACCE ? p.numfacce : MAX_FACCE;
+    for (int f = 0; f < nf; f++) {
         const Faccia &fa = p.facce[f];
         const int n = fa.numvertici < MAX_VERTICI ? fa.numvertici : MAX_VERTICI;
         for (int k = 0; k < n; k++) {
@@ -33,6 +33,27 @@ TabellaFlusso tabella_flusso(const Poliedro &p)
         t.inizio.push_back((int)t.inizio.back() + n);
         t.colori.insert(t.colori.end(), fa.colore, fa.colore + 4);
         t.colori_bordo.insert(t.colori_bordo.end(), fa.colore_bordo, fa.colore_bordo + 4);
+    }
+}
+
+TabellaFlusso tabella_flusso(const Poliedro &p)
+{
+    TabellaFlusso t;
+    t.inizio.push_back(0);
+    aggiungi_facce(t, p);
+    return t;
+}
+
+TabellaFlusso tabella_scena(bool bordi)
+{
+    TabellaFlusso t;
+    t.inizio.push_back(0);
+    for (int slot = 0; slot < MAX_POLIEDRI; slot++) {
+        const Poliedro &p = ElencoPoliedri[slot];
+        const size_t prima = t.inizio.size();
+        aggiungi_facce(t, p);
+        t.bordi_faccia.insert(t.bordi_faccia.end(), t.inizio.size() - prima,
+                              p.liscio == 0 || bordi);
     }
     return t;
 }
