@@ -88,15 +88,36 @@ void metti_in_scena(const Maglia *const *maglie, int n)
     }
 }
 
+static bool troppi(int n, char *errore, size_t dim_errore)
+{
+    if (n <= MAX_POLIEDRI)
+        return false;
+    std::snprintf(errore, dim_errore, "%d files: the scene holds at most %d", n, MAX_POLIEDRI);
+    return true;
+}
+
 bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore)
 {
-    if (n > MAX_POLIEDRI) {
-        std::snprintf(errore, dim_errore, "%d files: the scene holds at most %d", n, MAX_POLIEDRI);
+    if (troppi(n, errore, dim_errore))
         return false;
-    }
     const Maglia *lette[MAX_POLIEDRI];
     for (int k = 0; k < n; k++) {
         if (!leggi_percorso(percorsi[k], &maglie_lette[k], errore, dim_errore))
+            return false;
+        lette[k] = &maglie_lette[k];
+    }
+    metti_in_scena(lette, n);
+    return true;
+}
+
+bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
+                 char *errore, size_t dim_errore)
+{
+    if (troppi(n, errore, dim_errore))
+        return false;
+    const Maglia *lette[MAX_POLIEDRI];
+    for (int k = 0; k < n; k++) {
+        if (!leggi_maglia(nomi[k], dati[k], lunghezze[k], &maglie_lette[k], errore, dim_errore))
             return false;
         lette[k] = &maglie_lette[k];
     }

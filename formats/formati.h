@@ -45,6 +45,10 @@ void metti_in_scena(const Maglia *const *maglie, int n);
 // Reads percorsi[0..n) and, if all of them can be read, puts them in the
 // scene; otherwise the first file's message and the scene untouched.
 bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore);
+// The same for files already in memory: nomi[k] names dati[k], lunghezze[k]
+// bytes long (the page's files).
+bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
+                 char *errore, size_t dim_errore);
 
 // The polyhedron in slot, model space, as NOFF (positions and vertex normals)
 // or as Wavefront OBJ (v, vn, f a//a b//b ...). Numbers read back to the same
