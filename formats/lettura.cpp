@@ -234,7 +234,7 @@ bool controlla_normale(Lettura &l, int riga, size_t posizione, const double n[3]
 {
     for (int k = 0; k < 3; k++)
         if (!std::isfinite(n[k]) || std::fabs(n[k]) > COORDINATA_MASSIMA)
-            return errore_in(l, riga, posizione, "a vertex normal is not a finite number");
+            return errore_in(l, riga, posizione, "a vertex normal is not a finite number within 1e30");
     return true;
 }
 
