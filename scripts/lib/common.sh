@@ -7,8 +7,9 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 # Debian packages by what they are for; each script installs only its own
 # group (scripts/test all of them). "@name" takes in another group.
 declare -A PACKAGE_GROUPS=(
-  # Building the viewer and showing it on a display.
-  [viewer]="build-essential cmake pkg-config libfast-float-dev
+  # Building the viewer and showing it on a display. g++ and make rather
+  # than build-essential: dpkg-dev and the Perl it brings are for packaging.
+  [viewer]="g++ make cmake pkg-config libfast-float-dev
             freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev"
   # A virtual display and screenshots of it: start_xvfb and schermo.sh
   # (xdotool, xwd from x11-apps, netpbm; xdpyinfo from x11-utils).
@@ -17,7 +18,7 @@ declare -A PACKAGE_GROUPS=(
   # dpkg-buildflags; cpack's dpkg-shlibdeps step needs file.
   [package]="@viewer dpkg-dev file"
   # The page, and the surface's generator built natively for it.
-  [web]="build-essential cmake libfast-float-dev emscripten"
+  [web]="g++ make cmake libfast-float-dev emscripten"
   [bench-web]="@web chromium python3-websocket"
   # pgrep (procps) finds the process apitrace starts.
   [bench]="@run @bench-web libbenchmark-dev libxtst-dev apitrace procps time"
