@@ -1,0 +1,83 @@
+// apri.js (post-js): files chosen with the page's Open button or dropped
+// anywhere on it go to the viewer's readers (apri.cpp), as files named on
+// the desktop's command line. They are read in the page and go nowhere.
+(function () {
+  var scelta = document.getElementById('apri');
+  var messaggio = document.getElementById('messaggio');
+  var turno = 0;        // a later opening overtakes one still reading
+  // Files go in once main has built the start scene, not before.
+  var pronto = new Promise(function (fatto) { addOnPostRun(fatto); });
+
+  function mostra(testo) {
+    messaggio.textContent = testo;
+    messaggio.hidden = !testo;
+  }
+
+  // One file's bytes into the heap, or 0 for one not read. One at a time:
+  // a large file is held twice (browser and heap) only while it is copied.
+  function in_memoria(file, limite, tanti) {
+    // More than the scene's four are refused by their count, unread.
+    if (tanti || file.size > limite) return Promise.resolve(0);
+    return file.arrayBuffer().then(function (b) {
+      var p = _malloc(Math.max(b.byteLength, 1));
+      if (p) HEAPU8.set(new Uint8Array(b), p);
+      return p;
+    }, function () { return 0; });
+  }
+
+  function apri(elenco) {
+    var file = Array.prototype.slice.call(elenco || []);
+    if (!file.length) return;
+    var mio = ++turno;
+    var tanti = file.length > 4, dati = [];
+    var catena = pronto;
+    file.forEach(function (f) {
+      catena = catena.then(function () {
+        return in_memoria(f, _apri_limite(), tanti).then(function (p) { dati.push(p); });
+      });
+    });
+    catena.then(function () {
+      if (mio == turno) consegna(file, dati);
+      dati.forEach(function (p) { if (p) _free(p); });
+      // Openings finished, for the tests and the benchmarks.
+      Module['aperture'] = (Module['aperture'] || 0) + 1;
+    });
+  }
+
+  function consegna(file, dati) {
+    var n = file.length, utf8 = new TextEncoder();
+    var tabelle = _malloc(12 * n), nomi = [];
+    file.forEach(function (f, k) {
+      var nome = utf8.encode(f.name);
+      var p = _malloc(nome.length + 1);
+      HEAPU8.set(nome, p);
+      HEAPU8[p + nome.length] = 0;
+      nomi.push(p);
+      HEAPU32[(tabelle >> 2) + k] = p;
+      HEAPU32[(tabelle >> 2) + n + k] = dati[k];
+      // The length the page knows, also of a file it did not read.
+      HEAPU32[(tabelle >> 2) + 2 * n + k] = Math.min(f.size, 0xffffffff);
+    });
+    var esito = _apri_file(n, tabelle, tabelle + 4 * n, tabelle + 8 * n);
+    mostra(esito ? UTF8ToString(esito) : '');
+    nomi.forEach(function (p) { _free(p); });
+    _free(tabelle);
+  }
+
+  scelta.addEventListener('change', function () {
+    apri(scelta.files);
+    scelta.value = '';          // the same file chosen again opens again
+    Module['canvas'].focus({ preventScroll: true });
+  });
+
+  // Anywhere on the page, and the browser never opens the file itself.
+  window.addEventListener('dragover', function (event) {
+    event.preventDefault();
+    if (event.dataTransfer) event.dataTransfer.dropEffect = 'copy';
+  });
+  window.addEventListener('drop', function (event) {
+    event.preventDefault();
+    if (event.dataTransfer) apri(event.dataTransfer.files);
+    Module['canvas'].focus({ preventScroll: true });
+  });
+})();
