@@ -73,10 +73,12 @@ MAIUSCOLO = 8   # the DevTools modifier bit of Shift
 
 
 class Desktop:
-    """The real viewer in a window of the X display, driven with xdotool."""
+    """The real viewer in a window of the X display, driven with xdotool;
+    file names, if any, relative to cartella."""
 
-    def __init__(self, viewer):
-        self.processo = subprocess.Popen([viewer], stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+    def __init__(self, viewer, file=(), cartella=None):
+        self.processo = subprocess.Popen([viewer] + list(file), stdout=subprocess.PIPE,
+                                         stderr=subprocess.PIPE, cwd=cartella)
         r = subprocess.run(["xdotool", "search", "--sync", "--onlyvisible", "--name", "^Superficie$"],
                            capture_output=True, text=True, timeout=ATTESA_FINESTRA)
         self.w = r.stdout.split()[0]

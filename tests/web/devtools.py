@@ -195,3 +195,48 @@ class Chromium:
         self.invia("Input.dispatchKeyEvent", **giu)
         self.invia("Input.dispatchKeyEvent", type="keyUp", key=key, code=code,
                    windowsVirtualKeyCode=codice, modifiers=modificatori)
+
+    # Files, as a user hands them to the page: absolute paths.
+    def scegli_file(self, selettore, percorsi):
+        """Sets a file input's files, as the chooser does (input and change follow)."""
+        r = self.invia("Runtime.evaluate", expression="document.querySelector(%s)"
+                       % json.dumps(selettore))
+        self.invia("DOM.setFileInputFiles", files=[os.path.abspath(p) for p in percorsi],
+                   objectId=r["result"]["objectId"])
+
+    def trascina_file(self, x, y, percorsi):
+        """Files dragged from outside the browser and dropped at page pixel x, y."""
+        dati = {"items": [], "files": [os.path.abspath(p) for p in percorsi],
+                "dragOperationsMask": 1}   # copy
+        for tipo in ("dragEnter", "dragOver", "drop"):
+            self.invia("Input.dispatchDragEvent", type=tipo, x=x, y=y, data=dati)
+
+    def finestra(self, larghezza, altezza, densita=1):
+        """The window's size in CSS pixels and its device pixel ratio, as a
+        device would give them."""
+        self.invia("Emulation.setDeviceMetricsOverride", width=larghezza, height=altezza,
+                   deviceScaleFactor=densita, mobile=False)
+
+    def due_quadri(self):
+        self.valuta("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))",
+                    attendi=True)
+
+    def tela(self, larghezza, altezza, densita=1, selettore="#canvas"):
+        """Sizes the window so that the page, which fits its picture to the
+        window, shows it larghezza x altezza CSS pixels; returns the window's size."""
+        w, h = larghezza + 100, altezza + 200
+        for _ in range(6):
+            self.finestra(w, h, densita)
+            self.due_quadri()
+            _, _, lw, lh = self.rettangolo(selettore)
+            if (lw, lh) == (larghezza, altezza):
+                return w, h
+            # Text above the picture wraps anew at another width: a few rounds.
+            w, h = int(w + larghezza - lw), int(h + altezza - lh)
+        raise Errore("no window gives a picture of %dx%d (last %sx%s)" % (larghezza, altezza, lw, lh))
+
+    def tocco(self, tipo, punti):
+        """A touch event: tipo touchStart, touchMove, touchEnd; punti the
+        fingers down after it, as {id: (x, y)} in page pixels."""
+        self.invia("Input.dispatchTouchEvent", type=tipo, touchPoints=[
+            {"x": x, "y": y, "id": i} for i, (x, y) in sorted(punti.items())])
