@@ -149,4 +149,185 @@
     GLUT.saveModifiers(event);
     chiama(f, t[0] !== null ? t[0] : t[1], x, y);
   };
+
+  // Touch, through the mouse's callbacks: one finger is the left button;
+  // two fingers are the right button when their distance changes (a
+  // spread of d pixels is a move of d pixels up) or the middle button when
+  // they move together (by their midpoint). glutInit puts its own handler
+  // on window, passive, where its preventDefault is refused with an error:
+  // it does nothing here.
+  GLUT.touchHandler = function () {};
+  var dita = [];        // the touches counted, begun on the canvas: {id, x, y} in canvas pixels
+  var gesto = null;     // null, 'uno', 'due' (not yet told), 'pizzico', 'spostamento', 'finito'
+  var inizio = null;    // two fingers at the second one's arrival: distance, midpoint
+  var premuto = 0;      // the button of the two-finger gesture
+  var bx = 0, by = 0;   // where it was pressed
+  // CSS pixels the fingers must move before a pinch is told from a drag:
+  // a finger that lands never stays exactly still.
+  var DECIDI = 4;
+
+  function dito(t) {
+    var r = tela.getBoundingClientRect();
+    return { id: t.identifier, x: (t.clientX - r.left) * tela.width / r.width,
+             y: (t.clientY - r.top) * tela.height / r.height };
+  }
+
+  function indice(id) {
+    for (var i = 0; i < dita.length; i++) if (dita[i].id == id) return i;
+    return -1;
+  }
+
+  function due() {
+    var a = dita[0], b = dita[1];
+    return { d: Math.hypot(b.x - a.x, b.y - a.y), x: (a.x + b.x) / 2, y: (a.y + b.y) / 2 };
+  }
+
+  function premi(bottone, stato) {
+    if (GLUT.mouseFunc) chiama(GLUT.mouseFunc, bottone, stato, x, y);
+  }
+
+  function muovi(nx, ny) {
+    if (nx == x && ny == y) return;
+    x = nx;
+    y = ny;
+    if (GLUT.motionFunc) chiama(GLUT.motionFunc, x, y);
+  }
+
+  function inizia(event) {
+    event.preventDefault();
+    tela.focus({ preventScroll: true });
+    GLUT.modifiers = 0;
+    // Fingers beyond two, and any after a two-finger gesture until all
+    // are lifted, are not counted.
+    Array.prototype.forEach.call(event.changedTouches, function (t) {
+      if (dita.length < 2 && (gesto === null || gesto == 'uno')) dita.push(dito(t));
+    });
+    if (gesto === null && dita.length >= 1) {
+      gesto = 'uno';
+      x = Math.floor(dita[0].x);
+      y = Math.floor(dita[0].y);
+      premi(0 /* GLUT_LEFT_BUTTON */, 0 /* GLUT_DOWN */);
+    }
+    if (gesto == 'uno' && dita.length == 2) {
+      premi(0, 1 /* GLUT_UP */);
+      gesto = 'due';
+      inizio = due();
+    }
+  }
+
+  function sposta(event) {
+    event.preventDefault();
+    Array.prototype.forEach.call(event.changedTouches, function (t) {
+      var i = indice(t.identifier);
+      if (i >= 0) dita[i] = dito(t);
+    });
+    if (gesto == 'uno') {
+      muovi(Math.floor(dita[0].x), Math.floor(dita[0].y));
+      return;
+    }
+    if (gesto != 'due' && gesto != 'pizzico' && gesto != 'spostamento') return;
+    var ora = due();
+    var dd = ora.d - inizio.d, dm = Math.hypot(ora.x - inizio.x, ora.y - inizio.y);
+    if (gesto == 'due') {
+      var scala = tela.width / tela.getBoundingClientRect().width;
+      if (Math.max(Math.abs(dd), dm) < DECIDI * scala) return;
+      gesto = Math.abs(dd) > dm ? 'pizzico' : 'spostamento';
+      premuto = gesto == 'pizzico' ? 2 /* GLUT_RIGHT_BUTTON */ : 1 /* GLUT_MIDDLE_BUTTON */;
+      x = bx = Math.floor(inizio.x);
+      y = by = Math.floor(inizio.y);
+      premi(premuto, 0);
+    }
+    if (gesto == 'pizzico') muovi(bx, by - Math.round(dd));
+    else muovi(bx + Math.round(ora.x - inizio.x), by + Math.round(ora.y - inizio.y));
+  }
+
+  function finisci(event) {
+    event.preventDefault();
+    var lasciati = [];
+    Array.prototype.forEach.call(event.changedTouches, function (t) {
+      var i = indice(t.identifier);
+      if (i >= 0) lasciati.push(dito(t));
+    });
+    if (lasciati.length) {
+      if (gesto == 'uno') {
+        x = Math.floor(lasciati[0].x);
+        y = Math.floor(lasciati[0].y);
+        premi(0, 1);
+      } else if (gesto == 'pizzico' || gesto == 'spostamento') {
+        premi(premuto, 1);
+      }
+      if (gesto !== null) gesto = 'finito';
+      lasciati.forEach(function (d) { dita.splice(indice(d.id), 1); });
+    }
+    if (dita.length == 0) gesto = null;
+  }
+
+  tela.addEventListener('touchstart', inizia, { passive: false });
+  tela.addEventListener('touchmove', sposta, { passive: false });
+  tela.addEventListener('touchend', finisci, { passive: false });
+  tela.addEventListener('touchcancel', finisci, { passive: false });
+
+  // The row of key buttons: each hands the viewer what its key does, at
+  // the pointer's last position. A button never takes the focus, so the
+  // keyboard keeps going to the picture.
+  var tasti = document.getElementById('tasti');
+  if (tasti) {
+    ['mousedown', 'pointerdown'].forEach(function (tipo) {
+      tasti.addEventListener(tipo, function (event) { event.preventDefault(); });
+    });
+    tasti.addEventListener('click', function (event) {
+      var b = event.target.closest('button');
+      if (!b) return;
+      if (document.activeElement != tela) tela.focus({ preventScroll: true });
+      GLUT.modifiers = 0;
+      if (b.dataset.speciale) {
+        if (GLUT.specialFunc) chiama(GLUT.specialFunc, Number(b.dataset.speciale), x, y);
+      } else if (GLUT.keyboardFunc) {
+        chiama(GLUT.keyboardFunc, b.dataset.tasto.charCodeAt(0), x, y);
+      }
+    });
+  }
+
+  // The picture takes the page's width and the height the window leaves
+  // once the page's controls (everything before the table of gestures)
+  // are in view; its drawing buffer has the screen's pixels. The viewer
+  // learns the size through its own reshape callback, as from a window
+  // manager: Emscripten's GLUT calls it only for its own resizes.
+  function misura() {
+    var corpo = document.body, stile = getComputedStyle(corpo);
+    var larghezza = corpo.clientWidth - parseFloat(stile.paddingLeft) - parseFloat(stile.paddingRight);
+    var fondo = 0;
+    for (var i = 0; i < corpo.children.length; i++) {
+      var e = corpo.children[i];
+      if (e.tagName == 'TABLE') break;
+      if (e.tagName == 'SCRIPT') continue;
+      fondo = Math.max(fondo, e.getBoundingClientRect().bottom + window.scrollY);
+    }
+    var altri = fondo - tela.getBoundingClientRect().height;
+    var altezza = document.documentElement.clientHeight - altri - parseFloat(stile.paddingBottom);
+    return [Math.max(1, Math.floor(larghezza)), Math.max(1, Math.floor(altezza))];
+  }
+
+  function adatta() {
+    var m = misura(), densita = window.devicePixelRatio || 1;
+    var w = Math.max(1, Math.round(m[0] * densita)), h = Math.max(1, Math.round(m[1] * densita));
+    tela.style.width = m[0] + 'px';
+    tela.style.height = m[1] + 'px';
+    if (tela.width == w && tela.height == h) return;
+    tela.width = w;
+    tela.height = h;
+    if (GLUT.reshapeFunc) chiama(GLUT.reshapeFunc, w, h);
+  }
+
+  // Sized before the first paint, so the page does not jump; main's
+  // glutInitWindowSize sets 1000 by 660 again and clears the CSS size,
+  // so once more after main.
+  adatta();
+  addOnPostRun(adatta);
+  window.addEventListener('resize', adatta);
+  // The controls' heights change too (a message shown): a frame later, as
+  // a resize made inside the observer would be reported as a loop.
+  if (window.ResizeObserver) {
+    new ResizeObserver(function () { requestAnimationFrame(adatta); }).observe(document.body);
+  }
 })();

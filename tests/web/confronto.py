@@ -65,6 +65,8 @@ SESSIONE = [
 TASTI = {
     "Up": ("ArrowUp", "ArrowUp", 38, ""),
     "Left": ("ArrowLeft", "ArrowLeft", 37, ""),
+    "Down": ("ArrowDown", "ArrowDown", 40, ""),
+    "Right": ("ArrowRight", "ArrowRight", 39, ""),
     "BackSpace": ("Backspace", "Backspace", 8, ""),
     "Delete": ("Delete", "Delete", 46, ""),
     "shift+1": ("!", "Digit1", 49, "!"),
@@ -152,14 +154,43 @@ class Desktop:
 class Pagina:
     """The page in headless Chromium, driven with the browser's own input events."""
 
-    def __init__(self, pagina, cartella):
+    def __init__(self, pagina, cartella, tocco=False, finestra=None):
         os.makedirs(cartella)
         shutil.copy(pagina, cartella)
         self.c = devtools.Chromium()
+        if tocco:
+            # A touch screen, as a tablet's: touch events reach the page.
+            self.c.invia("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=2)
+        if finestra:
+            self.c.finestra(*finestra)
         self.c.apri(os.path.join(cartella, os.path.basename(pagina)))
         self.c.primo_quadro(ATTESA_QUADRO)
+        if finestra:
+            self.misura(finestra[2] if len(finestra) > 2 else 1)
+        else:
+            # The page fits its picture to the window: one that gives the desktop's size.
+            self.dimensiona(LARGHEZZA, ALTEZZA)
+
+    def misura(self, densita=1):
+        """The picture's place on the page and its size in the viewer's pixels."""
+        self.densita = densita
         self.x0, self.y0, w, h = self.c.rettangolo("#canvas")
-        assert (w, h) == (LARGHEZZA, ALTEZZA), "canvas %sx%s" % (w, h)
+        self.larghezza, self.altezza = self.c.valuta("[Module.canvas.width, Module.canvas.height]")
+        assert (self.larghezza, self.altezza) == (round(w * densita), round(h * densita)), \
+            "canvas %sx%s shown %sx%s" % (self.larghezza, self.altezza, w, h)
+
+    def dimensiona(self, larghezza, altezza, densita=1):
+        """The window sized so that the picture has larghezza x altezza of the
+        viewer's pixels, densita to a CSS pixel; the frame at that size drawn."""
+        self.c.tela(larghezza / densita, altezza / densita, densita)
+        self.misura(densita)
+        assert (self.larghezza, self.altezza) == (larghezza, altezza), \
+            "canvas %sx%s" % (self.larghezza, self.altezza)
+        self.calma()
+
+    def punto(self, x, y):
+        """Page pixels of a point of the picture given in the viewer's pixels."""
+        return self.x0 + x / self.densita, self.y0 + y / self.densita
 
     def quadri(self):
         return self.c.valuta("Module.quadri")
@@ -181,15 +212,15 @@ class Pagina:
         for a in azioni:
             if a[0] == "drag":
                 _, b, x, y, dx, dy, passi = a
-                x, y = x + self.x0, y + self.y0
-                c.mouse("mouseMoved", x, y)
+                c.mouse("mouseMoved", *self.punto(x, y))
                 self.calma()
-                c.mouse("mousePressed", x, y, b, c.BOTTONI[b])
+                c.mouse("mousePressed", *self.punto(x, y), b, c.BOTTONI[b])
                 for i in range(1, passi + 1):
                     n = self.quadri()
-                    c.mouse("mouseMoved", x + dx * i // passi, y + dy * i // passi, b, c.BOTTONI[b])
+                    c.mouse("mouseMoved", *self.punto(x + dx * i // passi, y + dy * i // passi),
+                            b, c.BOTTONI[b])
                     self.nuovo_quadro(n)
-                c.mouse("mouseReleased", x + dx, y + dy, b, 0)
+                c.mouse("mouseReleased", *self.punto(x + dx, y + dy), b, 0)
             elif a[0] == "keys":
                 for k in a[1:]:
                     n = self.quadri()
@@ -209,19 +240,31 @@ class Pagina:
                     self.nuovo_quadro(n)
             elif a[0] == "wheel":
                 _, x, y, b = a
-                c.mouse("mouseMoved", x + self.x0, y + self.y0)
-                c.mouse("mouseWheel", x + self.x0, y + self.y0, deltaX=0,
+                c.mouse("mouseMoved", *self.punto(x, y))
+                c.mouse("mouseWheel", *self.punto(x, y), deltaX=0,
                         deltaY=-100 if b == 4 else 100)
+        return self.schermata()
+
+    def schermata(self):
+        """The picture once every posted redisplay is drawn, as PNG."""
         self.calma()
-        return self.c.schermata([self.x0, self.y0, LARGHEZZA, ALTEZZA])
+        # In device pixels: the viewer's at any density.
+        return self.c.schermata([self.x0, self.y0, self.larghezza / self.densita,
+                                 self.altezza / self.densita])
 
 
 def ppm(png):
     return subprocess.run(["pngtopnm"], input=png, capture_output=True, check=True).stdout
 
 
-def pixel(immagine):
-    """The RGB bytes of a binary PPM of LARGHEZZA x ALTEZZA."""
+def dimensioni(immagine):
+    """Width and height of a binary PPM."""
+    campi = immagine.split(maxsplit=3)
+    return int(campi[1]), int(campi[2])
+
+
+def pixel(immagine, larghezza=LARGHEZZA, altezza=ALTEZZA):
+    """The RGB bytes of a binary PPM of larghezza x altezza."""
     campi, i = [], 0
     while len(campi) < 4:
         while immagine[i:i + 1].isspace():
@@ -235,15 +278,16 @@ def pixel(immagine):
         campi.append(immagine[i:j])
         i = j
     assert campi[0] == b"P6" and campi[3] == b"255", campi
-    assert (int(campi[1]), int(campi[2])) == (LARGHEZZA, ALTEZZA), campi
+    assert (int(campi[1]), int(campi[2])) == (larghezza, altezza), campi
     dati = immagine[i + 1:]
-    assert len(dati) == LARGHEZZA * ALTEZZA * 3
+    assert len(dati) == larghezza * altezza * 3
     return dati
 
 
 def confronta(a, b):
     """(pixels beyond SOGLIA, largest difference of a channel, a difference picture)."""
-    pa, pb = pixel(a), pixel(b)
+    w, h = dimensioni(a)
+    pa, pb = pixel(a, w, h), pixel(b, w, h)
     oltre, massimo = 0, 0
     diff = bytearray(len(pa))
     for i in range(0, len(pa), 3):
@@ -253,7 +297,7 @@ def confronta(a, b):
         if d > SOGLIA:
             oltre += 1
             diff[i] = 255
-    return oltre, massimo, b"P6\n%d %d\n255\n" % (LARGHEZZA, ALTEZZA) + bytes(diff)
+    return oltre, massimo, b"P6\n%d %d\n255\n" % (w, h) + bytes(diff)
 
 
 def main():
