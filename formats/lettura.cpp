@@ -53,15 +53,16 @@ static bool binario(unsigned char b)
 
 bool testo_pulito(Lettura &l)
 {
+    // Control bytes are rare: find one first, count its line only then.
+    const unsigned char *p = (const unsigned char *)l.dati, *fine = p + l.dimensione;
+    while (p < fine && (*p >= 32 || !binario(*p)))
+        p++;
+    if (p == fine)
+        return true;
     int riga = 1;
-    for (size_t i = 0; i < l.dimensione; i++) {
-        const unsigned char b = (unsigned char)l.dati[i];
-        if (b == '\n')
-            riga++;
-        else if (binario(b))
-            return errore(l, riga, "binary data (byte 0x%02x) in a text file", b);
-    }
-    return true;
+    for (const unsigned char *q = (const unsigned char *)l.dati; q < p; q++)
+        riga += *q == '\n';
+    return errore(l, riga, "binary data (byte 0x%02x) in a text file", *p);
 }
 
 static bool spazio(char b)
@@ -113,15 +114,14 @@ bool numero(Cursore &c, double *v)
     const char *p = c.p;
     if (*p == '+')
         p++;
-    const char *fine = p;
-    while (!separatore(*fine))
-        fine++;
+    // fast_float stops at the first byte that cannot continue the number;
+    // the token must end right there.
     double x;
-    const fast_float::from_chars_result r = fast_float::from_chars(p, fine, x);
-    if (r.ec != std::errc() || r.ptr != fine || p == fine)
+    const fast_float::from_chars_result r = fast_float::from_chars(p, c.fine, x);
+    if (r.ec != std::errc() || r.ptr == p || !separatore(*r.ptr))
         return false;
     *v = x;
-    c.p = fine;
+    c.p = r.ptr;
     return true;
 }
 
@@ -306,24 +306,24 @@ bool aggiungi_faccia(Lettura &l, int riga, size_t posizione, const int *indici, 
     return true;
 }
 
-// |(b - a) x (c - a)| against |b - a| |c - a|: zero for collinear corners,
-// whatever the size of the object.
-static double seno(const Maglia &m, int a, int b, int c)
+// Below this sine of the angle at the first corner, the first three corners
+// are taken as collinear: an angle no display would show.
+constexpr double SENO_MINIMO = 1e-9;
+
+// Whether the corners a, b, c turn: |(b - a) x (c - a)| against
+// |b - a| |c - a|, squared, so that the size of the object does not matter.
+static bool girano(const Maglia &m, int a, int b, int c)
 {
     const double *pa = m.punti[a].pos, *pb = m.punti[b].pos, *pc = m.punti[c].pos;
     const double u[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
     const double w[3] = {pc[0] - pa[0], pc[1] - pa[1], pc[2] - pa[2]};
     const double x[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
                          u[0] * w[1] - u[1] * w[0]};
-    const double lx = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
-    const double lu = std::sqrt(u[0] * u[0] + u[1] * u[1] + u[2] * u[2]);
-    const double lw = std::sqrt(w[0] * w[0] + w[1] * w[1] + w[2] * w[2]);
-    return lu > 0.0 && lw > 0.0 ? lx / (lu * lw) : 0.0;
+    const double xx = x[0] * x[0] + x[1] * x[1] + x[2] * x[2];
+    const double uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
+    const double ww = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
+    return xx > 0.0 && xx >= SENO_MINIMO * SENO_MINIMO * uu * ww;
 }
-
-// Below this the first three corners are taken as collinear: a sine of 1e-9
-// is an angle no display would show.
-constexpr double SENO_MINIMO = 1e-9;
 
 bool chiudi_maglia(Lettura &l)
 {
@@ -349,11 +349,11 @@ bool chiudi_maglia(Lettura &l)
                 f.colore[c] = s[c] / (float)n;
             f.colorata = 1;
         }
-        if (seno(m, f.vertici[0], f.vertici[1], f.vertici[2]) >= SENO_MINIMO)
+        if (girano(m, f.vertici[0], f.vertici[1], f.vertici[2]))
             continue;
         // The normal comes from the first three corners: start where they turn.
         for (int s = 1; s < n; s++) {
-            if (seno(m, f.vertici[s], f.vertici[(s + 1) % n], f.vertici[(s + 2) % n]) >= SENO_MINIMO) {
+            if (girano(m, f.vertici[s], f.vertici[(s + 1) % n], f.vertici[(s + 2) % n])) {
                 int ruotati[MAX_VERTICI];
                 for (int k = 0; k < n; k++)
                     ruotati[k] = f.vertici[(s + k) % n];

@@ -33,6 +33,7 @@ struct Lettura {
 struct Cursore {
     const char *p;                  // next byte; *p == '\0' only at the end
     int riga;                       // line of p, from 1
+    const char *fine;               // the sentinel
 };
 
 // errore(l, riga, ...) writes "NAME:RIGA: message" (just "NAME: message" for
@@ -46,7 +47,7 @@ bool errore_byte(Lettura &l, size_t posizione, const char *formato, ...)
 // the sentinel: binary data where text is expected.
 bool testo_pulito(Lettura &l);
 
-inline Cursore cursore(const Lettura &l) { return Cursore{l.dati, 1}; }
+inline Cursore cursore(const Lettura &l) { return Cursore{l.dati, 1, l.dati + l.dimensione}; }
 
 // Spaces, tabs, CR, VT and FF within the line.
 void salta_spazi(Cursore &c);

@@ -7,51 +7,51 @@
 #include "formats/lettura.h"
 
 #include <cstring>
-#include <unordered_map>
 
 namespace {
 
-struct Posizione {
-    double x[3];
-    bool operator==(const Posizione &o) const
-    {
-        return x[0] == o.x[0] && x[1] == o.x[1] && x[2] == o.x[2];
-    }
+// Open addressing over a power of two above twice the vertex capacity, so
+// probes stay short and the table never fills. A slot holds the index of a
+// vertex of the Maglia, whose own position is the key: nothing is stored
+// twice and nothing is allocated.
+constexpr int POSTI = 8192;
+static_assert(POSTI >= 2 * MAX_PUNTI && (POSTI & (POSTI - 1)) == 0, "table size");
+
+struct Vertici {
+    int posto[POSTI];               // vertex index, or -1 for a free slot
 };
 
-struct HashPosizione {
-    size_t operator()(const Posizione &p) const
-    {
-        size_t h = 0;
-        for (int k = 0; k < 3; k++) {
-            // -0.0 equals 0.0, so it must hash alike.
-            const double v = p.x[k] + 0.0;
-            uint64_t b;
-            std::memcpy(&b, &v, sizeof b);
-            h = (h ^ (size_t)(b ^ (b >> 29))) * 0x100000001b3ull;
-        }
-        return h;
-    }
-};
+void svuota(Vertici &v) { std::memset(v.posto, 0xff, sizeof v.posto); }
 
-// Each position read so far and its vertex; at most MAX_PUNTI entries, since
-// aggiungi_punto refuses the next.
-using Vertici = std::unordered_map<Posizione, int, HashPosizione>;
+size_t hash(const double pos[3])
+{
+    uint64_t h = 0xcbf29ce484222325ull;
+    for (int k = 0; k < 3; k++) {
+        // -0.0 equals 0.0, so it must hash alike.
+        const double v = pos[k] + 0.0;
+        uint64_t b;
+        std::memcpy(&b, &v, sizeof b);
+        h = (h ^ b ^ (b >> 29)) * 0x100000001b3ull;
+    }
+    return (size_t)(h ^ (h >> 32));
+}
 
 } // namespace
 
 // The vertex at pos, added if the position is new; -1 with l.errore set.
 static int vertice(Lettura &l, Vertici &visti, int riga, size_t posizione, const double pos[3])
 {
-    const Posizione chiave{{pos[0], pos[1], pos[2]}};
-    const auto trovato = visti.find(chiave);
-    if (trovato != visti.end())
-        return trovato->second;
+    const Maglia &m = *l.maglia;
+    size_t i = hash(pos) & (POSTI - 1);
+    for (; visti.posto[i] >= 0; i = (i + 1) & (POSTI - 1)) {
+        const double *q = m.punti[visti.posto[i]].pos;
+        if (q[0] == pos[0] && q[1] == pos[1] && q[2] == pos[2])
+            return visti.posto[i];
+    }
     if (!aggiungi_punto(l, riga, posizione, pos))
         return -1;
-    const int i = l.maglia->numpunti - 1;
-    visti.emplace(chiave, i);
-    return i;
+    visti.posto[i] = m.numpunti - 1;
+    return visti.posto[i];
 }
 
 constexpr size_t TESTA_BINARIO = 84;       // 80-byte header, then the uint32 count
@@ -72,7 +72,8 @@ static bool leggi_stl_binario(Lettura &l)
     if (n > giusta)
         return errore_byte(l, giusta, "%zu bytes past the end of the %u triangles (84 + 50 each)",
                            n - giusta, (unsigned)triangoli);
-    Vertici visti;
+    static Vertici visti;
+    svuota(visti);
     for (uint32_t t = 0; t < triangoli; t++) {
         const size_t inizio = TESTA_BINARIO + TRIANGOLO_BINARIO * t;
         int indici[3];
@@ -225,7 +226,8 @@ static bool leggi_stl_testo(Lettura &l)
 {
     if (!testo_pulito(l))
         return false;
-    Vertici visti;
+    static Vertici visti;
+    svuota(visti);
     Cursore c = cursore(l);
     // Some programs write several solids into one file: one polyhedron.
     for (bool primo = true;; primo = false) {

@@ -429,7 +429,7 @@ TEST(Obj, BadInputIsRefusedWithItsLine)
         {"v 1 uno 0", "t.obj:6: 'uno' in a vertex is not a number"},
         {"v 1 1", "t.obj:6: a vertex of 2 numbers: reads x y z, x y z w or x y z r g b"},
         {"v 1 1 1 1 1 1 1", "t.obj:6: more than 6 numbers in a vertex"},
-        {"vn 1 inf 0", "t.obj:6: a vertex normal is not a finite number"},
+        {"vn 1 inf 0", "t.obj:6: a vertex normal is not a finite number within 1e30"},
         {"vn 1 0", "t.obj:6: a vertex normal of 2 numbers: reads x y z"},
         {"v 1 1 1 -1 0 0", "t.obj:6: a colour component is negative or not a number"},
         {std::string("g a\0b", 5), "t.obj:6: binary data (byte 0x00) in a text file"},
