@@ -184,6 +184,9 @@ def main():
         with devtools.Chromium() as c:
             c.apri(os.path.join(cartella, os.path.basename(pagina)))
             c.primo_quadro(ATTESA)
+            # The picture as large as the probe's window, 1000 by 660: the
+            # page fits it to the browser's window.
+            c.tela(1000, 660)
             if c.valuta("document.activeElement.id") != "canvas":
                 falliti.append("the canvas has no keyboard focus on load")
             tabella = c.valuta("Array.from(document.querySelectorAll('tr'))"
