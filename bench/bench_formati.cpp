@@ -35,7 +35,7 @@ char errore_lettura[600];
 
 bool leggi(const FileProva &file)
 {
-    return leggi_maglia(file.nome, file.dati.data(), file.dati.size(), &maglia, errore_lettura,
+    return leggi_maglia_terminata(file.nome, file.dati.c_str(), file.dati.size(), &maglia, errore_lettura,
                         sizeof errore_lettura);
 }
 

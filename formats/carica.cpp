@@ -92,7 +92,8 @@ static bool troppi(int n, char *errore, size_t dim_errore)
 {
     if (n <= MAX_POLIEDRI)
         return false;
-    std::snprintf(errore, dim_errore, "%d files: the scene holds at most %d", n, MAX_POLIEDRI);
+    std::snprintf(errore, dim_errore, "more than %d files: the scene holds %d objects",
+                  MAX_POLIEDRI, MAX_POLIEDRI);
     return true;
 }
 

@@ -36,6 +36,9 @@ extern const char LETTERE_SLOT[MAX_POLIEDRI];       // colour letter of a file w
 // One file's bytes (dati[0..n)) into m. nome is used in messages only.
 bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m,
                   char *errore, size_t dim_errore);
+// The same without a copy, for bytes already followed by a '\0' (dati[n]).
+bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m,
+                            char *errore, size_t dim_errore);
 // One file by path; "-" is standard input.
 bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_errore);
 

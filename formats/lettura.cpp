@@ -51,18 +51,40 @@ static bool binario(unsigned char b)
     return b < 32 && b != '\t' && b != '\n' && b != '\r' && b != '\v' && b != '\f';
 }
 
+// 1 for the bytes binario() refuses, as a table: one load per byte.
+struct TavolaBinari {
+    unsigned char b[256];
+    constexpr TavolaBinari() : b()
+    {
+        for (int i = 0; i < 256; i++)
+            b[i] = i < 32 && i != '\t' && i != '\n' && i != '\r' && i != '\v' && i != '\f';
+    }
+};
+constexpr TavolaBinari BINARI;
+
 bool testo_pulito(Lettura &l)
 {
-    // Control bytes are rare: find one first, count its line only then.
-    const unsigned char *p = (const unsigned char *)l.dati, *fine = p + l.dimensione;
-    while (p < fine && (*p >= 32 || !binario(*p)))
-        p++;
-    if (p == fine)
+    // Control bytes are rare: look for one without a branch per byte, and
+    // count lines only once one turns up.
+    const unsigned char *dati = (const unsigned char *)l.dati;
+    const size_t n = l.dimensione;
+    unsigned cattivi = 0;
+    size_t i = 0;
+    for (; i + 8 <= n; i += 8)
+        cattivi |= BINARI.b[dati[i]] | BINARI.b[dati[i + 1]] | BINARI.b[dati[i + 2]] |
+                   BINARI.b[dati[i + 3]] | BINARI.b[dati[i + 4]] | BINARI.b[dati[i + 5]] |
+                   BINARI.b[dati[i + 6]] | BINARI.b[dati[i + 7]];
+    for (; i < n; i++)
+        cattivi |= BINARI.b[dati[i]];
+    if (!cattivi)
         return true;
+    i = 0;
+    while (!binario(dati[i]))
+        i++;
     int riga = 1;
-    for (const unsigned char *q = (const unsigned char *)l.dati; q < p; q++)
-        riga += *q == '\n';
-    return errore(l, riga, "binary data (byte 0x%02x) in a text file", *p);
+    for (size_t k = 0; k < i; k++)
+        riga += dati[k] == '\n';
+    return errore(l, riga, "binary data (byte 0x%02x) in a text file", dati[i]);
 }
 
 static bool spazio(char b)
@@ -431,10 +453,16 @@ bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m, char 
                   size_t dim_errore)
 {
     // The sentinel needs a copy; the readers need nothing else.
-    std::string copia(dati, n);
+    const std::string copia(dati, n);
+    return leggi_maglia_terminata(nome, copia.c_str(), n, m, testo, dim_errore);
+}
+
+bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
+                            size_t dim_errore)
+{
     static Lettura l;
     l.nome = nome;
-    l.dati = copia.c_str();
+    l.dati = dati;
     l.dimensione = n;
     l.maglia = m;
     l.errore[0] = '\0';
@@ -508,5 +536,5 @@ bool leggi_percorso(const char *percorso, Maglia *m, char *testo, size_t dim_err
     }
     if (!ingresso)
         close(fd);
-    return ok && leggi_maglia(nome, dati.data(), dati.size(), m, testo, dim_errore);
+    return ok && leggi_maglia_terminata(nome, dati.c_str(), dati.size(), m, testo, dim_errore);
 }

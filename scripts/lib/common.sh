@@ -12,8 +12,9 @@ declare -A PACKAGE_GROUPS=(
   [viewer]="g++ make cmake pkg-config libfast-float-dev
             freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev"
   # A virtual display and screenshots of it: start_xvfb and schermo.sh
-  # (xdotool, xwd from x11-apps, netpbm; xdpyinfo from x11-utils).
-  [screen]="xvfb xauth x11-utils x11-apps xdotool netpbm"
+  # (xdotool; screenshots by scripts/lib/schermata.c, PNG by netpbm). Not
+  # x11-apps: its man-db would rebuild its index after every package.
+  [screen]="xvfb xauth xdotool netpbm"
   [run]="@viewer @screen"
   # dpkg-buildflags; cpack's dpkg-shlibdeps step needs file.
   [package]="@viewer dpkg-dev file"
@@ -26,7 +27,8 @@ declare -A PACKAGE_GROUPS=(
   # Besides the others: GoogleTest, valgrind, and the package checks
   # (lintian, desktop-file-validate, mandoc and col, appstreamcli,
   # update-mime-database and gio).
-  [test]="@run @package @bench-web @bench @fuzz libgtest-dev valgrind
+  # x11-apps and x11-utils: xwd, xwininfo and xprop in the tests.
+  [test]="@run @package @bench-web @bench @fuzz libgtest-dev valgrind x11-apps x11-utils
           lintian desktop-file-utils mandoc bsdextrautils appstream
           shared-mime-info libglib2.0-bin"
 )

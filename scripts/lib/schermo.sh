@@ -17,9 +17,20 @@ finestra_di() {
   return 1
 }
 
-# schermata W FILE: the window's contents as a binary PPM.
+# schermata W FILE: the window's contents as a binary PPM, by
+# scripts/lib/schermata.c, built here on first use (and again when changed);
+# built under a temporary name, so that tests running side by side never
+# run a half-written program.
+SCHERMATA="$ROOT/build-strumenti/schermata"
 schermata() {
-  xwd -silent -id "$1" | xwdtopnm 2>/dev/null >"$2"
+  if [ ! -x "$SCHERMATA" ] || [ "$ROOT/scripts/lib/schermata.c" -nt "$SCHERMATA" ]; then
+    mkdir -p "$(dirname "$SCHERMATA")"
+    local nuovo
+    nuovo="$(mktemp "$SCHERMATA.XXXXXX")"
+    cc -O2 -o "$nuovo" "$ROOT/scripts/lib/schermata.c" -lX11 && mv -f "$nuovo" "$SCHERMATA" ||
+      { rm -f "$nuovo"; return 1; }
+  fi
+  "$SCHERMATA" "$1" >"$2"
 }
 
 # attendi_quadro W FILE SECONDS [PREVIOUS]: waits until the window's picture
