@@ -424,10 +424,31 @@ static bool leggi_valore(Corpo &b, Tipo t, const Proprieta &p, double *v)
     }
     if (b.l.dimensione - b.pos < d.byte)
         return finito(b);
-    const unsigned char *q = (const unsigned char *)b.l.dati + b.pos;
-    uint64_t u = 0;
-    for (size_t i = 0; i < d.byte; i++)
-        u = u << 8 | q[b.codifica == BINARIO_BE ? i : d.byte - 1 - i];
+    const char *q = b.l.dati + b.pos;
+    // One load and, in the other byte order, one swap.
+    const bool scambia = (b.codifica == BINARIO_BE) == (__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__);
+    uint64_t u;
+    switch (d.byte) {
+    case 1: u = (unsigned char)q[0]; break;
+    case 2: {
+        uint16_t x;
+        std::memcpy(&x, q, 2);
+        u = scambia ? __builtin_bswap16(x) : x;
+        break;
+    }
+    case 4: {
+        uint32_t x;
+        std::memcpy(&x, q, 4);
+        u = scambia ? __builtin_bswap32(x) : x;
+        break;
+    }
+    default: {
+        uint64_t x;
+        std::memcpy(&x, q, 8);
+        u = scambia ? __builtin_bswap64(x) : x;
+        break;
+    }
+    }
     b.pos += d.byte;
     switch (t) {
     case INT8: *v = (int8_t)(uint8_t)u; break;
