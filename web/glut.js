@@ -288,41 +288,16 @@
     });
   }
 
-  // The picture takes the page's width and the height the window leaves
-  // once the page's controls (everything before the table of gestures)
-  // are in view; its drawing buffer has the screen's pixels. The viewer
-  // learns the size through its own reshape callback, as from a window
-  // manager: Emscripten's GLUT calls it only for its own resizes.
-  function misura() {
-    var corpo = document.body, stile = getComputedStyle(corpo);
-    var larghezza = corpo.clientWidth - parseFloat(stile.paddingLeft) - parseFloat(stile.paddingRight);
-    var fondo = 0;
-    for (var i = 0; i < corpo.children.length; i++) {
-      var e = corpo.children[i];
-      if (e.tagName == 'TABLE') break;
-      if (e.tagName == 'SCRIPT') continue;
-      fondo = Math.max(fondo, e.getBoundingClientRect().bottom + window.scrollY);
-    }
-    var altri = fondo - tela.getBoundingClientRect().height;
-    var altezza = document.documentElement.clientHeight - altri - parseFloat(stile.paddingBottom);
-    return [Math.max(1, Math.floor(larghezza)), Math.max(1, Math.floor(altezza))];
-  }
-
+  // The page fits the picture to the window (adattaTela, in the page);
+  // the viewer learns the new size through its own reshape callback, as
+  // from a window manager: Emscripten's GLUT calls it only for its own
+  // resizes.
   function adatta() {
-    var m = misura(), densita = window.devicePixelRatio || 1;
-    var w = Math.max(1, Math.round(m[0] * densita)), h = Math.max(1, Math.round(m[1] * densita));
-    tela.style.width = m[0] + 'px';
-    tela.style.height = m[1] + 'px';
-    if (tela.width == w && tela.height == h) return;
-    tela.width = w;
-    tela.height = h;
-    if (GLUT.reshapeFunc) chiama(GLUT.reshapeFunc, w, h);
+    if (adattaTela() && GLUT.reshapeFunc) chiama(GLUT.reshapeFunc, tela.width, tela.height);
   }
 
-  // Sized before the first paint, so the page does not jump; main's
-  // glutInitWindowSize sets 1000 by 660 again and clears the CSS size,
-  // so once more after main.
-  adatta();
+  // main's glutInitWindowSize sets 1000 by 660 again and clears the CSS
+  // size: fitted once more after main.
   addOnPostRun(adatta);
   window.addEventListener('resize', adatta);
   // The controls' heights change too (a message shown): a frame later, as

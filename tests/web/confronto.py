@@ -163,6 +163,19 @@ class Pagina:
             self.c.invia("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=2)
         if finestra:
             self.c.finestra(*finestra)
+            # The picture's place and size at every frame from the first, in
+            # self.c's window.misure: what the page showed while it opened.
+            self.c.invia("Page.addScriptToEvaluateOnNewDocument", source="""
+                window.misure = [];
+                (function giro() {
+                    const t = document.getElementById('canvas');
+                    if (t) {
+                        const r = t.getBoundingClientRect();
+                        const m = [r.left, r.top, r.width, r.height].join(' ');
+                        if (misure[misure.length - 1] !== m) misure.push(m);
+                    }
+                    requestAnimationFrame(giro);
+                })();""")
         self.c.apri(os.path.join(cartella, os.path.basename(pagina)))
         self.c.primo_quadro(ATTESA_QUADRO)
         if finestra:

@@ -6,7 +6,7 @@ runs); the browser's window is sized so that the page's picture has the
 same pixels, and the page must follow through the same callback. At each
 size the start picture, then a drag and a key, are compared with the
 tolerance of confronto.py. A page opened at a window of the small size
-must show that size from its first frame; a screen of density 2 gives
+must show that size from its first frame, without a jump; a screen of density 2 gives
 the picture twice the pixels of its CSS size, pointer positions included.
 Fails too on any console message, log entry or uncaught exception of the
 page, and on a page that scrolled."""
@@ -80,6 +80,10 @@ def main():
                         finestra, nuova.larghezza, nuova.altezza))
                 else:
                     confronta_qui(nome + ", opened at that size", d, ppm(nuova.schermata()))
+                # Fitted before the first frame: the page does not jump as it opens.
+                misure = nuova.c.valuta("misure")
+                if len(misure) != 1:
+                    falliti.append("opening, the picture went through %s" % misure)
             d = desktop.esegui(azioni)
             confronta_qui(nome + ", then " + ", ".join(
                 a[1] + " drag" if a[0] == "drag" else "key " + " ".join(a[1:]) for a in azioni),
