@@ -28,18 +28,12 @@ EMSCRIPTEN_KEEPALIVE double apri_limite(void)
 EMSCRIPTEN_KEEPALIVE const char *apri_file(int n, const char *const *nomi,
                                            const char *const *dati, const size_t *lunghezze)
 {
-    // The count is checked before any file is read, in the desktop's words
-    // (viewer/main.cpp).
-    if (n > MAX_POLIEDRI) {
-        std::snprintf(messaggio, sizeof messaggio,
-                      "more than %d files: the scene holds %d objects", MAX_POLIEDRI, MAX_POLIEDRI);
-        return messaggio;
-    }
+    // Too many files are refused by their count, before any is read.
     int mancante = -1;
-    for (int k = 0; k < n && mancante < 0; k++)
+    for (int k = 0; k < n && k < MAX_POLIEDRI && mancante < 0; k++)
         if (!dati[k])
             mancante = k;
-    if (mancante < 0) {
+    if (n > MAX_POLIEDRI || mancante < 0) {
         if (!carica_dati(nomi, dati, lunghezze, n, messaggio, sizeof messaggio))
             return messaggio;
         glutPostRedisplay();
