@@ -348,20 +348,14 @@ def main():
                     with open("%s-%s.ppm" % (base, suffisso), "wb") as f:
                         f.write(dati)
             prec_d, prec_p = d, w
-        scorrimento = p.c.valuta("[window.scrollX, window.scrollY]")
-        if scorrimento != [0, 0]:
-            falliti.append("the page scrolled to %s" % scorrimento)
-        for m in p.c.messaggi():
-            falliti.append("page said: " + m)
+        devtools.controlla_pagina(p.c, falliti)
     finally:
         p.c.chiudi()
         detto = desktop.chiudi()
         shutil.rmtree(lavoro, ignore_errors=True)
     if detto:
         falliti.append("the desktop viewer printed: %r" % detto[:200])
-    for f in falliti:
-        print("FAILED:", f)
-    return 1 if falliti else 0
+    return devtools.esito(falliti)
 
 
 if __name__ == "__main__":

@@ -240,3 +240,20 @@ class Chromium:
         fingers down after it, as {id: (x, y)} in page pixels."""
         self.invia("Input.dispatchTouchEvent", type=tipo, touchPoints=[
             {"x": x, "y": y, "id": i} for i, (x, y) in sorted(punti.items())])
+
+
+def controlla_pagina(c, falliti, nome="page"):
+    """What every page test requires at its end: the page did not scroll and
+    said nothing on its console."""
+    scorrimento = c.valuta("[window.scrollX, window.scrollY]")
+    if scorrimento != [0, 0]:
+        falliti.append("%s scrolled to %s" % (nome, scorrimento))
+    for m in c.messaggi():
+        falliti.append("%s said: %s" % (nome, m))
+
+
+def esito(falliti):
+    """Prints the failures; the exit status of a test."""
+    for f in falliti:
+        print("FAILED:", f)
+    return 1 if falliti else 0

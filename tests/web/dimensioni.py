@@ -19,6 +19,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
+import devtools  # noqa: E402
 from confronto import ATTESA_QUADRO, QUOTA_DIVERSI, SOGLIA, confronta, dimensioni, ppm  # noqa: E402
 
 # (name, width, height, device pixel ratio, actions as in confronto.py in
@@ -89,11 +90,7 @@ def main():
                 a[1] + " drag" if a[0] == "drag" else "key " + " ".join(a[1:]) for a in azioni),
                 d, ppm(p.esegui(azioni)))
         for q in pagine:
-            scorrimento = q.c.valuta("[window.scrollX, window.scrollY]")
-            if scorrimento != [0, 0]:
-                falliti.append("the page scrolled to %s" % scorrimento)
-            for m in q.c.messaggi():
-                falliti.append("page said: " + m)
+            devtools.controlla_pagina(q.c, falliti)
     finally:
         for q in pagine:
             q.c.chiudi()
@@ -101,9 +98,7 @@ def main():
         shutil.rmtree(lavoro, ignore_errors=True)
     if detto:
         falliti.append("the desktop viewer printed: %r" % detto[:200])
-    for f in falliti:
-        print("FAILED:", f)
-    return 1 if falliti else 0
+    return devtools.esito(falliti)
 
 
 if __name__ == "__main__":

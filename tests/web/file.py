@@ -21,6 +21,7 @@ import shutil
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
+import devtools  # noqa: E402
 from confronto import Desktop, Pagina, ppm, confronta, SOGLIA, QUOTA_DIVERSI  # noqa: E402
 
 # Seconds: deadlines for a loaded machine, not expectations.
@@ -166,17 +167,11 @@ def main():
             prima = w
         if c.valuta("document.URL") != indirizzo:
             falliti.append("the browser left the page for %s" % c.valuta("document.URL"))
-        scorrimento = c.valuta("[window.scrollX, window.scrollY]")
-        if scorrimento != [0, 0]:
-            falliti.append("the page scrolled to %s" % scorrimento)
-        for m in c.messaggi():
-            falliti.append("page said: " + m)
+        devtools.controlla_pagina(c, falliti)
     finally:
         c.chiudi()
         shutil.rmtree(lavoro, ignore_errors=True)
-    for f in falliti:
-        print("FAILED:", f)
-    return 1 if falliti else 0
+    return devtools.esito(falliti)
 
 
 if __name__ == "__main__":

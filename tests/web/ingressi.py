@@ -208,17 +208,11 @@ def main():
                 v = annullati[evento]
                 if not v or not all(v):
                     falliti.append("%s: default actions cancelled %s" % (evento, v))
-            scorrimento = c.valuta("[window.scrollX, window.scrollY]")
-            if scorrimento != [0, 0]:
-                falliti.append("the page scrolled to %s" % scorrimento)
-            for m in c.messaggi():
-                falliti.append("page said: " + m)
+            devtools.controlla_pagina(c, falliti)
     finally:
         x11.chiudi()
         shutil.rmtree(cartella, ignore_errors=True)
-    for f in falliti:
-        print("FAILED:", f)
-    return 1 if falliti else 0
+    return devtools.esito(falliti)
 
 
 if __name__ == "__main__":

@@ -16,6 +16,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
+import devtools  # noqa: E402
 from confronto import ppm, confronta  # noqa: E402
 
 # Each step: (name, touches and buttons, the mouse and keys they stand for).
@@ -147,9 +148,7 @@ def main():
         for p in pagine:
             p.c.chiudi()
         shutil.rmtree(lavoro, ignore_errors=True)
-    for f in falliti:
-        print("FAILED:", f)
-    return 1 if falliti else 0
+    return devtools.esito(falliti)
 
 
 if __name__ == "__main__":
