@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # manuali.sh DEST VERSION: the installed manual pages: mandoc finds nothing
 # to warn about, they carry the project's version, and the viewer's page has
-# every effect of the README's table of gestures and keys.
+# every effect of the README's table of gestures and keys (but the finger
+# gestures, which only the browser page has).
 source "$(dirname "$0")/lib.sh"
 DEST="$1" VERSIONE="$2"
 MAN="$DEST/usr/share/man/man1"
@@ -15,7 +16,7 @@ done
 # One line of words per text: backquotes gone, runs of blanks made one.
 testo() { tr -d '`' | tr -s ' \t\n' ' '; }
 effetti="$(sed -n '/^## .*[Mm]ouse and keys/,/^## /p' "$ROOT/README.md" |
-  awk -F'|' '/^\|/ { if (++n > 2) print $3 }' | sed 's/^ *//; s/ *$//')"
+  awk -F'|' '/^\|/ && $2 !~ /finger/ { if (++n > 2) print $3 }' | sed 's/^ *//; s/ *$//')"
 verifica "README: a table of gestures and keys" [ "$(wc -l <<<"$effetti")" -ge 10 ]
 pagina="$(mandoc -Tutf8 -Owidth=1000 "$MAN/superficie.1" | col -b | testo)"
 while IFS= read -r effetto; do
