@@ -408,19 +408,21 @@ static bool leggi_valore(Corpo &b, Tipo t, const Proprieta &p, double *v)
 {
     const DatiTipo &d = TIPI[t];
     if (b.codifica == TESTO) {
+        // The value first; only when there is none, why.
+        long long x;
+        if (!d.intero ? numero(b.c, v) : intero(b.c, &x)) {
+            if (!d.intero)
+                return true;
+            if (x < d.minimo || x > d.massimo)
+                return errore(b.l, b.c.riga, "%lld does not fit the type %s (%.*s)", x, d.nome,
+                              corto(p.lunghezza), p.nome);
+            *v = (double)x;
+            return true;
+        }
         if (a_fine_riga(b.c))
             return errore(b.l, b.c.riga, "too few values for one %.*s record: %.*s is missing",
                           corto(b.e->lunghezza), b.e->nome, corto(p.lunghezza), p.nome);
-        if (!d.intero)
-            return numero(b.c, v) || non_numero(b, t, p, "a number");
-        long long x;
-        if (!intero(b.c, &x))
-            return non_numero(b, t, p, "a whole number");
-        if (x < d.minimo || x > d.massimo)
-            return errore(b.l, b.c.riga, "%lld does not fit the type %s (%.*s)", x, d.nome,
-                          corto(p.lunghezza), p.nome);
-        *v = (double)x;
-        return true;
+        return non_numero(b, t, p, d.intero ? "a whole number" : "a number");
     }
     if (b.l.dimensione - b.pos < d.byte)
         return finito(b);
