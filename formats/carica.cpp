@@ -88,40 +88,37 @@ void metti_in_scena(const Maglia *const *maglie, int n)
     }
 }
 
-static bool troppi(int n, char *errore, size_t dim_errore)
+// Reads files 0..n-1 with leggi(k, maglia, errore, dim) and, if every one
+// can be read, puts them in the scene.
+template <class Leggi>
+static bool carica(int n, char *errore, size_t dim_errore, Leggi leggi)
 {
-    if (n <= MAX_POLIEDRI)
+    if (n > MAX_POLIEDRI) {
+        std::snprintf(errore, dim_errore, "more than %d files: the scene holds %d objects",
+                      MAX_POLIEDRI, MAX_POLIEDRI);
         return false;
-    std::snprintf(errore, dim_errore, "more than %d files: the scene holds %d objects",
-                  MAX_POLIEDRI, MAX_POLIEDRI);
+    }
+    const Maglia *lette[MAX_POLIEDRI];
+    for (int k = 0; k < n; k++) {
+        if (!leggi(k, &maglie_lette[k], errore, dim_errore))
+            return false;
+        lette[k] = &maglie_lette[k];
+    }
+    metti_in_scena(lette, n);
     return true;
 }
 
 bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore)
 {
-    if (troppi(n, errore, dim_errore))
-        return false;
-    const Maglia *lette[MAX_POLIEDRI];
-    for (int k = 0; k < n; k++) {
-        if (!leggi_percorso(percorsi[k], &maglie_lette[k], errore, dim_errore))
-            return false;
-        lette[k] = &maglie_lette[k];
-    }
-    metti_in_scena(lette, n);
-    return true;
+    return carica(n, errore, dim_errore, [&](int k, Maglia *m, char *e, size_t d) {
+        return leggi_percorso(percorsi[k], m, e, d);
+    });
 }
 
 bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
                  char *errore, size_t dim_errore)
 {
-    if (troppi(n, errore, dim_errore))
-        return false;
-    const Maglia *lette[MAX_POLIEDRI];
-    for (int k = 0; k < n; k++) {
-        if (!leggi_maglia(nomi[k], dati[k], lunghezze[k], &maglie_lette[k], errore, dim_errore))
-            return false;
-        lette[k] = &maglie_lette[k];
-    }
-    metti_in_scena(lette, n);
-    return true;
+    return carica(n, errore, dim_errore, [&](int k, Maglia *m, char *e, size_t d) {
+        return leggi_maglia_terminata(nomi[k], dati[k], lunghezze[k], m, e, d);
+    });
 }

@@ -37,6 +37,8 @@ extern const char LETTERE_SLOT[MAX_POLIEDRI];       // colour letter of a file w
 bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m,
                   char *errore, size_t dim_errore);
 // The same without a copy, for bytes already followed by a '\0' (dati[n]).
+// A null dati is a file that could not be read, n bytes long: its message
+// says so, or that it is over MAX_DIMENSIONE_FILE.
 bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m,
                             char *errore, size_t dim_errore);
 // One file by path; "-" is standard input.
@@ -48,8 +50,9 @@ void metti_in_scena(const Maglia *const *maglie, int n);
 // Reads percorsi[0..n) and, if all of them can be read, puts them in the
 // scene; otherwise the first file's message and the scene untouched.
 bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore);
-// The same for files already in memory: nomi[k] names dati[k], lunghezze[k]
-// bytes long (the page's files).
+// The same for files already in memory (the page's): nomi[k] names dati[k],
+// lunghezze[k] bytes long and followed by a '\0', or null when it could not be
+// read (as leggi_maglia_terminata).
 bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
                  char *errore, size_t dim_errore);
 

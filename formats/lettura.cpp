@@ -15,8 +15,16 @@
 
 #include "formats/formati.h"
 
-static bool scrivi_errore(Lettura &l, const char *luogo, const char *formato, va_list a)
+// "NAME:LINE: ", "NAME: byte N: " (riga < 0) or "NAME: " (riga 0), then
+// the message.
+static bool scrivi_errore(Lettura &l, int riga, size_t posizione, const char *formato,
+                          va_list a)
 {
+    char luogo[40] = "";
+    if (riga > 0)
+        std::snprintf(luogo, sizeof luogo, ":%d", riga);
+    else if (riga < 0)
+        std::snprintf(luogo, sizeof luogo, ": byte %zu", posizione);
     const int n = std::snprintf(l.errore, sizeof l.errore, "%s%s: ", l.nome, luogo);
     if (n >= 0 && (size_t)n < sizeof l.errore)
         std::vsnprintf(l.errore + n, sizeof l.errore - n, formato, a);
@@ -25,69 +33,92 @@ static bool scrivi_errore(Lettura &l, const char *luogo, const char *formato, va
 
 bool errore(Lettura &l, int riga, const char *formato, ...)
 {
-    char luogo[32] = "";
-    if (riga > 0)
-        std::snprintf(luogo, sizeof luogo, ":%d", riga);
     va_list a;
     va_start(a, formato);
-    scrivi_errore(l, luogo, formato, a);
+    scrivi_errore(l, riga < 0 ? 0 : riga, 0, formato, a);
     va_end(a);
     return false;
 }
 
 bool errore_byte(Lettura &l, size_t posizione, const char *formato, ...)
 {
-    char luogo[40];
-    std::snprintf(luogo, sizeof luogo, ": byte %zu", posizione);
     va_list a;
     va_start(a, formato);
-    scrivi_errore(l, luogo, formato, a);
+    scrivi_errore(l, -1, posizione, formato, a);
     va_end(a);
     return false;
 }
 
-static bool binario(unsigned char b)
+bool errore_in(Lettura &l, int riga, size_t posizione, const char *formato, ...)
 {
-    return b < 32 && b != '\t' && b != '\n' && b != '\r' && b != '\v' && b != '\f';
+    va_list a;
+    va_start(a, formato);
+    scrivi_errore(l, riga, posizione, formato, a);
+    va_end(a);
+    return false;
 }
 
-// 1 for the bytes binario() refuses, as a table: one load per byte.
+bool uguale(const char *p, size_t n, const char *testo)
+{
+    return std::strlen(testo) == n && std::memcmp(p, testo, n) == 0;
+}
+
+// 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF: binary
+// data where text is expected. A table: one load per byte.
 struct TavolaBinari {
     unsigned char b[256];
     constexpr TavolaBinari() : b()
     {
-        for (int i = 0; i < 256; i++)
-            b[i] = i < 32 && i != '\t' && i != '\n' && i != '\r' && i != '\v' && i != '\f';
+        for (int i = 0; i < 32; i++)
+            b[i] = i != '\t' && i != '\n' && i != '\r' && i != '\v' && i != '\f';
     }
 };
 constexpr TavolaBinari BINARI;
 
-bool testo_pulito(Lettura &l)
+// The first binary byte of dati[da..a), or a. Control bytes are rare: look
+// for one without a branch per byte.
+static size_t primo_binario(const Lettura &l, size_t da, size_t a)
 {
-    // Control bytes are rare: look for one without a branch per byte, and
-    // count lines only once one turns up.
-    const unsigned char *dati = (const unsigned char *)l.dati;
-    const size_t n = l.dimensione;
+    const unsigned char *d = (const unsigned char *)l.dati;
     unsigned cattivi = 0;
-    size_t i = 0;
-    for (; i + 8 <= n; i += 8)
-        cattivi |= BINARI.b[dati[i]] | BINARI.b[dati[i + 1]] | BINARI.b[dati[i + 2]] |
-                   BINARI.b[dati[i + 3]] | BINARI.b[dati[i + 4]] | BINARI.b[dati[i + 5]] |
-                   BINARI.b[dati[i + 6]] | BINARI.b[dati[i + 7]];
-    for (; i < n; i++)
-        cattivi |= BINARI.b[dati[i]];
+    size_t i = da;
+    for (; i + 8 <= a; i += 8)
+        cattivi |= BINARI.b[d[i]] | BINARI.b[d[i + 1]] | BINARI.b[d[i + 2]] | BINARI.b[d[i + 3]] |
+                   BINARI.b[d[i + 4]] | BINARI.b[d[i + 5]] | BINARI.b[d[i + 6]] | BINARI.b[d[i + 7]];
+    for (; i < a; i++)
+        cattivi |= BINARI.b[d[i]];
     if (!cattivi)
-        return true;
-    i = 0;
-    while (!binario(dati[i]))
-        i++;
-    int riga = 1;
-    for (size_t k = 0; k < i; k++)
-        riga += dati[k] == '\n';
-    return errore(l, riga, "binary data (byte 0x%02x) in a text file", dati[i]);
+        return a;
+    for (i = da; !BINARI.b[d[i]]; i++) {
+    }
+    return i;
 }
 
-static bool spazio(char b)
+bool solo_testo(const Lettura &l) { return primo_binario(l, 0, l.dimensione) == l.dimensione; }
+
+bool testo_pulito(Lettura &l)
+{
+    const size_t i = primo_binario(l, 0, l.dimensione);
+    if (i == l.dimensione)
+        return true;
+    // Lines are counted only now that there is something to say.
+    int riga = 1;
+    for (size_t k = 0; k < i; k++)
+        riga += l.dati[k] == '\n';
+    return errore(l, riga, "binary data (byte 0x%02x) in a text file", (unsigned char)l.dati[i]);
+}
+
+bool riga_pulita(Lettura &l, const Cursore &c)
+{
+    const size_t da = (size_t)(c.p - l.dati);
+    const char *a_capo = static_cast<const char *>(std::memchr(c.p, '\n', l.dimensione - da));
+    const size_t a = a_capo ? (size_t)(a_capo - l.dati) : l.dimensione;
+    const size_t i = primo_binario(l, da, a);
+    return i == a || errore(l, c.riga, "binary data (byte 0x%02x) in the header",
+                            (unsigned char)l.dati[i]);
+}
+
+bool spazio(char b)
 {
     return b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f';
 }
@@ -147,6 +178,15 @@ bool numero(Cursore &c, double *v)
     return true;
 }
 
+const char *cifre(const char *p, const char *fine, long long *v)
+{
+    long long x = 0;
+    for (; p < fine && *p >= '0' && *p <= '9'; p++)
+        x = x < (1LL << 58) ? x * 10 + (*p - '0') : (1LL << 62);
+    *v = x;
+    return p;
+}
+
 bool intero(Cursore &c, long long *v)
 {
     salta_spazi(c);
@@ -154,15 +194,12 @@ bool intero(Cursore &c, long long *v)
     const bool meno = *p == '-';
     if (*p == '-' || *p == '+')
         p++;
-    if (*p < '0' || *p > '9')
-        return false;
-    long long x = 0;
-    for (; *p >= '0' && *p <= '9'; p++)
-        x = x < (1LL << 58) ? x * 10 + (*p - '0') : (1LL << 62);
-    if (!separatore(*p))
+    long long x;
+    const char *dopo = cifre(p, c.fine, &x);
+    if (dopo == p || !separatore(*dopo))
         return false;
     *v = meno ? -x : x;
-    c.p = p;
+    c.p = dopo;
     return true;
 }
 
@@ -217,32 +254,34 @@ float f32_be(const char *p)
     return f;
 }
 
-// The words a message uses for a place in the file: a line, or a byte.
-static bool errore_in(Lettura &l, int riga, size_t posizione, const char *testo)
+bool entro_capacita(Lettura &l, int riga, size_t posizione, long long vertici, long long facce)
 {
-    return riga >= 0 ? errore(l, riga, "%s", testo) : errore_byte(l, posizione, "%s", testo);
+    if (vertici > MAX_PUNTI)
+        return errore_in(l, riga, posizione, "%lld vertices, more than the %d a polyhedron holds",
+                         vertici, MAX_PUNTI);
+    if (facce > MAX_FACCE)
+        return errore_in(l, riga, posizione, "%lld faces, more than the %d a polyhedron holds",
+                         facce, MAX_FACCE);
+    return true;
 }
 
 PuntoLetto *aggiungi_punto(Lettura &l, int riga, size_t posizione, const double pos[3])
 {
     Maglia &m = *l.maglia;
-    char testo[160];
     for (int k = 0; k < 3; k++) {
         if (!std::isfinite(pos[k])) {
             errore_in(l, riga, posizione, "a vertex coordinate is not a finite number");
             return nullptr;
         }
         if (std::fabs(pos[k]) > COORDINATA_MASSIMA) {
-            std::snprintf(testo, sizeof testo, "vertex coordinate %g is beyond %g", pos[k],
-                          COORDINATA_MASSIMA);
-            errore_in(l, riga, posizione, testo);
+            errore_in(l, riga, posizione, "vertex coordinate %g is beyond %g", pos[k],
+                      COORDINATA_MASSIMA);
             return nullptr;
         }
     }
     if (m.numpunti >= MAX_PUNTI) {
-        std::snprintf(testo, sizeof testo, "more than %d vertices, the most a polyhedron holds",
-                      MAX_PUNTI);
-        errore_in(l, riga, posizione, testo);
+        errore_in(l, riga, posizione, "more than %d vertices, the most a polyhedron holds",
+                  MAX_PUNTI);
         return nullptr;
     }
     PuntoLetto &p = m.punti[m.numpunti++];
@@ -276,44 +315,49 @@ bool converti_colore(Lettura &l, int riga, size_t posizione, const double *c, fl
     return true;
 }
 
+int togli_ripetuti(int *v, int n, int *accanto)
+{
+    int k = 0;
+    for (int i = 0; i < n; i++)
+        if (k == 0 || v[i] != v[k - 1]) {
+            v[k] = v[i];
+            if (accanto)
+                accanto[k] = accanto[i];
+            k++;
+        }
+    while (k > 1 && v[k - 1] == v[0])
+        k--;
+    return k;
+}
+
 bool aggiungi_faccia(Lettura &l, int riga, size_t posizione, const int *indici, int n, int base,
                      const float *rgb)
 {
     Maglia &m = *l.maglia;
-    char testo[200];
-    if (n > MAX_VERTICI_FACCIA) {
-        std::snprintf(testo, sizeof testo, "a face of %d vertices cannot fit in %d faces of at most %d",
-                      n, MAX_FACCE, MAX_VERTICI);
-        return errore_in(l, riga, posizione, testo);
-    }
-    for (int k = 0; k < n; k++) {
-        if (indici[k] < 0 || indici[k] >= m.numpunti) {
-            std::snprintf(testo, sizeof testo, "vertex index %lld is outside the %d vertices (%d to %d)",
-                          (long long)indici[k] + base, m.numpunti, base, m.numpunti - 1 + base);
-            return errore_in(l, riga, posizione, testo);
-        }
-    }
-    // Repeated neighbours (the closing pair too) say nothing about the shape.
-    static int v[MAX_VERTICI_FACCIA];
-    int nv = 0;
+    if (n > MAX_VERTICI_FACCIA)
+        return errore_in(l, riga, posizione,
+                         "a face of %d vertices cannot fit in %d faces of at most %d", n,
+                         MAX_FACCE, MAX_VERTICI);
     for (int k = 0; k < n; k++)
-        if (nv == 0 || indici[k] != v[nv - 1])
-            v[nv++] = indici[k];
-    while (nv > 1 && v[nv - 1] == v[0])
-        nv--;
+        if (indici[k] < 0 || indici[k] >= m.numpunti)
+            return errore_in(l, riga, posizione,
+                             "vertex index %lld is outside the %d vertices (%d to %d)",
+                             (long long)indici[k] + base, m.numpunti, base,
+                             m.numpunti - 1 + base);
+    // Repeated neighbours say nothing about the shape.
+    static int v[MAX_VERTICI_FACCIA];
+    std::memcpy(v, indici, (size_t)n * sizeof *v);
+    const int nv = togli_ripetuti(v, n, nullptr);
     if (nv < 3)
         return true;   // a point or a segment: no face
-    // A fan from v[0]: each piece takes up to MAX_VERTICI - 1 more corners,
-    // sharing one with the piece before.
+    // A fan from v[0]: each piece takes up to MAX_VERTICI - 2 more corners
+    // past the one it shares with the piece before.
     const int pezzi = nv <= MAX_VERTICI ? 1 : (nv - 2 + (MAX_VERTICI - 2) - 1) / (MAX_VERTICI - 2);
-    if (m.numfacce + pezzi > MAX_FACCE) {
-        std::snprintf(testo, sizeof testo,
-                      "more than %d faces (faces of more than %d vertices split in fans), "
-                      "the most a polyhedron holds", MAX_FACCE, MAX_VERTICI);
-        return errore_in(l, riga, posizione, testo);
-    }
-    int primo = 1;
-    while (primo < nv - 1) {
+    if (m.numfacce + pezzi > MAX_FACCE)
+        return errore_in(l, riga, posizione,
+                         "more than %d faces (faces of more than %d vertices split in fans), "
+                         "the most a polyhedron holds", MAX_FACCE, MAX_VERTICI);
+    for (int primo = 1; primo < nv - 1;) {
         const int ultimo = primo + (MAX_VERTICI - 2) < nv - 1 ? primo + (MAX_VERTICI - 2) : nv - 1;
         FacciaLetta &f = m.facce[m.numfacce++];
         f.numvertici = 0;
@@ -388,19 +432,6 @@ bool chiudi_maglia(Lettura &l)
     return true;
 }
 
-// The OFF keyword: [ST][C][N][4][n]OFF, as a whole token.
-static bool parola_off(const char *p, size_t n)
-{
-    size_t i = 0;
-    if (n - i >= 2 && p[i] == 'S' && p[i + 1] == 'T')
-        i += 2;
-    if (i < n && p[i] == 'C') i++;
-    if (i < n && p[i] == 'N') i++;
-    if (i < n && p[i] == '4') i++;
-    if (i < n && p[i] == 'n') i++;
-    return n - i == 3 && std::memcmp(p + i, "OFF", 3) == 0;
-}
-
 enum Formato { SCONOSCIUTO, OFF, OBJ, PLY, STL };
 
 static bool estensione(const char *nome, const char *est)
@@ -424,7 +455,7 @@ static Formato formato(const Lettura &l)
     const size_t n = l.dimensione;
     if (n >= 4 && std::memcmp(d, "ply", 3) == 0 && (d[3] == '\n' || d[3] == '\r'))
         return PLY;
-    if (n >= 84 && (uint64_t)n == 84 + 50 * (uint64_t)u32_le(d + 80))
+    if (misura_stl_binario(l))
         return STL;
     // The first token past blank lines and comments.
     Cursore c = cursore(l);
@@ -433,7 +464,7 @@ static Formato formato(const Lettura &l)
         size_t k;
         Cursore prima = c;
         if (parola(c, &p, &k)) {
-            if (parola_off(p, k))
+            if (parola_off(p, k, nullptr))
                 return OFF;
             if (k == 5 && std::memcmp(p, "solid", 5) == 0)
                 return STL;
@@ -460,14 +491,23 @@ bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m, char 
 bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
                             size_t dim_errore)
 {
+    m->numpunti = 0;
+    m->numfacce = 0;
+    if (!dati) {
+        if (n > MAX_DIMENSIONE_FILE)
+            std::snprintf(testo, dim_errore, "%s: larger than %zu MiB, far more than %d vertices "
+                          "and %d faces need", nome, MAX_DIMENSIONE_FILE >> 20, MAX_PUNTI,
+                          MAX_FACCE);
+        else
+            std::snprintf(testo, dim_errore, "%s: could not be read", nome);
+        return false;
+    }
     static Lettura l;
     l.nome = nome;
     l.dati = dati;
     l.dimensione = n;
     l.maglia = m;
     l.errore[0] = '\0';
-    m->numpunti = 0;
-    m->numfacce = 0;
     m->normali = 0;
     m->colori_punti = 0;
     bool ok;
@@ -527,14 +567,12 @@ bool leggi_percorso(const char *percorso, Maglia *m, char *testo, size_t dim_err
         if (r == 0)
             break;
         dati.append(blocco, (size_t)r);
-        if (dati.size() > MAX_DIMENSIONE_FILE) {
-            std::snprintf(testo, dim_errore, "%s: larger than %zu MiB, far more than %d vertices "
-                          "and %d faces need", nome, MAX_DIMENSIONE_FILE >> 20, MAX_PUNTI, MAX_FACCE);
-            ok = false;
+        if (dati.size() > MAX_DIMENSIONE_FILE)
             break;
-        }
     }
     if (!ingresso)
         close(fd);
-    return ok && leggi_maglia_terminata(nome, dati.c_str(), dati.size(), m, testo, dim_errore);
+    // A file over the limit is named as such, unread.
+    const char *letti = dati.size() > MAX_DIMENSIONE_FILE ? nullptr : dati.c_str();
+    return ok && leggi_maglia_terminata(nome, letti, dati.size(), m, testo, dim_errore);
 }

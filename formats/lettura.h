@@ -37,19 +37,34 @@ struct Cursore {
 };
 
 // errore(l, riga, ...) writes "NAME:RIGA: message" (just "NAME: message" for
-// riga 0) and returns false; errore_byte gives a byte offset instead.
+// riga 0) and returns false; errore_byte gives a byte offset instead;
+// errore_in either, the offset when riga < 0 (the readers that take text and
+// binary alike).
 bool errore(Lettura &l, int riga, const char *formato, ...)
     __attribute__((format(printf, 3, 4)));
 bool errore_byte(Lettura &l, size_t posizione, const char *formato, ...)
     __attribute__((format(printf, 3, 4)));
+bool errore_in(Lettura &l, int riga, size_t posizione, const char *formato, ...)
+    __attribute__((format(printf, 4, 5)));
+
+// Names and words come from the file: a message quotes at most this much.
+inline int corto(size_t n) { return n < 40 ? (int)n : 40; }
+// The token p[0..n) is exactly testo.
+bool uguale(const char *p, size_t n, const char *testo);
 
 // Refuses a '\0' or a control byte other than tab, CR, LF, VT and FF before
 // the sentinel: binary data where text is expected.
 bool testo_pulito(Lettura &l);
+// The same, without a message.
+bool solo_testo(const Lettura &l);
+// The same for the line at c alone: the text header of a file whose body
+// may hold any byte.
+bool riga_pulita(Lettura &l, const Cursore &c);
 
 inline Cursore cursore(const Lettura &l) { return Cursore{l.dati, 1, l.dati + l.dimensione}; }
 
 // Spaces, tabs, CR, VT and FF within the line.
+bool spazio(char b);
 void salta_spazi(Cursore &c);
 // After the spaces: the end of the line or of the file.
 bool a_fine_riga(Cursore &c);
@@ -66,10 +81,17 @@ bool numero(Cursore &c, double *v);
 // An integer token (decimal, optional sign); false for anything else,
 // a fraction or exponent included. Saturates at +-2^62.
 bool intero(Cursore &c, long long *v);
+// The digits from p (before fine) as a number saturating at 2^62; the byte
+// after them, p itself when there is none.
+const char *cifre(const char *p, const char *fine, long long *v);
 // The next token, up to whitespace; false at the end of the line.
 bool parola(Cursore &c, const char **inizio, size_t *lunghezza);
 // The token at the cursor is exactly `testo` (then passed over).
 bool parola_uguale(Cursore &c, const char *testo);
+
+// Counts from a header against the capacities, before anything is read by
+// them; a negative count is one the header does not give.
+bool entro_capacita(Lettura &l, int riga, size_t posizione, long long vertici, long long facce);
 
 // A new vertex at pos, normal and colour zero. Refuses non-finite and absurd
 // coordinates and a vertex past MAX_PUNTI (riga, or a byte offset when
@@ -80,6 +102,10 @@ bool controlla_normale(Lettura &l, int riga, size_t posizione, const double n[3]
 // Colour components as the file gives them: all within 0..1 are taken as
 // they are, otherwise as 0..255. Refuses non-finite or negative values.
 bool converti_colore(Lettura &l, int riga, size_t posizione, const double *c, float rgb[3]);
+
+// Drops repeated neighbours from v[0..n), the closing pair too, moving
+// accanto (if given) alongside; the count left.
+int togli_ripetuti(int *v, int n, int *accanto);
 
 // One face of the file: indices within 0..numpunti-1 (messages show them
 // plus `base`, the file's own numbering). Repeated neighbours are dropped;
@@ -93,6 +119,16 @@ bool aggiungi_faccia(Lettura &l, int riga, size_t posizione, const int *indici, 
 // vertex colours where the faces have none, every face listed from a corner
 // whose first three vertices are not collinear.
 bool chiudi_maglia(Lettura &l);
+
+// What tells formats apart by their content. The OFF keyword
+// [ST][C][N][4][n]OFF as a whole token, its prefixes in *h when given; a
+// binary STL's size, 84 bytes and 50 a triangle.
+struct PrefissiOff {
+    bool st, c, n;                  // texture coordinates, colours, normals per vertex
+    bool quattro, dimensione;       // 4OFF, nOFF
+};
+bool parola_off(const char *p, size_t n, PrefissiOff *h);
+bool misura_stl_binario(const Lettura &l);
 
 // Readers, one per format; each returns false with l.errore set.
 bool leggi_off(Lettura &l);

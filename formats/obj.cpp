@@ -22,13 +22,6 @@
 // the store uses at most this many normals; more is no polyhedron to show.
 constexpr int MAX_NORMALI = MAX_FACCE * MAX_VERTICI;
 
-// Messages quote at most this much of a word.
-constexpr size_t MOSTRA = 24;
-
-static int mostra(size_t n) { return (int)(n > MOSTRA ? MOSTRA : n); }
-
-static bool spazio(char b) { return b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f'; }
-
 // Spaces and line continuations.
 static void salta(Cursore &c)
 {
@@ -62,11 +55,6 @@ static void prossima_istruzione(Cursore &c)
     vai_a_capo(c);
 }
 
-static bool uguale(const char *p, size_t n, const char *testo)
-{
-    return std::strlen(testo) == n && std::memcmp(p, testo, n) == 0;
-}
-
 // Up to `massimo` numbers to the end of the statement; their count in *n.
 static bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *che)
 {
@@ -79,7 +67,7 @@ static bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const
             const char *p;
             size_t k;
             parola(c, &p, &k);
-            return errore(l, riga, "'%.*s' in a %s is not a number", mostra(k), p, che);
+            return errore(l, riga, "'%.*s' in a %s is not a number", corto(k), p, che);
         }
         ++*n;
     }
@@ -164,22 +152,19 @@ static bool leggi_normale(Lettura &l, Cursore &c, Obj &s)
 }
 
 // An index as the file writes it, optional sign and digits, from p up to at
-// most `fine`. It stops growing far beyond any count of vertices rather than
-// overflow.
-static bool cifre(const char *&p, const char *fine, long long *v)
+// most `fine`.
+static bool indice(const char *&p, const char *fine, long long *v)
 {
     const char *q = p;
     const bool meno = q < fine && *q == '-';
     if (q < fine && (*q == '-' || *q == '+'))
         q++;
-    if (q == fine || *q < '0' || *q > '9')
+    const char *dopo = cifre(q, fine, v);
+    if (dopo == q)
         return false;
-    long long x = 0;
-    for (; q < fine && *q >= '0' && *q <= '9'; q++)
-        if (x < (1LL << 62) / 10)
-            x = x * 10 + (*q - '0');
-    *v = meno ? -x : x;
-    p = q;
+    if (meno)
+        *v = -*v;
+    p = dopo;
     return true;
 }
 
@@ -190,11 +175,11 @@ static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t
     if (x == 0)
         return errore(l, riga, "%s index 0: OBJ counts from 1", che);
     if (x > definiti)
-        return errore(l, riga, "%s index %.*s is beyond the %d %s defined so far", che, mostra(n),
+        return errore(l, riga, "%s index %.*s is beyond the %d %s defined so far", che, corto(n),
                       testo, definiti, plurale);
     if (-x > definiti)
         return errore(l, riga, "%s index %.*s reaches before the first of the %d %s defined so far",
-                      che, mostra(n), testo, definiti, plurale);
+                      che, corto(n), testo, definiti, plurale);
     *indice = (int)(x > 0 ? x - 1 : definiti + x);
     return true;
 }
@@ -210,22 +195,22 @@ static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn
     const char *fine = inizio + n, *p = inizio;
     long long iv, it, in = 0;
     const char *testo_normale = nullptr;
-    bool ok = cifre(p, fine, &iv);
+    bool ok = indice(p, fine, &iv);
     const size_t lunghezza_v = (size_t)(p - inizio);
     if (ok && p < fine) {
         ok = *p++ == '/';
         if (ok && p < fine && *p != '/')
-            ok = cifre(p, fine, &it);
+            ok = indice(p, fine, &it);
         if (ok && p < fine) {
             ok = *p++ == '/';
             testo_normale = p;
-            ok = ok && cifre(p, fine, &in);
+            ok = ok && indice(p, fine, &in);
         }
         ok = ok && p == fine && fine[-1] != '/';
     }
     if (!ok)
         return errore(l, riga, "'%.*s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
-                      mostra(n), inizio);
+                      corto(n), inizio);
     if (!risolvi(l, riga, iv, inizio, lunghezza_v, nv, "vertex", "vertices", v))
         return false;
     *vn = -1;
@@ -285,15 +270,7 @@ static bool leggi_faccia(Lettura &l, Cursore &c, Obj &s, int nv, int nn, bool li
     }
     // Repeated neighbours go as the first pass dropped them, before their
     // normals could make them different vertices.
-    int k = 0;
-    for (int i = 0; i < n; i++)
-        if (k == 0 || vertici[i] != vertici[k - 1]) {
-            vertici[k] = vertici[i];
-            normali[k] = normali[i];
-            k++;
-        }
-    while (k > 1 && vertici[k - 1] == vertici[0])
-        k--;
+    const int k = togli_ripetuti(vertici, n, normali);
     for (int i = 0; i < k; i++) {
         vertici[i] = con_normale(l, s, riga, vertici[i], &s.normali[3 * (size_t)normali[i]]);
         if (vertici[i] < 0)

@@ -14,7 +14,7 @@
 namespace {
 
 struct Intestazione {
-    bool st, c, n;                  // texture coordinates, colours, normals per vertex
+    PrefissiOff prefissi;           // of the keyword; all false without one
     bool binario;
 };
 
@@ -24,21 +24,40 @@ constexpr int MAX_NUMERI_PUNTO = 12;
 }  // namespace
 
 // Numbers up to the end of the line or a '#'; false for a token that is not
-// a number or for more than `massimo`.
-static bool numeri_riga(Lettura &l, Cursore &c, double *v, int massimo, int *n)
+// a number or for more than `massimo` (`dove` says where, for the message).
+static bool numeri_riga(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *dove)
 {
     *n = 0;
     while (!a_fine_riga(c) && *c.p != '#') {
         if (*n == massimo)
-            return errore(l, c.riga, "more than %d numbers on a vertex line", massimo);
+            return errore(l, c.riga, "more than %d numbers %s", massimo, dove);
         if (!numero(c, &v[*n])) {
             const char *p;
             size_t k;
             parola(c, &p, &k);
-            return errore(l, c.riga, "'%.*s' is not a number", (int)(k > 40 ? 40 : k), p);
+            return errore(l, c.riga, "'%.*s' is not a number", corto(k), p);
         }
         (*n)++;
     }
+    return true;
+}
+
+bool parola_off(const char *p, size_t n, PrefissiOff *h)
+{
+    PrefissiOff t{};
+    size_t i = 0;
+    if (n >= 2 && p[0] == 'S' && p[1] == 'T') {
+        t.st = true;
+        i = 2;
+    }
+    if (i < n && p[i] == 'C') { t.c = true; i++; }
+    if (i < n && p[i] == 'N') { t.n = true; i++; }
+    if (i < n && p[i] == '4') { t.quattro = true; i++; }
+    if (i < n && p[i] == 'n') { t.dimensione = true; i++; }
+    if (n - i != 3 || std::memcmp(p + i, "OFF", 3) != 0)
+        return false;
+    if (h)
+        *h = t;
     return true;
 }
 
@@ -50,21 +69,13 @@ static bool leggi_intestazione(Lettura &l, Cursore &c, Intestazione *h)
     Cursore prima = c;
     if (!parola(c, &p, &k))
         return errore(l, c.riga, "no OFF keyword and no counts");
-    size_t i = 0;
-    if (k >= 2 && p[0] == 'S' && p[1] == 'T') {
-        h->st = true;
-        i = 2;
-    }
-    if (i < k && p[i] == 'C') { h->c = true; i++; }
-    if (i < k && p[i] == 'N') { h->n = true; i++; }
-    bool quattro = false, dimensione = false;
-    if (i < k && p[i] == '4') { quattro = true; i++; }
-    if (i < k && p[i] == 'n') { dimensione = true; i++; }
-    if (k - i != 3 || std::memcmp(p + i, "OFF", 3) != 0) {
+    if (!parola_off(p, k, &h->prefissi)) {
         // No keyword: the counts come first.
+        h->prefissi = PrefissiOff{};
         c = prima;
         return true;
     }
+    const bool quattro = h->prefissi.quattro, dimensione = h->prefissi.dimensione;
     if (parola_uguale(c, "BINARY"))
         h->binario = true;
     if (!dimensione && quattro)
@@ -114,12 +125,37 @@ static bool leggi_conteggi(Lettura &l, Cursore &c, long long *nv, long long *nf)
         return errore(l, riga, "unexpected text after the counts");
     if (*nv < 0 || *nf < 0 || ne < 0)
         return errore(l, riga, "negative count");
-    if (*nv > MAX_PUNTI)
-        return errore(l, riga, "%lld vertices, more than the %d a polyhedron holds", *nv, MAX_PUNTI);
-    if (*nf > MAX_FACCE)
-        return errore(l, riga, "%lld faces, more than the %d a polyhedron holds", *nf, MAX_FACCE);
+    if (!entro_capacita(l, riga, 0, *nv, *nf))
+        return false;
     vai_a_capo(c);
     return true;
+}
+
+// A vertex from its numbers: position, then normal and colour as the header
+// says. riga < 0 for the binary form, at byte posizione.
+static bool metti_punto(Lettura &l, int riga, size_t posizione, const PrefissiOff &h,
+                        const double *v)
+{
+    PuntoLetto *p = aggiungi_punto(l, riga, posizione, v);
+    if (!p)
+        return false;
+    if (h.n) {
+        if (!controlla_normale(l, riga, posizione, v + 3))
+            return false;
+        std::memcpy(p->normale, v + 3, sizeof p->normale);
+    }
+    return !h.c || converti_colore(l, riga, posizione, v + 3 + (h.n ? 3 : 0), p->colore);
+}
+
+// A face from its indices and the nc numbers after them: a colour when
+// there are 3 or 4, a colour-map index (ignored) when 1.
+static bool metti_faccia(Lettura &l, int riga, size_t posizione, const int *indici, int n,
+                         const double *colore, int nc)
+{
+    float rgb[3];
+    if (nc >= 3 && !converti_colore(l, riga, posizione, colore, rgb))
+        return false;
+    return aggiungi_faccia(l, riga, posizione, indici, n, 0, nc >= 3 ? rgb : nullptr);
 }
 
 static bool leggi_testo(Lettura &l, Cursore &c, const Intestazione &h)
@@ -127,34 +163,24 @@ static bool leggi_testo(Lettura &l, Cursore &c, const Intestazione &h)
     long long nv, nf;
     if (!leggi_conteggi(l, c, &nv, &nf))
         return false;
-    Maglia &m = *l.maglia;
-    const int fissi = 3 + (h.n ? 3 : 0) + (h.st ? 2 : 0);
+    const PrefissiOff &x = h.prefissi;
+    const int fissi = 3 + (x.n ? 3 : 0) + (x.st ? 2 : 0);
     for (long long i = 0; i < nv; i++) {
         if (!riga_utile(c, '#'))
             return errore(l, c.riga, "the file ends after %lld of its %lld vertices", i, nv);
         const int riga = c.riga;
         double v[MAX_NUMERI_PUNTO];
         int n;
-        if (!numeri_riga(l, c, v, MAX_NUMERI_PUNTO, &n))
+        if (!numeri_riga(l, c, v, MAX_NUMERI_PUNTO, &n, "on a vertex line"))
             return false;
-        const bool giusto = h.c ? (n == fissi + 3 || n == fissi + 4) : n == fissi;
+        const bool giusto = x.c ? (n == fissi + 3 || n == fissi + 4) : n == fissi;
         if (!giusto)
             return errore(l, riga, "%d numbers for a vertex, expected %d%s", n,
-                          h.c ? fissi + 3 : fissi, h.c ? " or one more (RGBA)" : "");
-        PuntoLetto *p = aggiungi_punto(l, riga, 0, v);
-        if (!p)
-            return false;
-        if (h.n) {
-            if (!controlla_normale(l, riga, 0, v + 3))
-                return false;
-            std::memcpy(p->normale, v + 3, sizeof p->normale);
-        }
-        if (h.c && !converti_colore(l, riga, 0, v + 3 + (h.n ? 3 : 0), p->colore))
+                          x.c ? fissi + 3 : fissi, x.c ? " or one more (RGBA)" : "");
+        if (!metti_punto(l, riga, 0, x, v))
             return false;
         vai_a_capo(c);
     }
-    m.normali = h.n;
-    m.colori_punti = h.c && nv > 0;
     static int indici[MAX_VERTICI_FACCIA];
     for (long long j = 0; j < nf; j++) {
         if (!riga_utile(c, '#'))
@@ -181,16 +207,13 @@ static bool leggi_testo(Lettura &l, Cursore &c, const Intestazione &h)
                               x, nv, nv - 1);
             indici[k] = (int)x;
         }
-        double colore[MAX_NUMERI_PUNTO];
+        double colore[4];
         int nc;
-        if (!numeri_riga(l, c, colore, 4, &nc))
+        if (!numeri_riga(l, c, colore, 4, &nc, "after the indices"))
             return false;
-        float rgb[3];
         if (nc == 2)
             return errore(l, riga, "2 numbers after the indices: a colour has 1, 3 or 4");
-        if (nc >= 3 && !converti_colore(l, riga, 0, colore, rgb))
-            return false;
-        if (!aggiungi_faccia(l, riga, 0, indici, (int)n, 0, nc >= 3 ? rgb : nullptr))
+        if (!metti_faccia(l, riga, 0, indici, (int)n, colore, nc))
             return false;
         vai_a_capo(c);
     }
@@ -211,32 +234,20 @@ static bool leggi_binario(Lettura &l, size_t inizio, const Intestazione &h)
                   ne = (int32_t)u32_be(d + q + 8);
     if (nv < 0 || nf < 0 || ne < 0)
         return errore_byte(l, q, "negative count");
-    if (nv > MAX_PUNTI)
-        return errore_byte(l, q, "%d vertices, more than the %d a polyhedron holds", nv, MAX_PUNTI);
-    if (nf > MAX_FACCE)
-        return errore_byte(l, q + 4, "%d faces, more than the %d a polyhedron holds", nf, MAX_FACCE);
+    if (!entro_capacita(l, -1, q, nv, nf))
+        return false;
     q += 12;
-    const size_t numeri = 3 + (h.n ? 3 : 0) + (h.c ? 4 : 0) + (h.st ? 2 : 0);
+    const PrefissiOff &x = h.prefissi;
+    const size_t numeri = 3 + (x.n ? 3 : 0) + (x.c ? 4 : 0) + (x.st ? 2 : 0);
     if ((fine - q) / (4 * numeri) < (size_t)nv)
         return errore_byte(l, fine, "the file ends within its %d vertices", nv);
-    Maglia &m = *l.maglia;
     for (int i = 0; i < nv; i++, q += 4 * numeri) {
         double v[MAX_NUMERI_PUNTO];
         for (size_t k = 0; k < numeri; k++)
             v[k] = f32_be(d + q + 4 * k);
-        PuntoLetto *p = aggiungi_punto(l, -1, q, v);
-        if (!p)
-            return false;
-        if (h.n) {
-            if (!controlla_normale(l, -1, q, v + 3))
-                return false;
-            std::memcpy(p->normale, v + 3, sizeof p->normale);
-        }
-        if (h.c && !converti_colore(l, -1, q, v + 3 + (h.n ? 3 : 0), p->colore))
+        if (!metti_punto(l, -1, q, x, v))
             return false;
     }
-    m.normali = h.n;
-    m.colori_punti = h.c && nv > 0;
     static int indici[MAX_VERTICI_FACCIA];
     for (int j = 0; j < nf; j++) {
         const size_t faccia = q;
@@ -268,10 +279,7 @@ static bool leggi_binario(Lettura &l, size_t inizio, const Intestazione &h)
         for (int k = 0; k < nc; k++)
             colore[k] = f32_be(d + q + 4 * k);
         q += 4 * (size_t)nc;
-        float rgb[3];
-        if (nc >= 3 && !converti_colore(l, -1, faccia, colore, rgb))
-            return false;
-        if (!aggiungi_faccia(l, -1, faccia, indici, n, 0, nc >= 3 ? rgb : nullptr))
+        if (!metti_faccia(l, -1, faccia, indici, n, colore, nc))
             return false;
     }
     if (q != fine)
@@ -281,27 +289,17 @@ static bool leggi_binario(Lettura &l, size_t inizio, const Intestazione &h)
 
 bool leggi_off(Lettura &l)
 {
-    // The header is text in both forms; a binary body may hold any byte.
+    // The keyword's line is text in both forms; a binary body may hold any
+    // byte, a text one none.
     Cursore c = cursore(l);
     if (!riga_utile(c, '#'))
         return errore(l, c.riga, "no OFF keyword and no counts");
-    const char *a_capo = static_cast<const char *>(std::memchr(c.p, '\n', l.dimensione - (c.p - l.dati)));
-    const size_t fine_testa = a_capo ? (size_t)(a_capo - l.dati) : l.dimensione;
-    for (size_t i = 0; i < fine_testa; i++) {
-        const unsigned char b = (unsigned char)l.dati[i];
-        if (b < 32 && b != '\t' && b != '\r' && b != '\v' && b != '\f' && b != '\n') {
-            int riga = 1;
-            for (size_t k = 0; k < i; k++)
-                riga += l.dati[k] == '\n';
-            return errore(l, riga, "binary data (byte 0x%02x) in a text file", b);
-        }
-    }
     Intestazione h;
-    if (!leggi_intestazione(l, c, &h))
+    if (!riga_pulita(l, c) || !leggi_intestazione(l, c, &h))
         return false;
-    if (h.binario)
-        return leggi_binario(l, (size_t)(c.p - l.dati), h);
-    if (!testo_pulito(l))
-        return false;
-    return leggi_testo(l, c, h);
+    const bool letto = h.binario ? leggi_binario(l, (size_t)(c.p - l.dati), h)
+                                 : testo_pulito(l) && leggi_testo(l, c, h);
+    l.maglia->normali = h.prefissi.n;
+    l.maglia->colori_punti = h.prefissi.c && l.maglia->numpunti > 0;
+    return letto;
 }

@@ -15,7 +15,6 @@
 
 #include <climits>
 #include <cmath>
-#include <cstdarg>
 #include <cstdio>
 #include <cstring>
 
@@ -78,14 +77,6 @@ struct Intestazione {
     Proprieta proprieta[MAX_PROPRIETA];
 };
 
-// Names come from the file: a message shows at most this much of one.
-static int corto(size_t n) { return n < 40 ? (int)n : 40; }
-
-static bool uguale(const char *p, size_t n, const char *testo)
-{
-    return n == std::strlen(testo) && std::memcmp(p, testo, n) == 0;
-}
-
 static Tipo tipo(const char *p, size_t n)
 {
     for (int t = 0; t < NESSUN_TIPO; t++)
@@ -95,19 +86,6 @@ static Tipo tipo(const char *p, size_t n)
 }
 
 // ---- Header ----------------------------------------------------------------
-
-// The header is text even in a binary file: its lines are checked one at a
-// time, as they are reached, since the body after it may hold any byte.
-static bool riga_pulita(Lettura &l, const Cursore &c)
-{
-    const char *fine = l.dati + l.dimensione;
-    for (const char *p = c.p; p < fine && *p != '\n'; p++) {
-        const unsigned char b = (unsigned char)*p;
-        if (b < 32 && b != '\t' && b != '\r' && b != '\v' && b != '\f')
-            return errore(l, c.riga, "binary data (byte 0x%02x) in the header", b);
-    }
-    return true;
-}
 
 static bool fine_riga(Lettura &l, Cursore &c, const char *cosa)
 {
@@ -173,12 +151,9 @@ static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
             return errore(l, riga, "element vertex after element face: the faces need their "
                           "vertices first");
     }
-    if (e.genere == VERTICI && numero > MAX_PUNTI)
-        return errore(l, riga, "%lld vertices, more than the %d a polyhedron holds", numero,
-                      (int)MAX_PUNTI);
-    if (e.genere == FACCE && numero > MAX_FACCE)
-        return errore(l, riga, "%lld faces, more than the %d a polyhedron holds", numero,
-                      (int)MAX_FACCE);
+    if (!entro_capacita(l, riga, 0, e.genere == VERTICI ? numero : -1,
+                        e.genere == FACCE ? numero : -1))
+        return false;
     e.numero = numero;
     e.riga = riga;
     e.prima = h.numproprieta;
@@ -371,24 +346,13 @@ struct Corpo {
     long long letti;                // its whole records so far
 };
 
-// A message at the current line in ascii, at byte `posizione` in binary.
-static bool errore_corpo(Corpo &b, size_t posizione, const char *formato, ...)
-    __attribute__((format(printf, 3, 4)));
-
-static bool errore_corpo(Corpo &b, size_t posizione, const char *formato, ...)
-{
-    char testo[300];
-    va_list a;
-    va_start(a, formato);
-    std::vsnprintf(testo, sizeof testo, formato, a);
-    va_end(a);
-    return b.codifica == TESTO ? errore(b.l, b.c.riga, "%s", testo)
-                               : errore_byte(b.l, posizione, "%s", testo);
-}
+// Where a message about the body points: the current line in ascii, a byte
+// (given with it) in binary.
+static int luogo(const Corpo &b) { return b.codifica == TESTO ? b.c.riga : -1; }
 
 static bool finito(Corpo &b)
 {
-    return errore_corpo(b, b.pos, "the file ends after %lld of the %lld %.*s records", b.letti,
+    return errore_in(b.l, luogo(b), b.pos, "the file ends after %lld of the %lld %.*s records", b.letti,
                         b.e->numero, corto(b.e->lunghezza), b.e->nome);
 }
 
@@ -491,9 +455,9 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
     const long long conta = (long long)v;   // an integer type: v is whole
     const int np = corto(p.lunghezza);
     if (conta < 0)
-        return errore_corpo(b, inizio, "list %.*s has a negative length, %lld", np, p.nome, conta);
+        return errore_in(b.l, luogo(b), inizio, "list %.*s has a negative length, %lld", np, p.nome, conta);
     if (indici && conta > MAX_VERTICI_FACCIA)
-        return errore_corpo(b, inizio, "a face of %lld vertices, more than the %d that fit in "
+        return errore_in(b.l, luogo(b), inizio, "a face of %lld vertices, more than the %d that fit in "
                             "%d faces of at most %d", conta, MAX_VERTICI_FACCIA, (int)MAX_FACCE,
                             (int)MAX_VERTICI);
     const size_t byte = TIPI[p.tipo].byte;
@@ -516,9 +480,9 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
         if (!indici)
             continue;
         if (v != std::floor(v))
-            return errore_corpo(b, qui, "vertex index %g is not a whole number", v);
+            return errore_in(b.l, luogo(b), qui, "vertex index %g is not a whole number", v);
         if (v < INT_MIN || v > INT_MAX)
-            return errore_corpo(b, qui, "vertex index %.0f is outside the %d vertices (0 to %d)",
+            return errore_in(b.l, luogo(b), qui, "vertex index %.0f is outside the %d vertices (0 to %d)",
                                 v, b.l.maglia->numpunti, b.l.maglia->numpunti - 1);
         indici_faccia[k] = (int)v;
     }

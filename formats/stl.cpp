@@ -105,7 +105,7 @@ static void salta_a_parola(Cursore &c)
 }
 
 // Keywords in either case: some old CAD exporters write them in capitals.
-static bool uguale(const char *p, size_t n, const char *testo)
+static bool parola_chiave(const char *p, size_t n, const char *testo)
 {
     if (std::strlen(testo) != n)
         return false;
@@ -119,11 +119,6 @@ static bool uguale(const char *p, size_t n, const char *testo)
     return true;
 }
 
-// Messages quote at most this much of a word found in place of another.
-constexpr size_t MOSTRA = 24;
-
-static int mostra(size_t n) { return (int)(n > MOSTRA ? MOSTRA : n); }
-
 // The next word is `testo`; otherwise a message naming what was found.
 static bool attesa(Lettura &l, Cursore &c, const char *testo, const char *dove)
 {
@@ -133,8 +128,8 @@ static bool attesa(Lettura &l, Cursore &c, const char *testo, const char *dove)
     size_t n;
     if (!parola(c, &p, &n))
         return errore(l, riga, "the file ends %s, where '%s' should follow", dove, testo);
-    if (!uguale(p, n, testo))
-        return errore(l, riga, "'%.*s' %s, where '%s' should be", mostra(n), p,
+    if (!parola_chiave(p, n, testo))
+        return errore(l, riga, "'%.*s' %s, where '%s' should be", corto(n), p,
                       dove, testo);
     return true;
 }
@@ -149,7 +144,7 @@ static bool tre_numeri(Lettura &l, Cursore &c, double v[3], const char *che)
             size_t n;
             if (!parola(c, &p, &n))
                 return errore(l, riga, "the file ends within a %s", che);
-            return errore(l, riga, "'%.*s' in a %s is not a number", mostra(n),
+            return errore(l, riga, "'%.*s' in a %s is not a number", corto(n),
                           p, che);
         }
     }
@@ -175,11 +170,11 @@ static bool leggi_faccetta(Lettura &l, Cursore &c, Vertici &visti)
         size_t k;
         if (!parola(c, &p, &k))
             return errore(l, qui, "the file ends within the facet of line %d", riga);
-        if (uguale(p, k, "endloop"))
+        if (parola_chiave(p, k, "endloop"))
             break;
-        if (!uguale(p, k, "vertex"))
+        if (!parola_chiave(p, k, "vertex"))
             return errore(l, qui, "'%.*s' in a facet, where 'vertex' or 'endloop' should be",
-                          mostra(k), p);
+                          corto(k), p);
         if (n == 3)
             return errore(l, qui, "a fourth vertex: an STL facet is a triangle");
         double pos[3];
@@ -210,13 +205,13 @@ static bool leggi_solido(Lettura &l, Cursore &c, Vertici &visti)
         if (!parola(c, &p, &n))
             return errore(l, qui, "the file ends before the 'endsolid' of the solid of line %d",
                           riga);
-        if (uguale(p, n, "endsolid")) {
+        if (parola_chiave(p, n, "endsolid")) {
             vai_a_capo(c);
             return true;
         }
-        if (!uguale(p, n, "facet"))
+        if (!parola_chiave(p, n, "facet"))
             return errore(l, qui, "'%.*s' in a solid, where 'facet' or 'endsolid' should be",
-                          mostra(n), p);
+                          corto(n), p);
         if (!leggi_faccetta(l, c, visti))
             return false;
     }
@@ -237,11 +232,11 @@ static bool leggi_stl_testo(Lettura &l)
         size_t n;
         if (!parola(c, &p, &n))
             return true;
-        if (!uguale(p, n, "solid"))
+        if (!parola_chiave(p, n, "solid"))
             return errore(l, riga, primo ? "'%.*s' where an STL file starts with 'solid'"
                                          : "'%.*s' after 'endsolid', where only another "
                                            "'solid' may follow",
-                          mostra(n), p);
+                          corto(n), p);
         if (!leggi_solido(l, c, visti))
             return false;
     }
@@ -253,7 +248,7 @@ static bool comincia_solid(const Lettura &l)
     salta_a_parola(c);
     const char *p;
     size_t n;
-    return parola(c, &p, &n) && uguale(p, n, "solid");
+    return parola(c, &p, &n) && parola_chiave(p, n, "solid");
 }
 
 // What follows the first line is 'facet' or 'endsolid'. A binary header may
@@ -265,25 +260,20 @@ static bool segue_faccetta(const Lettura &l)
     salta_a_parola(c);
     const char *p;
     size_t n;
-    return parola(c, &p, &n) && (uguale(p, n, "facet") || uguale(p, n, "endsolid"));
+    return parola(c, &p, &n) && (parola_chiave(p, n, "facet") || parola_chiave(p, n, "endsolid"));
 }
 
-// No byte that testo_pulito would refuse.
-static bool solo_testo(const Lettura &l)
+bool misura_stl_binario(const Lettura &l)
 {
-    for (size_t i = 0; i < l.dimensione; i++) {
-        const unsigned char b = (unsigned char)l.dati[i];
-        if (b < 32 && b != '\t' && b != '\n' && b != '\r' && b != '\v' && b != '\f')
-            return false;
-    }
-    return true;
+    return l.dimensione >= TESTA_BINARIO &&
+           (uint64_t)l.dimensione ==
+               TESTA_BINARIO + TRIANGOLO_BINARIO * (uint64_t)u32_le(l.dati + 80);
 }
 
 bool leggi_stl(Lettura &l)
 {
     const size_t n = l.dimensione;
-    if (n >= TESTA_BINARIO &&
-        (uint64_t)n == TESTA_BINARIO + TRIANGOLO_BINARIO * (uint64_t)u32_le(l.dati + 80))
+    if (misura_stl_binario(l))
         return leggi_stl_binario(l);
     // The size is wrong for binary: ascii if it looks like ascii, so that a
     // broken ascii file is told where it breaks, not that its size is wrong.

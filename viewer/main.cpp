@@ -25,7 +25,8 @@ static const char USO[] =
     "-iconic, -gldebug, -sync.\n";
 
 // Splits argv: toolkit options stay in argv (argc shrinks to them), files go
-// to `file`. Returns -1 to go on, or the exit status.
+// to `file` (the first MAX_POLIEDRI) and their count to *nfile. Returns -1 to
+// go on, or the exit status.
 static int argomenti(int *argc, char **argv, const char **file, int *nfile)
 {
     int tenuti = 1;
@@ -51,12 +52,12 @@ static int argomenti(int *argc, char **argv, const char **file, int *nfile)
         } else if (opzioni && a[0] == '-' && a[1] != '\0') {
             std::fprintf(stderr, "superficie: unknown option '%s' (try --help)\n", a);
             return 2;
-        } else if (*nfile == MAX_POLIEDRI) {
-            std::fprintf(stderr, "superficie: more than %d files: the scene holds %d objects\n",
-                         MAX_POLIEDRI, MAX_POLIEDRI);
-            return 2;
         } else {
-            file[(*nfile)++] = a;
+            // Files past the scene's four are only counted: carica_file
+            // refuses them by their number.
+            if (*nfile < MAX_POLIEDRI)
+                file[*nfile] = a;
+            (*nfile)++;
         }
     }
     argv[tenuti] = nullptr;

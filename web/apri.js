@@ -18,9 +18,13 @@
   function in_memoria(file, limite, tanti) {
     // More than the scene's four are refused by their count, unread.
     if (tanti || file.size > limite) return Promise.resolve(0);
+    // With the '\0' the readers stop at, so that they need no copy.
     return file.arrayBuffer().then(function (b) {
-      var p = _malloc(Math.max(b.byteLength, 1));
-      if (p) HEAPU8.set(new Uint8Array(b), p);
+      var p = _malloc(b.byteLength + 1);
+      if (p) {
+        HEAPU8.set(new Uint8Array(b), p);
+        HEAPU8[p + b.byteLength] = 0;
+      }
       return p;
     }, function () { return 0; });
   }

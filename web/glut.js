@@ -13,9 +13,16 @@
   // Whole pixels from the canvas's top left corner, like a window's
   // coordinates; outside the canvas during a drag, as X reports them too.
   function posizione(event) {
+    var p = in_tela(event);
+    x = Math.floor(p.x);
+    y = Math.floor(p.y);
+  }
+
+  // A mouse event's or a touch's place in drawing-buffer pixels.
+  function in_tela(e) {
     var r = tela.getBoundingClientRect();
-    x = Math.floor((event.clientX - r.left) * tela.width / r.width);
-    y = Math.floor((event.clientY - r.top) * tela.height / r.height);
+    return { x: (e.clientX - r.left) * tela.width / r.width,
+             y: (e.clientY - r.top) * tela.height / r.height };
   }
 
   // Browser buttons 3 and 4 (back, forward) are X's 8 and 9, which
@@ -167,9 +174,8 @@
   var DECIDI = 4;
 
   function dito(t) {
-    var r = tela.getBoundingClientRect();
-    return { id: t.identifier, x: (t.clientX - r.left) * tela.width / r.width,
-             y: (t.clientY - r.top) * tela.height / r.height };
+    var p = in_tela(t);
+    return { id: t.identifier, x: p.x, y: p.y };
   }
 
   function indice(id) {

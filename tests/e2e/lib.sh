@@ -13,14 +13,16 @@ PASSO=0.06
 # alone (5 of 255), the darkest lit yellow about 40.
 TOLLERANZA_GRIGIO=1 MASSIMO_OMBRA=20
 
-ferma() { kill "${VPID:-}" "$XVFB_PID" 2>/dev/null || true; wait 2>/dev/null || true; }
+ferma() { kill "${VPID:-}" "${XVFB_PID:-}" 2>/dev/null || true; wait 2>/dev/null || true; }
 
 avvia() {   # avvia [PREFIX...]: a new X server, the viewer in it with the files in
-            # the array FILE, if any; sets W and VPID
+            # the array FILE, if any, and standard input from $ENTRATA, if
+            # set; sets W and VPID
   for prova in 1 2 3; do   # under load a fresh server has been seen unreachable
     start_xvfb
     trap 'ferma; rm -rf "$LAVORO"' EXIT
-    "$@" "$VIEWER" ${FILE[@]+"${FILE[@]}"} >"$LAVORO/stdout" 2>"$LAVORO/stderr" &
+    "$@" "$VIEWER" ${FILE[@]+"${FILE[@]}"} <"${ENTRATA:-/dev/null}" >"$LAVORO/stdout" \
+      2>"$LAVORO/stderr" &
     VPID=$!
     # By name, as under apitrace the viewer is not the process started; with
     # no window manager, keys go to the window under the pointer.
