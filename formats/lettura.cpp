@@ -58,11 +58,6 @@ bool errore_in(Lettura &l, int riga, size_t posizione, const char *formato, ...)
     return false;
 }
 
-bool uguale(const char *p, size_t n, const char *testo)
-{
-    return std::strlen(testo) == n && std::memcmp(p, testo, n) == 0;
-}
-
 // 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF: binary
 // data where text is expected. A table: one load per byte.
 struct TavolaBinari {
@@ -178,15 +173,6 @@ bool numero(Cursore &c, double *v)
     return true;
 }
 
-const char *cifre(const char *p, const char *fine, long long *v)
-{
-    long long x = 0;
-    for (; p < fine && *p >= '0' && *p <= '9'; p++)
-        x = x < (1LL << 58) ? x * 10 + (*p - '0') : (1LL << 62);
-    *v = x;
-    return p;
-}
-
 bool intero(Cursore &c, long long *v)
 {
     salta_spazi(c);
@@ -195,7 +181,7 @@ bool intero(Cursore &c, long long *v)
     if (*p == '-' || *p == '+')
         p++;
     long long x;
-    const char *dopo = cifre(p, c.fine, &x);
+    const char *dopo = cifre(p, &x);
     if (dopo == p || !separatore(*dopo))
         return false;
     *v = meno ? -x : x;

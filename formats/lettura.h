@@ -15,6 +15,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 
 #include "formats/maglia.h"
 
@@ -49,8 +50,12 @@ bool errore_in(Lettura &l, int riga, size_t posizione, const char *formato, ...)
 
 // Names and words come from the file: a message quotes at most this much.
 inline int corto(size_t n) { return n < 40 ? (int)n : 40; }
-// The token p[0..n) is exactly testo.
-bool uguale(const char *p, size_t n, const char *testo);
+// The token p[0..n) is exactly testo. Inline: testo is a literal, its
+// length known where it is called.
+inline bool uguale(const char *p, size_t n, const char *testo)
+{
+    return std::strlen(testo) == n && std::memcmp(p, testo, n) == 0;
+}
 
 // Refuses a '\0' or a control byte other than tab, CR, LF, VT and FF before
 // the sentinel: binary data where text is expected.
@@ -81,9 +86,17 @@ bool numero(Cursore &c, double *v);
 // An integer token (decimal, optional sign); false for anything else,
 // a fraction or exponent included. Saturates at +-2^62.
 bool intero(Cursore &c, long long *v);
-// The digits from p (before fine) as a number saturating at 2^62; the byte
-// after them, p itself when there is none.
-const char *cifre(const char *p, const char *fine, long long *v);
+// The digits from p as a number saturating at 2^62; the byte after them, p
+// itself when there is none. No end is needed: a run of digits stops at the
+// sentinel, or at the whitespace after its token.
+inline const char *cifre(const char *p, long long *v)
+{
+    long long x = 0;
+    for (; *p >= '0' && *p <= '9'; p++)
+        x = x < (1LL << 58) ? x * 10 + (*p - '0') : (1LL << 62);
+    *v = x;
+    return p;
+}
 // The next token, up to whitespace; false at the end of the line.
 bool parola(Cursore &c, const char **inizio, size_t *lunghezza);
 // The token at the cursor is exactly `testo` (then passed over).

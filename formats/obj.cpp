@@ -159,7 +159,7 @@ static bool indice(const char *&p, const char *fine, long long *v)
     const bool meno = q < fine && *q == '-';
     if (q < fine && (*q == '-' || *q == '+'))
         q++;
-    const char *dopo = cifre(q, fine, v);
+    const char *dopo = cifre(q, v);
     if (dopo == q)
         return false;
     if (meno)
