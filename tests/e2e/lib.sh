@@ -3,6 +3,8 @@ source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
 source "$ROOT/scripts/lib/schermo.sh"
 source "$ROOT/tests/lib/verifica.sh"
 VIEWER="$1" LAVORO="$(mktemp -d)"
+# The servers stopped here are the script's own, never one it was given.
+unset XVFB_PID VPID
 # Deadlines, not expectations: the sanitizer build or valgrind on a loaded
 # two-core machine is many times slower than a frame's milliseconds.
 ATTESA_FINESTRA=${ATTESA_FINESTRA:-60} ATTESA_QUADRO=30
