@@ -145,10 +145,12 @@ class Desktop:
         self.ultima = self.stabile(None)
         return self.ultima
 
-    def chiudi(self):
+    def chiudi(self, falliti):
+        """Stops the viewer; anything it printed is a failure."""
         self.processo.terminate()
         out, err = self.processo.communicate(timeout=30)
-        return out + err
+        if out + err:
+            falliti.append("the desktop viewer printed: %r" % (out + err)[:200])
 
 
 class Pagina:
@@ -351,10 +353,8 @@ def main():
         devtools.controlla_pagina(p.c, falliti)
     finally:
         p.c.chiudi()
-        detto = desktop.chiudi()
+        desktop.chiudi(falliti)
         shutil.rmtree(lavoro, ignore_errors=True)
-    if detto:
-        falliti.append("the desktop viewer printed: %r" % detto[:200])
     return devtools.esito(falliti)
 
 

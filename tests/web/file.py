@@ -99,8 +99,9 @@ def quadro_desktop(viewer, cartella, file):
     try:
         return d.ultima
     finally:
-        detto = d.chiudi()
-        assert not detto, "the desktop viewer printed %r" % detto[:200]
+        detto = []
+        d.chiudi(detto)
+        assert not detto, detto[0]
 
 
 def salva(uscita, i, chi, immagine):
