@@ -29,6 +29,7 @@
 #include "model/poliedro.h"
 #include "transform/trasforma.h"
 #include "viewer/finestra.h"
+#include "viewer/scena.h"
 #include "viewer/vista.h"
 
 

@@ -8,6 +8,7 @@
 #include "input/input.h"
 
 #include "viewer/identita.h"
+#include "viewer/scena.h"
 #include "viewer/vista.h"
 
 void (*trascinamento)(int, int) = nullptr;

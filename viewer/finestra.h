@@ -1,5 +1,6 @@
-// finestra.h: the window's OpenGL state, its reshape and display callbacks,
-// and the drag handler that the last frame installed.
+// finestra.h: the window's OpenGL state, its reshape callback, and the drag
+// handler that the last frame installed. The display callback is in
+// viewer/scena.h.
 //
 // Start-up order (main.cpp): build the scene, glutInit, display mode, window
 // size and position, create the window, register display, resize,
@@ -22,11 +23,6 @@ void init();
 // Reshape callback: stores the size, clears, sets viewport and projection
 // (45 degrees, aspect with each side raised to at least 1), posts a redisplay.
 void resize(int width, int height);
-
-// Display callback: every face of every slot, its floor shadow while ombra
-// is 1, its edges while liscio is 0 or bordi is 1; then flush, swap, and
-// choose the drag handler.
-void display();
 
 // The motion callback currently installed (nullptr before the first frame).
 // Every glutMotionFunc call of the program goes through

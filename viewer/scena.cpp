@@ -4,6 +4,7 @@
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "viewer/finestra.h"
+#include "viewer/scena.h"
 #include "viewer/vista.h"
 
 static const GLfloat colore_ombra[] = {0.1f, 0.1f, 0.1f, 1.0f};
@@ -59,7 +60,7 @@ static void disegna_faccia(const Poliedro &p, const Faccia &f)
     }
 }
 
-void display()
+void disegna_quadro()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glMatrixMode(GL_MODELVIEW);
@@ -76,6 +77,11 @@ void display()
     }
 
     glFlush();
+}
+
+void display()
+{
+    disegna_quadro();
     glutSwapBuffers();
 
     // A middle drag keeps the translation handler until its release.

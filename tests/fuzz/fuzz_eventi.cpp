@@ -25,6 +25,7 @@
 #include "model/poliedro.h"
 #include "transform/matrice.h"
 #include "viewer/finestra.h"
+#include "viewer/scena.h"
 #include "viewer/vista.h"
 
 // Aborting is what libFuzzer reports as a crash, with the input kept.

@@ -13,6 +13,7 @@
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "viewer/finestra.h"
+#include "viewer/scena.h"
 #include "viewer/vista.h"
 
 namespace {
