@@ -16,6 +16,8 @@
 #include <cstring>
 #include <vector>
 
+#include <sys/stat.h>
+
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "viewer/finestra.h"
@@ -175,12 +177,16 @@ static bool scrivi_png(const char *percorso, int larghezza, int altezza, int can
     }
     int e = errno;
     png_destroy_write_struct(&png, &info);
+    // Only a file of our own is removed, never a device named as output.
+    struct stat st;
+    const bool regolare = fstat(fileno(f), &st) == 0 && S_ISREG(st.st_mode);
     if (std::fclose(f) != 0 && scritto) {
         scritto = false;
         e = errno;
     }
     if (!scritto) {
-        std::remove(percorso);
+        if (regolare)
+            std::remove(percorso);
         errore("%s: cannot write: %s", percorso, std::strerror(e ? e : EIO));
     }
     return scritto;
