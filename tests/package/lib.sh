@@ -16,6 +16,7 @@ elenco() {
 -rw-r--r-- usr/share/man/man1/superficie.1${1:-}
 -rw-r--r-- usr/share/metainfo/org.example.superficie.metainfo.xml
 -rw-r--r-- usr/share/mime/packages/superficie.xml
+-rw-r--r-- usr/share/thumbnailers/superficie.thumbnailer
 LIST
 }
 
