@@ -16,7 +16,9 @@
 #include "data/superficie.h"
 #include "formats/formati.h"
 #include "viewer/finestra.h"
-#include "viewer/fuori_schermo.h"
+#ifndef __EMSCRIPTEN__
+#include "viewer/fuori_schermo.h"   // the page has no EGL: only the window there
+#endif
 #include "viewer/vista.h"
 
 #include <GL/freeglut.h>
@@ -121,6 +123,7 @@ static bool scena(const char *const *file, int nfile)
     return true;
 }
 
+#ifndef __EMSCRIPTEN__
 // --thumbnail SIZE INPUT OUTPUT.
 static int miniatura(const char *const *argomento)
 {
@@ -158,6 +161,7 @@ static int quadro(const Richiesta &r, const char *const *file, int nfile)
         return 2;
     return scrivi_quadro(r.png, larghezza, altezza, r.tasti ? r.tasti : "");
 }
+#endif
 
 int main(int argc, char **argv)
 {
@@ -167,10 +171,12 @@ int main(int argc, char **argv)
     const int esito = argomenti(&argc, argv, file, &nfile, &r);
     if (esito >= 0)
         return esito;
+#ifndef __EMSCRIPTEN__
     if (r.miniatura[0])
         return miniatura(r.miniatura);
     if (r.png)
         return quadro(r, file, nfile);
+#endif
     if (r.dimensioni || r.tasti) {
         std::fprintf(stderr, "superficie: --size and --keys go with --output\n");
         return 2;

@@ -7,36 +7,43 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 # Debian packages by what they are for; each script installs only its own
 # group (scripts/test all of them). "@name" takes in another group.
 declare -A PACKAGE_GROUPS=(
-  # Building the viewer and showing it on a display. g++ and make rather
-  # than build-essential: dpkg-dev and the Perl it brings are for packaging.
+  # Building the viewer and showing it on a display, or drawing its picture
+  # with no display at all (EGL on Mesa's surfaceless platform, PNG by
+  # libpng). g++ and make rather than build-essential: dpkg-dev and the
+  # Perl it brings are for packaging.
   [viewer]="g++ make cmake pkg-config libfast-float-dev
-            freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev"
+            freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
+            libegl-dev libegl-mesa0 libpng-dev"
   # A virtual display and screenshots of it: start_xvfb and schermo.sh
   # (xdotool; screenshots by scripts/lib/schermata.c, PNG by netpbm). Not
   # x11-apps: its man-db would rebuild its index after every package.
   [screen]="xvfb xauth xdotool netpbm"
-  [run]="@viewer @screen"
+  # Without a display the viewer draws its picture itself (--output).
+  [run]="@viewer"
+  # packaging/icona.sh: the start picture cut and scaled into the icon.
+  [icon]="@run netpbm"
   # dpkg-buildflags; cpack's dpkg-shlibdeps step needs file.
   [package]="@viewer dpkg-dev file"
   # The page, and the surface's generator built natively for it.
   [web]="g++ make cmake libfast-float-dev emscripten"
   [bench-web]="@web chromium python3-websocket"
   # pgrep (procps) finds the process apitrace starts.
-  [bench]="@run @bench-web libbenchmark-dev libxtst-dev apitrace procps time"
-  [fuzz]="@run clang libclang-rt-14-dev llvm"
+  [bench]="@run @screen @bench-web libbenchmark-dev libxtst-dev apitrace procps time"
+  [fuzz]="@run @screen clang libclang-rt-14-dev llvm"
   # Besides the others: GoogleTest, valgrind, and the package checks
   # (lintian, desktop-file-validate, mandoc and col, appstreamcli,
-  # update-mime-database and gio).
+  # update-mime-database and gio), and GNOME's thumbnail factory with the
+  # sandbox it runs thumbnailers in.
   # x11-apps and x11-utils: xwd, xwininfo and xprop in the tests.
-  [test]="@run @package @bench-web @bench @fuzz libgtest-dev valgrind x11-apps x11-utils
+  [test]="@run @screen @package @bench-web @bench @fuzz libgtest-dev valgrind x11-apps x11-utils
           lintian desktop-file-utils mandoc bsdextrautils appstream
-          shared-mime-info libglib2.0-bin"
+          shared-mime-info libglib2.0-bin gir1.2-gnomedesktop-3.0 python3-gi bubblewrap"
 )
 # Seconds apt-get takes for a group on a freshly installed Debian 12 (two
 # cores, a busy machine), for the message below: run and test measured, the
 # others judged from their download size beside those two.
 declare -A PACKAGE_SECONDS=(
-  [viewer]=30 [screen]=10 [run]=35 [package]=40 [web]=90 [bench-web]=150
+  [viewer]=30 [screen]=10 [run]=30 [icon]=35 [package]=40 [web]=90 [bench-web]=150
   [bench]=180 [fuzz]=60 [test]=210
 )
 

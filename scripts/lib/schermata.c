@@ -1,11 +1,13 @@
 /* schermata.c WINDOW: the window's contents as a binary PPM on standard
  * output, as xwd | xwdtopnm gives them. Built on first use by schermo.sh,
  * so that showing the viewer on a virtual display needs no screenshot
- * package (x11-apps brings man-db and its triggers with it). */
+ * package (x11-apps brings man-db and its triggers with it).
+ * schermata --display: status 0 when $DISPLAY answers, 1 otherwise. */
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <string.h>
 
 /* The 8-bit value of a channel under mask, whatever its width and place. */
 static unsigned canale(unsigned long pixel, unsigned long mask)
@@ -28,6 +30,11 @@ int main(int argc, char **argv)
         return 2;
     }
     Display *d = XOpenDisplay(NULL);
+    if (!strcmp(argv[1], "--display")) {
+        if (d)
+            XCloseDisplay(d);
+        return d ? 0 : 1;
+    }
     if (!d) {
         fprintf(stderr, "schermata: no display\n");
         return 1;

@@ -22,7 +22,7 @@ finestra_di() {
 # built under a temporary name, so that tests running side by side never
 # run a half-written program.
 SCHERMATA="$ROOT/build-strumenti/schermata"
-schermata() {
+costruisci_schermata() {
   if [ ! -x "$SCHERMATA" ] || [ "$ROOT/scripts/lib/schermata.c" -nt "$SCHERMATA" ]; then
     mkdir -p "$(dirname "$SCHERMATA")"
     local nuovo
@@ -30,8 +30,12 @@ schermata() {
     cc -O2 -o "$nuovo" "$ROOT/scripts/lib/schermata.c" -lX11 && mv -f "$nuovo" "$SCHERMATA" ||
       { rm -f "$nuovo"; return 1; }
   fi
-  "$SCHERMATA" "$1" >"$2"
 }
+schermata() { costruisci_schermata && "$SCHERMATA" "$1" >"$2"; }
+
+# display_risponde: true when $DISPLAY names an X server that answers. Needs
+# only the viewer's own build packages (cc, libx11-dev).
+display_risponde() { [ -n "${DISPLAY:-}" ] && costruisci_schermata && "$SCHERMATA" --display; }
 
 # attendi_quadro W FILE SECONDS [PREVIOUS]: waits until the window's picture
 # differs from PREVIOUS (when given) and then stays the same for three

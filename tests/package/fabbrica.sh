@@ -18,6 +18,7 @@ togli() {
 trap togli EXIT
 "${apt[@]}" install --no-install-recommends "$DEB" >/dev/null
 
+verifica "bubblewrap, the factory's sandbox, is there" [ -x /usr/bin/bwrap ]
 verifica "the package's thumbnailer is installed, naming /usr/bin/superficie" \
   [ -f /usr/share/thumbnailers/superficie.thumbnailer -a -x /usr/bin/superficie ]
 
@@ -45,7 +46,7 @@ head -c 3000 /dev/urandom >"$LAVORO/rumore.stl"
 
 verifica "GNOME's thumbnail factory: each format, and no preview of a bad file" \
   env XDG_DATA_DIRS=/usr/share XDG_CACHE_HOME="$LAVORO/cache" DISPLAY=:96 \
-  python3 "$(dirname "$0")/fabbrica.py" "$LAVORO/cache/thumbnails/" \
+  /usr/bin/python3 "$(dirname "$0")/fabbrica.py" "$LAVORO/cache/thumbnails/" \
   "$LAVORO/superficie.off" "$LAVORO/superficie.obj" "$LAVORO/cubo.ply" "$LAVORO/cubo.stl" \
   "$LAVORO/rumore.stl"
 fine
