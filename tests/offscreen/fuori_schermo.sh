@@ -48,6 +48,8 @@ quadro() {
     "1000 by 660"
   verifica "the picture is the grey background, the object and its shadow" \
     [ "$(pngtopam "$D/inizio.png" | ppmhist -noheader | wc -l)" -gt 20 -a "$(scuri "$D/inizio.png")" -gt 4000 ]
+  verifica "the README's picture, docs/superficie.png: the same pixels" \
+    cmp -s <(pngtopam "$(dirname "$0")/../../docs/superficie.png") <(pngtopam "$D/inizio.png")
   DISPLAY=:97 esegui --output "$D/altrove.png"
   verifica "with DISPLAY naming no server: status 0" [ "$status" -eq 0 -a ! -s "$D/err" ]
   verifica "  and the same bytes" cmp -s "$D/inizio.png" "$D/altrove.png"
