@@ -57,5 +57,7 @@ void disegna_flusso(const Flusso &s, bool ombre, bool bordi)
     }
 
     glFlush();
+#ifndef FLUSSO_SENZA_FINESTRA
     glutSwapBuffers();
+#endif
 }

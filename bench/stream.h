@@ -24,7 +24,9 @@ struct Flusso {
 };
 
 // One whole frame, from the clear to the buffer swap, in the current GL
-// state (blending, depth test) as the keyboard left it.
+// state (blending, depth test) as the keyboard left it. Built with
+// FLUSSO_SENZA_FINESTRA (the bare EGL program), it ends at the flush, as
+// superficie --output does.
 void disegna_flusso(const Flusso &s, bool ombre, bool bordi);
 
 struct Poliedro;
