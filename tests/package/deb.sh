@@ -19,8 +19,9 @@ verifica "Maintainer: a name and an address" grep -qE '^[^<]+ <[^@ ]+@[^> ]+>$' 
 verifica "Description: a short line and a long text" \
   [ "$(campo Description | head -n 1)" = "interactive viewer of polyhedra" -a \
     "$(campo Description | wc -l)" -ge 5 ]
-# What dpkg-shlibdeps finds the two programs linked against.
-for bibli in libc6 libstdc++6 libglut3.12 'libglu1-mesa | libglu1' libopengl0; do
+# What dpkg-shlibdeps finds the two programs linked against (EGL and libpng
+# for the pictures drawn without a display).
+for bibli in libc6 libstdc++6 libglut3.12 'libglu1-mesa | libglu1' libopengl0 libegl1 libpng16-16; do
   verifica "Depends: $bibli" grep -qF -- "$bibli" <<<"$(campo Depends)"
 done
 
