@@ -1,7 +1,7 @@
 // bare_egl.cpp OUTPUT.png [SIZE]: the floor for pictures without a display:
 // the least a program does to make the context superficie --output makes
-// (Mesa's EGL, surfaceless platform, a 1000x660 pbuffer of 8-bit RGBA with
-// a 24-bit depth buffer, compatibility profile), draw the viewer's primitive
+// (Mesa's EGL, surfaceless platform, a 1000x660 pbuffer of 8-bit RGB with a
+// 32-bit depth buffer, compatibility profile), draw the viewer's primitive
 // stream of the built-in surface once, from floats made at build time, and
 // write it as the same RGB PNG through libpng. With SIZE it draws a SIZE x
 // SIZE picture with no shadows instead, the thumbnail's work on the same
@@ -35,17 +35,20 @@ static bool contesto(int w, int h)
         return false;
     const EGLint richiesta[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT, EGL_RENDERABLE_TYPE,
                                 EGL_OPENGL_BIT, EGL_RED_SIZE, 8, EGL_GREEN_SIZE, 8,
-                                EGL_BLUE_SIZE, 8, EGL_ALPHA_SIZE, 8, EGL_DEPTH_SIZE, 24,
+                                EGL_BLUE_SIZE, 8, EGL_DEPTH_SIZE, 32,
                                 EGL_NONE};
     EGLConfig c[64];
     EGLint n = 0;
     eglChooseConfig(d, richiesta, c, 64, &n);
     EGLConfig scelta = nullptr;
     for (int i = 0; i < n && !scelta; i++) {
-        EGLint r, z;
+        EGLint r, a, z, s, m;
         eglGetConfigAttrib(d, c[i], EGL_RED_SIZE, &r);
+        eglGetConfigAttrib(d, c[i], EGL_ALPHA_SIZE, &a);
         eglGetConfigAttrib(d, c[i], EGL_DEPTH_SIZE, &z);
-        if (r == 8 && z == 24)
+        eglGetConfigAttrib(d, c[i], EGL_STENCIL_SIZE, &s);
+        eglGetConfigAttrib(d, c[i], EGL_SAMPLES, &m);
+        if (r == 8 && a == 0 && z == 32 && s == 0 && m == 0)
             scelta = c[i];
     }
     const EGLint lati[] = {EGL_WIDTH, w, EGL_HEIGHT, h, EGL_NONE};

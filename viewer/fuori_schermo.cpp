@@ -37,10 +37,13 @@ extern "C" void __wrap_glutPostRedisplay()
         __real_glutPostRedisplay();
 }
 
-// The window's default framebuffer under Mesa's GLX: 8 bits a channel, a
-// 24-bit depth buffer. The same depth precision gives the same pixels.
+// The window's framebuffer as freeglut gets it from Mesa's GLX: 8 bits for
+// each of red, green and blue, no alpha, a 32-bit depth buffer and no
+// stencil. The same depth precision decides the same nearly coincident
+// faces, so the same pixels.
 constexpr EGLint BIT_CANALE = 8;
-constexpr EGLint BIT_PROFONDITA = 24;
+constexpr EGLint BIT_ALFA = 0;
+constexpr EGLint BIT_PROFONDITA = 32;
 
 static EGLDisplay schermo = EGL_NO_DISPLAY;
 
@@ -88,27 +91,28 @@ static bool apri_contesto(int larghezza, int altezza)
     const EGLint richiesta[] = {EGL_SURFACE_TYPE, EGL_PBUFFER_BIT,
                                 EGL_RENDERABLE_TYPE, EGL_OPENGL_BIT,
                                 EGL_RED_SIZE, BIT_CANALE, EGL_GREEN_SIZE, BIT_CANALE,
-                                EGL_BLUE_SIZE, BIT_CANALE, EGL_ALPHA_SIZE, BIT_CANALE,
+                                EGL_BLUE_SIZE, BIT_CANALE, EGL_ALPHA_SIZE, BIT_ALFA,
                                 EGL_DEPTH_SIZE, BIT_PROFONDITA, EGL_NONE};
     EGLConfig configurazioni[64];
     EGLint n = 0;
     eglChooseConfig(schermo, richiesta, configurazioni, 64, &n);
-    // EGL lists deeper colour first: take the exact sizes.
+    // EGL lists deeper colour and alpha first: take the exact sizes.
     EGLConfig scelta = nullptr;
     for (int i = 0; i < n && !scelta; i++) {
-        EGLint r, g, b, a, z, campioni;
+        EGLint r, g, b, a, z, stencil, campioni;
         eglGetConfigAttrib(schermo, configurazioni[i], EGL_RED_SIZE, &r);
         eglGetConfigAttrib(schermo, configurazioni[i], EGL_GREEN_SIZE, &g);
         eglGetConfigAttrib(schermo, configurazioni[i], EGL_BLUE_SIZE, &b);
         eglGetConfigAttrib(schermo, configurazioni[i], EGL_ALPHA_SIZE, &a);
         eglGetConfigAttrib(schermo, configurazioni[i], EGL_DEPTH_SIZE, &z);
+        eglGetConfigAttrib(schermo, configurazioni[i], EGL_STENCIL_SIZE, &stencil);
         eglGetConfigAttrib(schermo, configurazioni[i], EGL_SAMPLES, &campioni);
-        if (r == BIT_CANALE && g == BIT_CANALE && b == BIT_CANALE && a == BIT_CANALE &&
-            z == BIT_PROFONDITA && campioni == 0)
+        if (r == BIT_CANALE && g == BIT_CANALE && b == BIT_CANALE && a == BIT_ALFA &&
+            z == BIT_PROFONDITA && stencil == 0 && campioni == 0)
             scelta = configurazioni[i];
     }
     if (!scelta) {
-        errore("EGL has no pbuffer configuration with 8-bit RGBA and a 24-bit depth buffer");
+        errore("EGL has no pbuffer configuration with 8-bit RGB and a 32-bit depth buffer");
         return false;
     }
 

@@ -4,8 +4,9 @@
 //   superficie --thumbnail SIZE INPUT OUTPUT
 //
 // Both draw into an OpenGL context of Mesa's EGL on the surfaceless platform
-// (a pbuffer of the picture's size, compatibility profile, so that the
-// fixed-function calls work), never into X: neither needs a display, and
+// (a pbuffer of the picture's size with the window's colour and depth bits,
+// compatibility profile, so that the fixed-function calls work), never into
+// X: neither needs a display, and
 // freeglut is never initialised. Call order: build the scene first (the
 // built-in surface or the files), then one of the two below; each returns
 // the process's exit status after writing its PNG or one line on standard
