@@ -214,7 +214,7 @@ static const NomeTasto *freccia(const char *p)
     return nullptr;
 }
 
-bool tasti_validi(const char *tasti, char *messaggio, unsigned long dim_messaggio)
+bool tasti_validi(const char *tasti, char *messaggio, size_t dim_messaggio)
 {
     for (const char *p = tasti; *p; p++) {
         if (*p != '<')

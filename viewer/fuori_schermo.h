@@ -25,6 +25,8 @@
 #ifndef SUPERFICIE_VIEWER_FUORI_SCHERMO_H
 #define SUPERFICIE_VIEWER_FUORI_SCHERMO_H
 
+#include <cstddef>
+
 constexpr int LATO_MASSIMO = 8192;           // largest side of a picture, pixels
 constexpr double FRAZIONE_MINIATURA = 0.9;   // bounding sphere's share of a thumbnail's side
 
@@ -38,7 +40,7 @@ bool leggi_lato(const char *testo, int *lato);
 // Checks KEYS: every byte is an ordinary key, except "<Up>", "<Down>",
 // "<Left>" and "<Right>" for the arrows. On an unknown "<...>" writes
 // its name to errore and returns false.
-bool tasti_validi(const char *tasti, char *errore, unsigned long dim_errore);
+bool tasti_validi(const char *tasti, char *errore, size_t dim_errore);
 
 // The window's first frame at larghezza x altezza after tasti (already
 // checked), as an RGB PNG in uscita. Returns 0, or 2 after one line.
