@@ -74,12 +74,14 @@ int main(int argc, char **argv)
         return esito;
     char errore[600];
     if (nfile == 0)
-        inizializza_poliedro();                   // the scene exists before any window
+        inizializza_poliedro();                   // before the window: its first frame draws it
     else if (!carica_file(file, nfile, errore, sizeof errore)) {
         std::fprintf(stderr, "superficie: %s\n", errore);
         return 2;
     }
-    apri_finestra(&argc, argv);                   // toolkit, window, callbacks, GL state
-    glutMainLoop();                               // never returns
+    apri_finestra(&argc, argv);
+    // Nothing after this runs: freeglut exits when the window is closed, and
+    // in the page the toolkit leaves main here while the page runs on.
+    glutMainLoop();
     return 0;
 }
