@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "bench/floors.h"
+#include "bench/minimi.h"
 #include "bench/maglie_prova.h"
-#include "bench/stream.h"
+#include "bench/flusso.h"
 #include "data/superficie.h"
 #include "formats/formati.h"
 #include "input/input.h"

@@ -9,7 +9,7 @@
 # the window itself offers the desktop (_NET_WM_ICON), since the viewer has
 # no PNG decoder; `icona.sh --tabella` remakes only that, from the
 # committed PNG.
-source "$(dirname "$0")/../scripts/lib/common.sh"
+source "$(dirname "$0")/../scripts/lib/comune.sh"
 
 LATI_FINESTRA=(48)   # the window's icon sizes: 48 pixels, about 2300 values each
 TABELLA="$ROOT/packaging/icona_finestra.inc"
