@@ -4,7 +4,7 @@
 
 #include <cstring>
 
-#include "bench/floors.h"
+#include "bench/minimi.h"
 #include "data/superficie.h"
 #include "model/colori.h"
 #include "model/poliedro.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "bench/floors.h"
+#include "bench/minimi.h"
 #include "bench/maglie_prova.h"
 #include "formats/formati.h"
 #include "model/poliedro.h"

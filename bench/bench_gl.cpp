@@ -20,9 +20,9 @@
 #include <string>
 #include <vector>
 
-#include "bench/floors.h"
+#include "bench/minimi.h"
 #include "bench/maglie_prova.h"
-#include "bench/stream.h"
+#include "bench/flusso.h"
 #include "data/superficie.h"
 #include "formats/formati.h"
 #include "input/input.h"
@@ -49,13 +49,6 @@ static void un_fotogramma()
     glFinish();
 }
 
-// Slot 0's triangles in world space, per corner: normal, then position;
-// the stream floor's corners (the surface is smooth: vertex normals).
-static std::vector<float> angoli_slot0()
-{
-    return tabella_flusso(ElencoPoliedri[0]).angoli;
-}
-
 static void inizio_fotogramma()
 {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
@@ -65,13 +58,8 @@ static void inizio_fotogramma()
     glEnable(GL_NORMALIZE);
 }
 
-static void fine_fotogramma()
-{
-    glFlush();
-    glutSwapBuffers();
-    glFinish();
-}
-
+// The one-glBegin floor: the same triangles, lit the same way from the same
+// world-space normals, as one primitive from a float array made beforehand.
 static void triangoli_floor(const std::vector<float> &angoli, const float *colore)
 {
     inizio_fotogramma();
@@ -97,55 +85,29 @@ static std::vector<unsigned char> leggi_fotogramma()
     return rgb;
 }
 
-// A floor pixel may differ from the viewer's by rounding alone: the viewer
-// converts each double as it draws, the floor converted it beforehand.
+// A one-glBegin floor pixel may differ from the viewer's by rounding alone:
+// the viewer converts each double as it draws, the floor converted it beforehand.
 constexpr int SCARTO_CANALE = 2;        // per colour channel, of 255
 constexpr double PIXEL_DIVERSI_MAX = 0.001;  // share of the window allowed to differ
 
-// The same triangles, lit the same way from the same world-space normals, as
-// one primitive from a float array made beforehand. Checked once against the
-// viewer's own frame with the shadows off, which draws exactly these.
-static void frame_floor(benchmark::State &state)
+// The pixels of `floor` more than `scarto` from the viewer's in a channel;
+// *disegnati: the viewer's pixels other than the grey background, since two
+// empty frames would also agree.
+static long pixel_diversi(const std::vector<unsigned char> &visore,
+                          const std::vector<unsigned char> &floor, int scarto, long *disegnati)
 {
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    const std::vector<float> angoli = angoli_slot0();
-    const float *colore = ElencoPoliedri[0].facce[0].colore;
-
-    keyboard('o', 0, 0);
-    un_fotogramma();
-    const std::vector<unsigned char> visore = leggi_fotogramma();
-    keyboard('o', 0, 0);
-    triangoli_floor(angoli, colore);
-    fine_fotogramma();
-    const std::vector<unsigned char> floor = leggi_fotogramma();
-    long diversi = 0, disegnati_px = 0;
+    long diversi = 0;
+    *disegnati = 0;
     for (size_t i = 0; i + 2 < floor.size(); i += 3) {
         bool diverso = false;
         for (int c = 0; c < 3; c++)
-            diverso |= std::abs((int)floor[i + c] - (int)visore[i + c]) > SCARTO_CANALE;
+            diverso |= std::abs((int)floor[i + c] - (int)visore[i + c]) > scarto;
         diversi += diverso;
-        disegnati_px += !(floor[i] == 128 && floor[i + 1] == 128 && floor[i + 2] == 128) &&
-                        !(floor[i] == 127 && floor[i + 1] == 127 && floor[i + 2] == 127);
+        *disegnati += !(visore[i] == 128 && visore[i + 1] == 128 && visore[i + 2] == 128) &&
+                      !(visore[i] == 127 && visore[i + 1] == 127 && visore[i + 2] == 127);
     }
-    // A label, not counters: the CSV output wants the same counters on
-    // every row.
-    state.SetLabel(std::to_string(disegnati_px) + " px drawn; " + std::to_string(diversi) +
-                   " differ from the viewer's");
-    if (disegnati_px == 0 || diversi > PIXEL_DIVERSI_MAX * floor.size() / 3) {
-        static std::string perche;
-        perche = "floor frame differs from the viewer's: " + std::to_string(diversi) +
-                 " of " + std::to_string(disegnati_px) + " px";
-        state.SkipWithError(perche.c_str());
-        return;
-    }
-    for (auto _ : state) {
-        triangoli_floor(angoli, colore);
-        fine_fotogramma();
-    }
+    return diversi;
 }
-BENCHMARK(frame_floor)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // ---- the viewer's frame beside both floors, in turn ------------------------------
 //
@@ -157,8 +119,8 @@ BENCHMARK(frame_floor)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->
 //
 // The stream floor (disegna_flusso) hands GL the very values display()
 // hands it, so its frame must equal the viewer's pixel for pixel; that is
-// checked once before timing. The one-glBegin floor is checked in
-// frame_floor.
+// checked once before timing. The one-glBegin floor draws what the viewer
+// draws with the shadows off, so it is checked in that state, up to rounding.
 
 struct Tempi {
     std::vector<double> reale, cpu;
@@ -253,20 +215,23 @@ static void fotogrammi_a_turno(benchmark::State &state, unsigned char avanti,
     const std::vector<unsigned char> visore = leggi_fotogramma();
     disegna_flusso(s, con_ombre, con_bordi);
     glFinish();
-    const std::vector<unsigned char> floor = leggi_fotogramma();
-    long diversi = 0, disegnati_px = 0;
-    for (size_t i = 0; i + 2 < floor.size(); i += 3) {
-        diversi += floor[i] != visore[i] || floor[i + 1] != visore[i + 1] ||
-                   floor[i + 2] != visore[i + 2];
-        // Anything but the grey background: two empty frames would also agree.
-        disegnati_px += !(visore[i] == 128 && visore[i + 1] == 128 && visore[i + 2] == 128) &&
-                        !(visore[i] == 127 && visore[i + 1] == 127 && visore[i + 2] == 127);
+    long disegnati_px;
+    const long diversi = pixel_diversi(visore, leggi_fotogramma(), 0, &disegnati_px);
+    long diversi_bulk = 0;
+    if (!scena && !con_ombre && !con_bordi) {
+        triangoli_floor(angoli, colore);     // read back before any swap
+        glFinish();
+        long ignorati;
+        diversi_bulk = pixel_diversi(visore, leggi_fotogramma(), SCARTO_CANALE, &ignorati);
     }
-    if (diversi > 0 || disegnati_px == 0) {
+    if (diversi > 0 || disegnati_px == 0 ||
+        diversi_bulk > PIXEL_DIVERSI_MAX * visore.size() / 3) {
         static std::string perche;
         perche = disegnati_px == 0 ? std::string("the viewer's frame is empty")
-                                   : "stream floor differs from the viewer's frame in " +
-                                         std::to_string(diversi) + " px";
+                 : diversi > 0     ? "stream floor differs from the viewer's frame in " +
+                                     std::to_string(diversi) + " px"
+                                   : "one-glBegin floor differs from the viewer's frame in " +
+                                     std::to_string(diversi_bulk) + " px";
         state.SkipWithError(perche.c_str());
         ripristina();
         return;
@@ -314,125 +279,6 @@ BENCHMARK(frames_edges_on)->Unit(benchmark::kMillisecond)->UseRealTime();
 BENCHMARK(frames_transparency_on)->Unit(benchmark::kMillisecond)->UseRealTime();
 static void frames_four_files(benchmark::State &state) { fotogrammi_a_turno(state, 0, 0, true); }
 BENCHMARK(frames_four_files)->Unit(benchmark::kMillisecond)->UseRealTime();
-
-// Diagnostics, not cases: the stream floor's faces (with argument 1 each
-// followed by its flattened shadow) but each as GL_TRIANGLES, so that beside
-// the stream floor the cost of the primitive type shows.
-static void triangoli_uno_a_uno(const std::vector<float> &angoli, const float *colore,
-                                GLenum modo, bool ombre)
-{
-    static const GLfloat grigio[] = {0.1f, 0.1f, 0.1f, 1.0f};
-    inizio_fotogramma();
-    const int n = (int)angoli.size() / 6;
-    for (int i = 0; i + 2 < n; i += 3) {
-        glBegin(modo);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, colore);
-        glColor4fv(colore);
-        for (int k = i; k < i + 3; k++) {
-            glNormal3fv(&angoli[6 * k]);
-            glVertex3fv(&angoli[6 * k + 3]);
-        }
-        glEnd();
-        if (!ombre)
-            continue;
-        glBegin(modo);
-        glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grigio);
-        glColor4fv(grigio);
-        for (int k = i; k < i + 3; k++) {
-            glNormal3f(0.0f, 1.0f, 0.0f);
-            glVertex3f(angoli[6 * k + 3], (float)-18.0, angoli[6 * k + 5]);
-        }
-        glEnd();
-    }
-}
-
-static void diag_triangles_per_face(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    const std::vector<float> angoli = angoli_slot0();
-    for (auto _ : state) {
-        triangoli_uno_a_uno(angoli, ElencoPoliedri[0].facce[0].colore, GL_TRIANGLES,
-                            state.range(0) != 0);
-        fine_fotogramma();
-    }
-}
-BENCHMARK(diag_triangles_per_face)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-
-// The floor plus what the default state and the edges add, each drawn in
-// bulk: the flattened copies as one more GL_TRIANGLES, the three edges of
-// every triangle as one GL_LINES, so these show what the extra pixels cost
-// without the viewer's one begin/end pair per primitive.
-static void ombre_in_blocco(const std::vector<float> &angoli)
-{
-    static const GLfloat grigio[] = {0.1f, 0.1f, 0.1f, 1.0f};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, grigio);
-    glColor4fv(grigio);
-    glNormal3f(0.0f, 1.0f, 0.0f);
-    glBegin(GL_TRIANGLES);
-    const int n = (int)angoli.size() / 6;
-    for (int i = 0; i < n; i++)
-        glVertex3f(angoli[6 * i + 3], (float)-18.0, angoli[6 * i + 5]);
-    glEnd();
-}
-
-static void diag_floor_shadows_bulk(benchmark::State &state)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    const std::vector<float> angoli = angoli_slot0();
-    for (auto _ : state) {
-        triangoli_floor(angoli, ElencoPoliedri[0].facce[0].colore);
-        ombre_in_blocco(angoli);
-        fine_fotogramma();
-    }
-}
-BENCHMARK(diag_floor_shadows_bulk)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-
-// Floor triangles and shadows in bulk, then every edge of every triangle
-// lifted by 0.1 in z: all in one GL_LINES, or (ciascuno) each edge its own
-// begin/end with the material inside it as display issues them, only not
-// interleaved with the faces. Tells the cost of many small line primitives
-// from the cost of switching between lines and polygons face after face.
-static void diag_edges(benchmark::State &state, bool ciascuno)
-{
-    RICHIEDE_SUPERFICIE(state);
-    prepara_slot0();
-    ApplicaTrasformazioni(0);
-    const std::vector<float> angoli = angoli_slot0();
-    const float *bordo = ElencoPoliedri[0].facce[0].colore_bordo;
-    const int n = (int)angoli.size() / 6;
-    for (auto _ : state) {
-        triangoli_floor(angoli, ElencoPoliedri[0].facce[0].colore);
-        ombre_in_blocco(angoli);
-        if (!ciascuno) {
-            glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
-            glBegin(GL_LINES);
-        }
-        for (int i = 0; i + 2 < n; i += 3)
-            for (int k = 0; k < 3; k++) {
-                const float *a = &angoli[6 * (i + k) + 3];
-                const float *b = &angoli[6 * (i + (k + 1) % 3) + 3];
-                if (ciascuno) {
-                    glBegin(GL_LINES);
-                    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE, bordo);
-                }
-                glVertex3f(a[0], a[1], a[2] + 0.1f);
-                glVertex3f(b[0], b[1], b[2] + 0.1f);
-                if (ciascuno)
-                    glEnd();
-            }
-        if (!ciascuno)
-            glEnd();
-        fine_fotogramma();
-    }
-}
-static void diag_floor_shadows_edges_bulk(benchmark::State &state) { diag_edges(state, false); }
-static void diag_edges_per_primitive_after_faces(benchmark::State &state) { diag_edges(state, true); }
-BENCHMARK(diag_floor_shadows_edges_bulk)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
-BENCHMARK(diag_edges_per_primitive_after_faces)->Unit(benchmark::kMillisecond)->MeasureProcessCPUTime()->UseRealTime();
 
 // ---- drag steps through the real handlers (the redisplay they post is only
 // a flag here: no event is run while timing) ---------------------------------------

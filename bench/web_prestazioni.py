@@ -14,7 +14,7 @@ import tempfile
 
 # The DevTools client the browser tests drive Chromium with.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
-import devtools  # noqa: E402
+import navigatore  # noqa: E402
 
 APERTURE = int(os.environ.get("WEB_APERTURE", "7"))
 QUADRI = int(os.environ.get("WEB_QUADRI", "60"))
@@ -129,7 +129,7 @@ def apertura(c, i):
 def misura(percorso, opzioni, tela, finestra, limite):
     """[(case, ms, how)] and the page's messages, in one new browser."""
     righe = []
-    with devtools.Chromium(opzioni) as c:
+    with navigatore.Chromium(opzioni) as c:
         if finestra:
             c.finestra(*finestra)
         c.apri(percorso)
@@ -190,7 +190,7 @@ def main():
     finally:
         shutil.rmtree(cartella, ignore_errors=True)
     print("Page: %d bytes; headless Chromium %s, WebGL on SwiftShader, %d cores" % (
-        os.path.getsize(pagina), devtools.versione(), os.cpu_count()))
+        os.path.getsize(pagina), navigatore.versione(), os.cpu_count()))
 
 
 if __name__ == "__main__":

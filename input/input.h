@@ -1,10 +1,35 @@
 // input.h: the mouse-button, drag and key handlers.
 //
+// Gestures and keys, letters in either case; each acts on the selected object:
+//
+//   left drag     turn about the object's own centre, 100 pixels to one
+//                 radian: vertical movement about the world X axis,
+//                 horizontal about the world Y axis
+//   right drag    rescale, 1 % per pixel, up to enlarge and down to shrink;
+//                 until the left button has been released once, it turns
+//   middle drag   move in the floor plane, 10 pixels to one unit, down the
+//                 screen towards the viewer
+//   0 1 2 3       select the object in that slot
+//   4, space      select none
+//   a / q         shrink to three quarters / grow by a quarter (up to a
+//                 million times the created size)
+//   r             back as created
+//   o / b         floor shadows / edges on and off
+//   j / u         every face more / less transparent (blending on and depth
+//                 test off, until u is back at the start alpha)
+//   arrows        turn by 6 radians: up and down about the world X axis,
+//                 left and right about the world Y axis
+//
+// The first motion of a left or right drag still goes to the handler the
+// previous frame chose. Every ordinary key recolours every face.
+//
 // mouse() only records the button flags and the press position; the drag
 // handler that a motion event reaches is the one the last frame installed
 // (viewer/finestra.h). Every handler acts on slot p_target through the
 // transformations and posts a redisplay; a p_target outside 0..3 names no
 // slot, and the handlers then change nothing but still post the redisplay.
+// rotazione_camera_mouse is installed by no gesture (the camera never turns);
+// tests/gl calls it directly and checks that it moves nothing.
 #ifndef SUPERFICIE_INPUT_INPUT_H
 #define SUPERFICIE_INPUT_INPUT_H
 

@@ -1,22 +1,5 @@
-// tastiera.cpp: the ordinary-key and special-key handlers.
-//
-// Mouse: a left drag turns the selected object about its own centre, 100
-// pixels to one radian (vertical movement about the world X axis, horizontal
-// about the world Y axis). A right drag rescales it, 1 % per pixel, up to
-// enlarge and down to shrink; it works only once the left button has been
-// released at least once, and until then a right drag turns. A middle drag
-// moves the object in the floor plane, 10 pixels to one unit, down the
-// screen towards the viewer. The first motion of a left or right drag still
-// goes to the handler that the previous frame chose.
-//
-// Keys, upper and lower case alike: "0" to "3" select the object in that
-// slot, "4" and space select none; "a" shrinks the selected object to three
-// quarters and "q" grows it by a quarter (up to a million times its size); "r" puts it back as it was
-// created; "o" switches the floor shadows, "b" the edges; "j" makes every
-// face more transparent (blending on, depth test off) and "u" less, back to
-// opaque at the start alpha. Every ordinary key recolours every face. The
-// arrow keys turn the selected object by 6 radians: up and down about the
-// world X axis, left and right about the world Y axis.
+// tastiera.cpp: the ordinary-key and special-key handlers; what each key does
+// is listed in input/input.h.
 #include <GL/freeglut.h>
 
 #include "input/input.h"
@@ -47,7 +30,6 @@ void keyboard(unsigned char key, int x, int y)
     (void)y;
     switch (key) {
     case ' ':
-        // Slot -1 has no centre to translate slot 0 by: nothing moves.
         p_target = -1;
         glutPostRedisplay();
         break;

@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # icona.sh: makes packaging/superficie.png, the desktop icon, from the
-# viewer's own start picture: scripts/run on a virtual display saves it, the
+# viewer's own start picture: scripts/run with no display saves it, the
 # surface (rows above its shadow) is cropped out in a square and scaled to
 # 128x128, and the grey background becomes transparent. Run once by hand;
 # the icon is committed.
@@ -9,7 +9,7 @@
 # the window itself offers the desktop (_NET_WM_ICON), since the viewer has
 # no PNG decoder; `icona.sh --tabella` remakes only that, from the
 # committed PNG.
-source "$(dirname "$0")/../scripts/lib/common.sh"
+source "$(dirname "$0")/../scripts/lib/comune.sh"
 setup_packages icon
 
 LATI_FINESTRA=(48)   # the window's icon sizes: 48 pixels, about 2300 values each

@@ -4,6 +4,8 @@
 // is added to an accumulated matrix M by M := X M. Sums run left to right and
 // results are written in index order straight into dst, with no temporary, so
 // dst must not share storage with a source: update in place through a copy.
+// prodmat (3x3) has no caller, the transformations being 4x4; tests/core
+// checks it on quarter turns worked out by hand.
 #ifndef SUPERFICIE_TRANSFORM_MATRICE_H
 #define SUPERFICIE_TRANSFORM_MATRICE_H
 

@@ -39,7 +39,7 @@ void apri_finestra(int *argc, char **argv)
     mallopt(M_MMAP_THRESHOLD, 64 << 20);
     mallopt(M_TRIM_THRESHOLD, 256 << 20);
 
-    glutInit(argc, argv);                         // the toolkit takes its own options
+    glutInit(argc, argv);
     glutInitDisplayMode(GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(screen_width, screen_height);
     glutInitWindowPosition(50, 50);
@@ -47,6 +47,8 @@ void apri_finestra(int *argc, char **argv)
 #ifndef __EMSCRIPTEN__
     dichiara_identita();
 #endif
+    // No motion callback: every frame installs the drag handler its button
+    // flags choose.
     glutDisplayFunc(display);
     glutReshapeFunc(resize);
     glutKeyboardFunc(keyboard);

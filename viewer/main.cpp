@@ -181,9 +181,11 @@ int main(int argc, char **argv)
         std::fprintf(stderr, "superficie: --size and --keys go with --output\n");
         return 2;
     }
-    if (!scena(file, nfile))                      // the scene exists before any window
+    if (!scena(file, nfile))                      // before the window: its first frame draws it
         return 2;
-    apri_finestra(&argc, argv);                   // toolkit, window, callbacks, GL state
-    glutMainLoop();                               // never returns
+    apri_finestra(&argc, argv);
+    // Nothing after this runs: freeglut exits when the window is closed, and
+    // in the page the toolkit leaves main here while the page runs on.
+    glutMainLoop();
     return 0;
 }

@@ -1,5 +1,5 @@
 # schermo.sh: finding the viewer's window and taking screenshots of it, for
-# scripts/run and the end-to-end tests. Source it after common.sh.
+# scripts/run and the end-to-end tests. Source it after comune.sh.
 
 # finestra_di PID SECONDS: prints the X id of the "Superficie" window of
 # process PID once it is mapped; fails after SECONDS.

@@ -1,6 +1,7 @@
 // Records, constructors, palettes, completion, matrices and transformations, without GL.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <random>
@@ -143,6 +144,20 @@ TEST(Matrici, ProductAndApplicationSumRowTimesColumnLeftToRight)
     for (int r = 0; r < 4; r++) EXPECT_EQ(out[r], r == 1 ? 1.0 : 0.0) << r;
 }
 
+// Quarter turns about z and x, row-major, and their products in both orders
+// worked out by hand; then 1e16 - 1e16 + 1, which is 1 only summed left to right.
+TEST(Matrici, Product3x3IsRowTimesColumnLeftToRight)
+{
+    const double z[9] = {0, -1, 0, 1, 0, 0, 0, 0, 1}, x[9] = {1, 0, 0, 0, 0, -1, 0, 1, 0};
+    const double zx[9] = {0, 0, 1, 1, 0, 0, 0, 1, 0}, xz[9] = {0, -1, 0, 0, 0, -1, 1, 0, 0};
+    const double riga[9] = {0, 0, 0, 1e16, -1e16, 1.0, 0, 0, 0}, uni[9] = {1, 0, 0, 1, 0, 0, 1, 0, 0};
+    double m[3][9];
+    for (auto &r : m) std::fill(r, r + 9, std::nan(""));
+    prodmat(m[0], z, x), prodmat(m[1], x, z), prodmat(m[2], riga, uni);
+    for (int i = 0; i < 9; i++)
+        EXPECT_TRUE(m[0][i] == zx[i] && m[1][i] == xz[i] && m[2][i] == (i == 3 ? 1.0 : 0.0)) << i;
+}
+
 TEST_F(Scena, RotationXThenYTurnsAndScalingsKeepTheCentrePivotIsLastRecomputedCentre)
 {
     ottaedro(0);
@@ -175,29 +190,62 @@ TEST_F(Scena, RotationXThenYTurnsAndScalingsKeepTheCentrePivotIsLastRecomputedCe
     vicino(ElencoPoliedri[2].centro_trasformato, C, 10.0 * std::cos(1.0), 0, -10.0 * std::sin(1.0));
 }
 
-// The world copy is bit for bit the matrices applied to the model copy and
-// its face normals are those of the world copy: this guards the unrolled loop.
-TEST_F(Scena, ApplicaTrasformazioniIsExactlyTheMatricesApplied)
+// Every vertex, vertex normal, face normal and the centre after random
+// quarter turns, halvings and doublings and moves, against the same steps done
+// by hand: about the centre, a quarter turn about x takes (x, y, z) to
+// (x, -z, y) and one about y to (z, y, -x); normals only turn; a face normal,
+// (b - a) x (c - a), turns and grows by the square of the scale.
+TEST_F(Scena, ApplicaTrasformazioniMatchesQuarterTurnsScalingsAndMovesByHand)
 {
+    // Twenty steps composed into the matrices, on coordinates of at most a
+    // few hundred: rounding stays far below this, any wrong entry far above.
+    const double kComposti = 1e-9;
     std::mt19937 g(7);
     std::uniform_real_distribution<double> d(-5.0, 5.0);
     for (int i = 0; i < 300; i++) creapunto(3, i, d(g), d(g), d(g), d(g), d(g), d(g));
     for (int j = 0; j < 200; j++) creafaccia3(3, j, g() % 300, g() % 300, g() % 300, 'e');
     creapoliedro(3, 300, 200, 0);
-    for (int step = 0; step < 20; step++) {
-        const double t[3] = {d(g), d(g), d(g)};
-        Ruota_oggetto(d(g), d(g), 3), Scala_oggetto(1.0 + d(g) / 10.0, 3);
-        Trasla_oggetto(t, 3, step % 2 ? 1 : -1), ApplicaTrasformazioni(3);
-    }
     const Poliedro &p = ElencoPoliedri[3];
-    for (int i = 0; i < 300; i++) {
-        const Punto &s = p.punti[i], &w = p.punti_trasformati[i];
-        double a[4], b[4];
-        ApplicaMatrice(a, &p.matrice, &s.x), ApplicaMatrice(b, &p.matrice_normali, &s.nx);
-        ASSERT_TRUE(!std::memcmp(a, &w.x, sizeof a) && !std::memcmp(b, &w.nx, sizeof b) && w.id == i) << i;
+    // Expected world data: vertices, vertex normals, face normals, centre.
+    double v[300][3], n[300][3], f[200][3], c[3] = {p.centro[0], p.centro[1], p.centro[2]};
+    for (int i = 0; i < 300; i++)
+        for (int k = 0; k < 3; k++) v[i][k] = (&p.punti[i].x)[k], n[i][k] = (&p.punti[i].nx)[k];
+    for (int j = 0; j < 200; j++) std::memcpy(f[j], p.facce[j].normale, sizeof f[j]);
+    auto gira = [](double *a, int asse) {  // a quarter turn about x (0) or y (1)
+        const double x = a[0], y = a[1], z = a[2];
+        a[0] = asse ? z : x, a[1] = asse ? y : -z, a[2] = asse ? -x : y;
+    };
+    double scala = 1.0;
+    for (int step = 0; step < 20; step++) {
+        const int mossa = (int)(g() % 4);
+        const double fattore = scala > 1.0 ? 0.5 : 2.0, segno = step % 2 ? 1.0 : -1.0;
+        const double t[3] = {d(g), d(g), d(g)};
+        if (mossa < 2) Ruota_oggetto(mossa ? 0.0 : M_PI / 2, mossa ? M_PI / 2 : 0.0, 3);
+        if (mossa == 2) Scala_oggetto(fattore, 3), scala *= fattore;
+        if (mossa == 3) Trasla_oggetto(t, 3, (int)segno);
+        ApplicaTrasformazioni(3);
+        for (int i = 0; i < 300; i++)
+            for (int k = 0; k < 3; k++) v[i][k] -= c[k];
+        for (int i = 0; i < 300 && mossa < 2; i++) gira(v[i], mossa), gira(n[i], mossa);
+        for (int j = 0; j < 200 && mossa < 2; j++) gira(f[j], mossa);
+        for (int i = 0; i < 300 && mossa == 2; i++)
+            for (int k = 0; k < 3; k++) v[i][k] *= fattore;
+        for (int j = 0; j < 200 && mossa == 2; j++)
+            for (int k = 0; k < 3; k++) f[j][k] *= fattore * fattore;
+        for (int k = 0; k < 3 && mossa == 3; k++) c[k] += segno * t[k];
+        for (int i = 0; i < 300; i++)
+            for (int k = 0; k < 3; k++) v[i][k] += c[k];
     }
-    static Faccia prima[200];
-    std::memcpy(prima, p.facce, sizeof prima);
-    for (int j = 0; j < 200; j++) creanormalfaccia(3, j);
-    EXPECT_EQ(std::memcmp(prima, p.facce, sizeof prima), 0);
+    int errati = 0;
+    for (int i = 0; i < 300; i++) {
+        const Punto &w = p.punti_trasformati[i];
+        for (int k = 0; k < 3; k++)
+            errati += std::fabs((&w.x)[k] - v[i][k]) > kComposti || std::fabs((&w.nx)[k] - n[i][k]) > kComposti;
+        errati += w.w != 1.0 || w.nw != 1.0 || w.id != i;
+    }
+    for (int j = 0; j < 200; j++)
+        for (int k = 0; k < 3; k++) errati += std::fabs(p.facce[j].normale[k] - f[j][k]) > kComposti;
+    for (int k = 0; k < 3; k++) errati += std::fabs(p.centro_trasformato[k] - c[k]) > kComposti;
+    EXPECT_EQ(errati, 0);
+    EXPECT_EQ(scala, p.scala);
 }

@@ -1,5 +1,5 @@
 # lib.sh VIEWER: the real viewer on an X server of its own, driven with xdotool.
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/comune.sh"
 source "$ROOT/scripts/lib/schermo.sh"
 source "$ROOT/tests/lib/verifica.sh"
 VIEWER="$1" LAVORO="$(mktemp -d)"

@@ -203,6 +203,28 @@ TEST(Drag, RescaleGuardsAndCap)
     EXPECT_EQ(ElencoPoliedri[0].scala, s);
 }
 
+// Installed by no gesture: it only records the step's turn and asks for a frame.
+TEST(Drag, CameraHandlerRecordsTheTurnAndMovesNothing)
+{
+    pronto();
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
+    // Whatever the toolkit still has to draw is drawn first, so a frame after
+    // the call is the one it asked for.
+    for (auto fine = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
+         std::chrono::steady_clock::now() < fine;)
+        glutMainLoopEvent();
+    const auto prima = istantanea();
+    const int fatti = fotogrammi;
+    rotazione_camera_mouse(130, 80);   // 100 px = 1 radian, as a left drag
+    EXPECT_TRUE(rotation_x == -0.2 && rotation_y == 0.3) << rotation_x << ", " << rotation_y;
+    EXPECT_TRUE(old_mouX == 130 && old_mouY == 80 && new_mouX == 130 && new_mouY == 80);
+    EXPECT_TRUE(prima == istantanea());
+    const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    while (fotogrammi == fatti && std::chrono::steady_clock::now() < fine)
+        glutMainLoopEvent();
+    EXPECT_GT(fotogrammi, fatti);
+}
+
 TEST(Keys, AlphaArrowsResetAndNoSlot)
 {
     pronto();

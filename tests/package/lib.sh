@@ -1,5 +1,5 @@
 # lib.sh: shared by the package tests. Source it.
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/comune.sh"
 source "$ROOT/tests/lib/verifica.sh"
 
 # elenco [MAN_SUFFIX]: every file the install puts under /usr, with its mode,

@@ -16,7 +16,7 @@ import tempfile
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import devtools  # noqa: E402
+import navigatore  # noqa: E402
 
 # Two renderers of the same GL calls: Mesa's llvmpipe and SwiftShader light
 # every vertex alike up to float rounding, and interpolate and quantise a
@@ -159,7 +159,7 @@ class Pagina:
     def __init__(self, pagina, cartella, tocco=False, finestra=None):
         os.makedirs(cartella)
         shutil.copy(pagina, cartella)
-        self.c = devtools.Chromium()
+        self.c = navigatore.Chromium()
         if tocco:
             # A touch screen, as a tablet's: touch events reach the page.
             self.c.invia("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=2)
@@ -350,12 +350,12 @@ def main():
                     with open("%s-%s.ppm" % (base, suffisso), "wb") as f:
                         f.write(dati)
             prec_d, prec_p = d, w
-        devtools.controlla_pagina(p.c, falliti)
+        navigatore.controlla_pagina(p.c, falliti)
     finally:
         p.c.chiudi()
         desktop.chiudi(falliti)
         shutil.rmtree(lavoro, ignore_errors=True)
-    return devtools.esito(falliti)
+    return navigatore.esito(falliti)
 
 
 if __name__ == "__main__":

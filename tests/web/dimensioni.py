@@ -19,7 +19,7 @@ import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
-import devtools  # noqa: E402
+import navigatore  # noqa: E402
 from confronto import ATTESA_QUADRO, QUOTA_DIVERSI, SOGLIA, confronta, dimensioni, ppm  # noqa: E402
 
 # (name, width, height, device pixel ratio, actions as in confronto.py in
@@ -90,13 +90,13 @@ def main():
                 a[1] + " drag" if a[0] == "drag" else "key " + " ".join(a[1:]) for a in azioni),
                 d, ppm(p.esegui(azioni)))
         for q in pagine:
-            devtools.controlla_pagina(q.c, falliti)
+            navigatore.controlla_pagina(q.c, falliti)
     finally:
         for q in pagine:
             q.c.chiudi()
         desktop.chiudi(falliti)
         shutil.rmtree(lavoro, ignore_errors=True)
-    return devtools.esito(falliti)
+    return navigatore.esito(falliti)
 
 
 if __name__ == "__main__":

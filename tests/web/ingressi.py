@@ -18,7 +18,7 @@ import threading
 import time
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
-import devtools  # noqa: E402
+import navigatore  # noqa: E402
 
 ATTESA = 30   # seconds, for a loaded machine
 SHIFT, CTRL = 8, 2   # DevTools modifier bits
@@ -181,7 +181,7 @@ def main():
     falliti = []
     x11 = Sonda(sonda)
     try:
-        with devtools.Chromium() as c:
+        with navigatore.Chromium() as c:
             c.apri(os.path.join(cartella, os.path.basename(pagina)))
             c.primo_quadro(ATTESA)
             # The picture as large as the probe's window, 1000 by 660: the
@@ -208,11 +208,11 @@ def main():
                 v = annullati[evento]
                 if not v or not all(v):
                     falliti.append("%s: default actions cancelled %s" % (evento, v))
-            devtools.controlla_pagina(c, falliti)
+            navigatore.controlla_pagina(c, falliti)
     finally:
         x11.chiudi()
         shutil.rmtree(cartella, ignore_errors=True)
-    return devtools.esito(falliti)
+    return navigatore.esito(falliti)
 
 
 if __name__ == "__main__":

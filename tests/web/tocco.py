@@ -16,7 +16,7 @@ import tempfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
-import devtools  # noqa: E402
+import navigatore  # noqa: E402
 from confronto import ppm, confronta  # noqa: E402
 
 # Each step: (name, touches and buttons, the mouse and keys they stand for).
@@ -148,7 +148,7 @@ def main():
         for p in pagine:
             p.c.chiudi()
         shutil.rmtree(lavoro, ignore_errors=True)
-    return devtools.esito(falliti)
+    return navigatore.esito(falliti)
 
 
 if __name__ == "__main__":

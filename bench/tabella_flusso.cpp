@@ -1,6 +1,6 @@
-// stream_table.cpp: the floats a frame issues, converted as display()
+// tabella_flusso.cpp: the floats a frame issues, converted as display()
 // converts them, so that the floor hands GL the very same values.
-#include "bench/stream.h"
+#include "bench/flusso.h"
 
 #include "model/poliedro.h"
 #include "viewer/finestra.h"

@@ -1,15 +1,15 @@
-// bench_process.cpp: whole-process measurements of the viewer beside the bare
+// bench_processi.cpp: whole-process measurements of the viewer beside the bare
 // program, on the X server named by $DISPLAY.
 //
-//   bench_process start RUNS PROBE VIEWER BARE [STREAM]
+//   bench_processi start RUNS PROBE VIEWER BARE [STREAM]
 //     Starts each program RUNS times, in turn, with the swap probe
 //     preloaded and told to end the process at its first swap. Reports the
 //     median time from fork to the first frame on the server, and the median
 //     peak resident memory up to that frame.
-//   bench_process start RUNS PROBE -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...
+//   bench_processi start RUNS PROBE -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...
 //     The same, for programs with arguments (the viewer with a file), under
 //     the roles given.
-//   bench_process drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]
+//   bench_processi drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]
 //     Starts each program, waits for its first frame, holds the left button
 //     in its window and moves the pointer RATE times a second for SECONDS
 //     (after half a second of warm-up), counting the frames it swaps.

@@ -1,4 +1,4 @@
-# common.sh: shared by the scripts in scripts/. Source it, do not run it.
+# comune.sh: shared by the scripts in scripts/. Source it, do not run it.
 set -euo pipefail
 
 ROOT="$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)"

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# start_files.sh PROCESS RUNS PROBE VIEWER EXPORT: start to first frame of the
+# avvio_file.sh PROCESS RUNS PROBE VIEWER EXPORT: start to first frame of the
 # viewer with the built-in surface, with the same surface from a file
 # (superficie-export's NOFF: smooth, vertex normals), and with it as a plain
 # OFF without the normals (flat, its edges drawn), the three in turn, on the
-# X server named by $DISPLAY. Prints bench_process's lines, roles builtin,
+# X server named by $DISPLAY. Prints bench_processi's lines, roles builtin,
 # file and flat.
 set -euo pipefail
 process="$1" runs="$2" probe="$3" viewer="$4" export="$5"

@@ -1,4 +1,4 @@
-/* swap_probe.c: preloaded into a measured program; notes its buffer swaps in
+/* sonda_scambi.c: preloaded into a measured program; notes its buffer swaps in
  * a small shared file that the harness reads while the program runs.
  *
  * BENCH_SWAP_FILE names the file (made by the harness, at least the size of

@@ -1,4 +1,4 @@
-// stream.h: the floor for frames that issue the viewer's primitive stream:
+// flusso.h: the floor for frames that issue the viewer's primitive stream:
 // the same GL calls in the same order as display() makes them (a polygon
 // with its own material per face, its shadow polygon right after it, each
 // edge its own GL_LINES), from a table of floats made beforehand, so that a
@@ -6,8 +6,8 @@
 //
 // The drawing needs only GL and the toolkit; making a table needs the
 // records, so the bare program gets its table at build time.
-#ifndef SUPERFICIE_BENCH_STREAM_H
-#define SUPERFICIE_BENCH_STREAM_H
+#ifndef SUPERFICIE_BENCH_FLUSSO_H
+#define SUPERFICIE_BENCH_FLUSSO_H
 
 #include <vector>
 

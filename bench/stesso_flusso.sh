@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
-# same_stream.sh VIEWER STREAM GL: checks under apitrace that the stream
+# stesso_flusso.sh VIEWER STREAM GL: checks under apitrace that the stream
 # floors issue the very calls the viewer issues, on the X server named by
 # $DISPLAY.
 #
-#   - the real viewer and bench_bare_stream, each at its first frame;
+#   - the real viewer and bench_nudo_flusso, each at its first frame;
 #   - in bench_gl, in all four states and with four files at capacity in the
 #     scene, the viewer's frame and the stream floor's frame that its frames_
 #     case reads back to compare pixels.
@@ -80,7 +80,7 @@ compare() { # compare LABEL A B
 
 standalone viewer "$viewer"
 standalone stream "$stream"
-compare "superficie and bench_bare_stream, first frame" viewer stream
+compare "superficie and bench_nudo_flusso, first frame" viewer stream
 for state in default shadows_off edges_on transparency_on four_files; do
   bench_case "$state"
   compare "bench_gl, $state" "$state-viewer" "$state-stream"

@@ -1,4 +1,4 @@
-"""devtools.py: Debian's headless Chromium driven over the DevTools protocol,
+"""navigatore.py: Debian's headless Chromium driven over the DevTools protocol,
 for the browser page's tests and benchmarks. A small client over
 python3-websocket: one page, commands answered in order, events kept."""
 

@@ -1,4 +1,4 @@
-// bare_egl.cpp OUTPUT.png [SIZE]: the floor for pictures without a display:
+// egl_nudo.cpp OUTPUT.png [SIZE]: the floor for pictures without a display:
 // the least a program does to make the context superficie --output makes
 // (Mesa's EGL, surfaceless platform, a 1000x660 pbuffer of 8-bit RGB with a
 // 32-bit depth buffer, compatibility profile), draw the viewer's primitive
@@ -17,8 +17,8 @@
 #include <cstdlib>
 #include <vector>
 
-#include "bench/stream.h"
-#include "triangles.inc"
+#include "bench/flusso.h"
+#include "triangoli.inc"
 
 static const Flusso flusso = {num_facce, inizio_faccia, angoli, sollevati, colori_faccia,
                               colori_bordo_faccia, nullptr};
@@ -63,13 +63,13 @@ static bool contesto(int w, int h)
 int main(int argc, char **argv)
 {
     if (argc != 2 && argc != 3) {
-        std::fprintf(stderr, "usage: bench_bare_egl OUTPUT.png [SIZE]\n");
+        std::fprintf(stderr, "usage: bench_nudo_egl OUTPUT.png [SIZE]\n");
         return 2;
     }
     const int lato = argc == 3 ? std::atoi(argv[2]) : 0;
     const int w = lato ? lato : 1000, h = lato ? lato : 660, canali = lato ? 4 : 3;
     if (!contesto(w, h)) {
-        std::fprintf(stderr, "bench_bare_egl: no EGL context\n");
+        std::fprintf(stderr, "bench_nudo_egl: no EGL context\n");
         return 1;
     }
     static const GLfloat diffusa[] = {0.6f, 0.6f, 0.6f, 1.0f};

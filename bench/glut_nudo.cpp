@@ -1,10 +1,10 @@
-// bare_glut.cpp: the floors for start-up and for drawing during a drag: the
+// glut_nudo.cpp: the floors for start-up and for drawing during a drag: the
 // least a freeglut program does to open the viewer's window and show the
 // built-in surface, lit the same way. Built twice:
 //
-//   bench_bare         the triangles as one glBegin(GL_TRIANGLES): what the
+//   bench_nudo         the triangles as one glBegin(GL_TRIANGLES): what the
 //                      renderer can do with these triangles at best;
-//   bench_bare_stream  (BARE_STREAM) the viewer's own primitive stream, face
+//   bench_nudo_flusso  (NUDO_FLUSSO) the viewer's own primitive stream, face
 //                      by face, from floats made at build time.
 //
 // It redraws only when asked: at its first expose, and on every motion event
@@ -13,15 +13,15 @@
 #include <GL/freeglut.h>
 #include <GL/glu.h>
 
-#ifdef BARE_STREAM
+#ifdef NUDO_FLUSSO
 #include <malloc.h>
 
-#include "bench/stream.h"
+#include "bench/flusso.h"
 #endif
 
-#include "triangles.inc"
+#include "triangoli.inc"
 
-#ifdef BARE_STREAM
+#ifdef NUDO_FLUSSO
 static const Flusso flusso = {num_facce, inizio_faccia, angoli, sollevati, colori_faccia,
                               colori_bordo_faccia, nullptr};
 
@@ -68,7 +68,7 @@ int main(int argc, char **argv)
 {
     static const GLfloat diffusa[] = {0.6f, 0.6f, 0.6f, 1.0f};
     static const GLfloat posizione[] = {0.0f, -10.0f, -5.0f, 0.0f};
-#ifdef BARE_STREAM
+#ifdef NUDO_FLUSSO
     // Mesa allocates and frees large buffers in every frame of many small
     // primitives; the viewer keeps them in the process, so the floor does too.
     mallopt(M_MMAP_THRESHOLD, 64 << 20);

@@ -1,4 +1,4 @@
-"""file.py VIEWER EXPORTER PAGE [OUT]: files opened in the browser page against the
+"""file_aperti.py VIEWER EXPORTER PAGE [OUT]: files opened in the browser page against the
 same files named on the desktop viewer's command line.
 
 Sample files are written here at run time: the built-in surface exported as
@@ -21,7 +21,7 @@ import shutil
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
-import devtools  # noqa: E402
+import navigatore  # noqa: E402
 from confronto import Desktop, Pagina, ppm, confronta, SOGLIA, QUOTA_DIVERSI  # noqa: E402
 
 # Seconds: deadlines for a loaded machine, not expectations.
@@ -168,11 +168,11 @@ def main():
             prima = w
         if c.valuta("document.URL") != indirizzo:
             falliti.append("the browser left the page for %s" % c.valuta("document.URL"))
-        devtools.controlla_pagina(c, falliti)
+        navigatore.controlla_pagina(c, falliti)
     finally:
         c.chiudi()
         shutil.rmtree(lavoro, ignore_errors=True)
-    return devtools.esito(falliti)
+    return navigatore.esito(falliti)
 
 
 if __name__ == "__main__":

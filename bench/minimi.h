@@ -1,12 +1,12 @@
-// floors.h: the floors shared by the GL-free and the GL benchmark programs,
+// minimi.h: the floors shared by the GL-free and the GL benchmark programs,
 // and the slot-0 set-up every case starts from.
 //
 // A floor does the useful work of its case, reading and writing the same
 // bytes, with nothing in the way: no call per element, no guards, arrays laid
 // out for the loop. Each floor checks once that it produced exactly what the
 // case produced, so a ratio never compares unequal work.
-#ifndef SUPERFICIE_BENCH_FLOORS_H
-#define SUPERFICIE_BENCH_FLOORS_H
+#ifndef SUPERFICIE_BENCH_MINIMI_H
+#define SUPERFICIE_BENCH_MINIMI_H
 
 #include <benchmark/benchmark.h>
 

@@ -1,5 +1,5 @@
-// stream.cpp: a frame of the viewer's primitive stream from a float table.
-#include "bench/stream.h"
+// flusso.cpp: a frame of the viewer's primitive stream from a float table.
+#include "bench/flusso.h"
 
 #include <GL/freeglut.h>
 

@@ -1,11 +1,11 @@
-// dump_triangles.cpp: writes the built-in surface as C tables for the bare
+// scrivi_triangoli.cpp: writes the built-in surface as C tables for the bare
 // programs, so they draw exactly what the viewer draws at start: its
 // triangles for one glBegin, and the floats of the viewer's whole primitive
-// stream (bench/stream.h).
+// stream (bench/flusso.h).
 #include <cstdio>
 #include <vector>
 
-#include "bench/stream.h"
+#include "bench/flusso.h"
 #include "data/superficie.h"
 #include "model/poliedro.h"
 
@@ -35,7 +35,7 @@ int main(int argc, char **argv)
     const TabellaFlusso t = tabella_flusso(p);
     const int angoli = t.inizio.back();
     const float *c = p.numfacce > 0 ? p.facce[0].colore : nullptr;
-    std::fprintf(out, "// Made by bench_dump_triangles from the built-in surface.\n");
+    std::fprintf(out, "// Made by bench_scrivi_triangoli from the built-in surface.\n");
     std::fprintf(out, "static const int num_angoli = %d;\n", angoli);
     std::fprintf(out, "static const float colore_superficie[4] = {%#.9gf, %#.9gf, %#.9gf, %#.9gf};\n",
                  c ? c[0] : 0.0f, c ? c[1] : 0.0f, c ? c[2] : 0.0f, c ? c[3] : 0.0f);

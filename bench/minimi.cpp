@@ -1,5 +1,5 @@
-// floors.cpp: the floors the cases are divided by, and the slot-0 set-up.
-#include "bench/floors.h"
+// minimi.cpp: the floors the cases are divided by, and the slot-0 set-up.
+#include "bench/minimi.h"
 
 #include <cstddef>
 #include <cstring>
