@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include "formats/formati.h"
+#include "formats/pacchetti.h"
 
 // "NAME:LINE: ", "NAME: byte N: " (riga < 0) or "NAME: " (riga 0), then
 // the message.
@@ -418,7 +419,7 @@ bool chiudi_maglia(Lettura &l)
     return true;
 }
 
-enum Formato { SCONOSCIUTO, OFF, OBJ, PLY, STL };
+enum Formato { SCONOSCIUTO, OFF, OBJ, PLY, STL, GLTF, TREMF };
 
 static bool estensione(const char *nome, const char *est)
 {
@@ -443,6 +444,13 @@ static Formato formato(const Lettura &l)
         return PLY;
     if (misura_stl_binario(l))
         return STL;
+    if (sembra_glb(d, n))
+        return GLTF;
+    // Any ZIP: the 3MF reader says what it lacks if it is not a package.
+    if (sembra_3mf(d, n))
+        return TREMF;
+    if (sembra_gltf(l.nome, d, n))
+        return GLTF;
     // The first token past blank lines and comments.
     Cursore c = cursore(l);
     if (riga_utile(c, '#')) {
@@ -505,8 +513,10 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
         case OBJ: ok = leggi_obj(l); break;
         case PLY: ok = leggi_ply(l); break;
         case STL: ok = leggi_stl(l); break;
+        case GLTF: ok = leggi_gltf(l); break;
+        case TREMF: ok = leggi_3mf(l); break;
         default:
-            ok = errore(l, 0, "unknown format: reads OFF, PLY, STL, and OBJ named *.obj");
+            ok = errore(l, 0, "unknown format: reads OFF, PLY, STL, glTF (.gltf, .glb), 3MF, and OBJ named *.obj");
             break;
         }
         if (ok)
