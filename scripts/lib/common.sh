@@ -9,7 +9,10 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 declare -A PACKAGE_GROUPS=(
   # Building the viewer and showing it on a display. g++ and make rather
   # than build-essential: dpkg-dev and the Perl it brings are for packaging.
-  [viewer]="g++ make cmake pkg-config libfast-float-dev
+  # glTF's JSON (RapidJSON), 3MF's XML (expat) and ZIP (zlib), and the
+  # meshopt-compressed glTF buffers (meshoptimizer).
+  [viewer]="g++ make cmake pkg-config libfast-float-dev rapidjson-dev libexpat1-dev
+            zlib1g-dev libmeshoptimizer-dev
             freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev"
   # A virtual display and screenshots of it: start_xvfb and schermo.sh
   # (xdotool; screenshots by scripts/lib/schermata.c, PNG by netpbm). Not
