@@ -90,6 +90,7 @@ struct Gltf {
     size_t bin_lunghezza = 0;
     bool glb = false;
     const FileVicini *vicini = nullptr;
+    size_t dimensione = 0;                    // of the file itself
     size_t spacchettati = 0;
     std::vector<Buffer> buffer;
     std::vector<std::unique_ptr<Vista>> viste;
@@ -640,7 +641,9 @@ bool primitiva(Gltf &f, const Valore &pr, const std::string &dove, const Affine 
         return sbaglio(f, dove + testo(": mode %llu is not a glTF mode", (unsigned long long)modo));
     const Valore *att = membro(pr, "attributes");
     uint64_t ip;
-    if (!att || !att->IsObject() || !campo(f, *att, "POSITION", -1, &ip, dove + ".attributes"))
+    if (!att || !att->IsObject())
+        return sbaglio(f, dove + ": no attributes");
+    if (!campo(f, *att, "POSITION", -1, &ip, dove + ".attributes"))
         return false;
     Valori pos, nor, col, ind;
     if (!accessore(f, ip, POSIZIONE, dove + ".attributes.POSITION: ", pos))
@@ -686,9 +689,10 @@ bool primitiva(Gltf &f, const Valore &pr, const std::string &dove, const Affine 
     const size_t nc = con_indici ? ind.numero : nv;
     auto angolo = [&](size_t k) { return con_indici ? (size_t)ind.v[k] : k; };
     size_t nt = modo == 4 ? nc / 3 : nc >= 3 ? nc - 2 : 0;
-    if (g.triangoli.size() / 3 + nt > MAX_TRIANGOLI_ISTANZE)
-        return sbaglio(f, dove + testo(": the scene repeats its meshes into more than %zu "
-                                       "triangles", MAX_TRIANGOLI_ISTANZE));
+    const size_t massimo = massimo_istanze(f.dimensione + f.spacchettati);
+    if (g.pos.size() / 3 + g.triangoli.size() / 3 + nv + nt > massimo)
+        return sbaglio(f, dove + testo(": the scene repeats its meshes past %zu vertices and "
+                                       "triangles", massimo));
     float materiale[3];
     bool con_materiale;
     if (!colore_materiale(f, pr, dove, materiale, &con_materiale))
@@ -907,6 +911,7 @@ bool leggi_gltf_geometria(const char *dati, size_t n, const FileVicini &vicini, 
                           std::string &errore)
 {
     Gltf f;
+    f.dimensione = n;
     f.vicini = &vicini;
     f.g = &g;
     g = Geometria{};

@@ -32,9 +32,14 @@ struct Geometria {
     bool liscia = false;                  // every vertex has its normal
 };
 
-// Instances can repeat one mesh many times over: past this many triangles
-// in all, a file is refused rather than multiplied without bound.
-constexpr size_t MAX_TRIANGOLI_ISTANZE = size_t(1) << 24;
+// Instances can repeat one mesh many times over: past this many vertices
+// and triangles together (a million, two more for every byte read, at most
+// 2^24), a file is refused rather than multiplied without bound.
+inline size_t massimo_istanze(size_t byte_letti)
+{
+    const size_t m = (size_t(1) << 20) + 2 * byte_letti;
+    return m < (size_t(1) << 24) ? m : size_t(1) << 24;
+}
 // Everything unpacked from one file (ZIP entries, external buffers,
 // decompressed views) together stays below the file size limit.
 constexpr size_t MAX_SPACCHETTATI = size_t(256) << 20;

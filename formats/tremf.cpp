@@ -476,9 +476,10 @@ bool espandi(Pacchetto &pk, Parte &p, long long id, const Affine &t, const std::
         return true;
     Geometria &g = *pk.g;
     const size_t nt = o.tri.size() / 3;
-    if (g.triangoli.size() / 3 + nt > MAX_TRIANGOLI_ISTANZE) {
-        pk.errore = qui + testo("the build repeats its meshes into more than %zu triangles",
-                                MAX_TRIANGOLI_ISTANZE);
+    const size_t massimo = massimo_istanze(pk.zip.dimensione + pk.zip.spacchettati);
+    if (g.pos.size() / 3 + g.triangoli.size() / 3 + o.pos.size() / 3 + nt > massimo) {
+        pk.errore = qui + testo("the build repeats its meshes past %zu vertices and triangles",
+                                massimo);
         return false;
     }
     const int base = (int)(g.pos.size() / 3);

@@ -571,6 +571,21 @@ TEST(Ostili, TreMfModelsNameThePartAndTheLine)
         EXPECT_EQ(r.errore.rfind(c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
         EXPECT_EQ(r.m.numpunti + r.m.numfacce, 0) << c.atteso;
     }
+    // Components of components, a hundred each: a million cubes from a few
+    // kilobytes, refused once they pass what the file could stand for.
+    std::string strati = std::string(TESTA_MODELLO) + "<resources><object id=\"1\">" + mesh_3mf(t) +
+                         "</object>\n";
+    for (int o = 2; o <= 4; o++) {
+        strati += "<object id=\"" + std::to_string(o) + "\"><components>";
+        for (int k = 0; k < 100; k++)
+            strati += "<component objectid=\"" + std::to_string(o - 1) + "\"/>";
+        strati += "</components></object>\n";
+    }
+    strati += "</resources><build><item objectid=\"4\"/></build></model>\n";
+    const Letto bomba = leggi("t.3mf", pacchetto_3mf({{"3D/3dmodel.model", strati}}));
+    EXPECT_NE(bomba.errore.find("t.3mf: 3D/3dmodel.model:27: the build repeats its meshes past "),
+              std::string::npos)
+        << bomba.errore;
     // A component cycle, across two parts: named where it closes.
     const std::string uno = std::string(TESTA_MODELLO) +
         "<resources><object id=\"1\"><components>\n<component objectid=\"2\" p:path=\"/3D/due.model\"/>"
