@@ -81,18 +81,6 @@ bool riga_pulita(Lettura &l, const Cursore &c)
                             (unsigned char)l.dati[i]);
 }
 
-void salta_spazi(Cursore &c)
-{
-    while (spazio(*c.p))
-        c.p++;
-}
-
-bool a_fine_riga(Cursore &c)
-{
-    salta_spazi(c);
-    return *c.p == '\n' || *c.p == '\0' || *c.p == c.commento;
-}
-
 void vai_a_capo(Cursore &c)
 {
     while (*c.p != '\n' && *c.p != '\0')
@@ -147,18 +135,6 @@ bool intero(Cursore &c, long long *v)
         return false;
     *v = meno ? -x : x;
     c.p = dopo;
-    return true;
-}
-
-bool parola(Cursore &c, const char **inizio, size_t *lunghezza)
-{
-    if (a_fine_riga(c))
-        return false;
-    const char *p = c.p;
-    while (!separatore(c, *c.p))
-        c.p++;
-    *inizio = p;
-    *lunghezza = (size_t)(c.p - p);
     return true;
 }
 

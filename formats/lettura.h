@@ -118,9 +118,17 @@ inline bool separatore(const Cursore &c, char b)
 {
     return spazio(b) || b == '\n' || b == '\0' || b == c.commento;
 }
-void salta_spazi(Cursore &c);
+inline void salta_spazi(Cursore &c)
+{
+    while (spazio(*c.p))
+        c.p++;
+}
 // After the spaces: the end of the line, of its content or of the file.
-bool a_fine_riga(Cursore &c);
+inline bool a_fine_riga(Cursore &c)
+{
+    salta_spazi(c);
+    return *c.p == '\n' || *c.p == '\0' || *c.p == c.commento;
+}
 // Past the next '\n' (counting it), or to the end.
 void vai_a_capo(Cursore &c);
 // Skips lines that are blank or whose first non-space byte is `commento`
@@ -145,8 +153,19 @@ inline const char *cifre(const char *p, long long *v)
     *v = x;
     return p;
 }
-// The next token, up to whitespace; false at the end of the line.
-bool parola(Cursore &c, const char **inizio, size_t *lunghezza);
+// The next token, up to whitespace; false at the end of the line. Inline:
+// the readers of words call it for every one.
+inline bool parola(Cursore &c, const char **inizio, size_t *lunghezza)
+{
+    if (a_fine_riga(c))
+        return false;
+    const char *p = c.p;
+    while (!separatore(c, *c.p))
+        c.p++;
+    *inizio = p;
+    *lunghezza = (size_t)(c.p - p);
+    return true;
+}
 // The token at the cursor is exactly `testo` (then passed over).
 bool parola_uguale(Cursore &c, const char *testo);
 

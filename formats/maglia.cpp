@@ -106,10 +106,27 @@ bool aggiungi_faccia(Lettura &l, Luogo dove, const int *indici, int n, int base,
         if (indici[k] < 0 || indici[k] >= numpunti)
             return errore(l, dove, "vertex index %lld is outside the %d vertices (%d to %d)",
                           (long long)indici[k] + base, numpunti, base, numpunti - 1 + base);
-    // Repeated neighbours say nothing about the shape.
-    if (l.distinti.size() < (size_t)n)
+    if (n == 3) {
+        // Most faces: a triangle with two equal corners is no face.
+        if (indici[0] == indici[1] || indici[1] == indici[2] || indici[2] == indici[0])
+            return true;
+        FacciaLetta &f = m.facce.emplace_back();
+        f.primo = (int)m.angoli.size();
+        f.numvertici = 3;
+        m.angoli.insert(m.angoli.end(), indici, indici + 3);
+        f.colorata = rgb != nullptr;
+        for (int k = 0; k < 3; k++)
+            f.colore[k] = rgb ? rgb[k] : 0.0f;
+        if (l.avanzamento && m.facce.size() % FACCE_PER_AVANZAMENTO == 0)
+            avanza(l, dove);
+        return true;
+    }
+    // Repeated neighbours say nothing about the shape. Most faces are small:
+    // their corners stay on the stack.
+    int piccola[MAX_VERTICI];
+    if (n > MAX_VERTICI && l.distinti.size() < (size_t)n)
         l.distinti.resize((size_t)n);
-    int *v = l.distinti.data();
+    int *v = n > MAX_VERTICI ? l.distinti.data() : piccola;
     std::memcpy(v, indici, (size_t)n * sizeof *v);
     const int nv = togli_ripetuti(v, n, nullptr);
     if (nv < 3)
@@ -122,7 +139,8 @@ bool aggiungi_faccia(Lettura &l, Luogo dove, const int *indici, int n, int base,
         f.primo = (int)m.angoli.size();
         f.numvertici = ultimo - primo + 2;
         m.angoli.push_back(v[0]);
-        m.angoli.insert(m.angoli.end(), v + primo, v + ultimo + 1);
+        for (int k = primo; k <= ultimo; k++)
+            m.angoli.push_back(v[k]);
         f.colorata = rgb != nullptr;
         for (int k = 0; k < 3; k++)
             f.colore[k] = rgb ? rgb[k] : 0.0f;

@@ -44,8 +44,8 @@ static bool fine(Cursore &c)
 
 static void prossima_istruzione(Cursore &c)
 {
-    const char *p;
-    size_t n;
+    const char *p = nullptr;
+    size_t n = 0;
     while (!fine(c))
         parola(c, &p, &n);
     vai_a_capo(c);
@@ -157,8 +157,8 @@ static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t
 static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn)
 {
     const int riga = c.riga;
-    const char *inizio;
-    size_t n;
+    const char *inizio = c.p;
+    size_t n = 0;
     parola(c, &inizio, &n);
     const char *fine = inizio + n, *p = inizio;
     long long iv, it, in = 0;
@@ -257,8 +257,8 @@ static bool leggi_istruzioni(Lettura &l, Obj &s, bool lisce)
     c = cursore(l);
     int nv = 0, nn = 0;
     while (riga_utile(c, '#')) {
-        const char *p;
-        size_t n;
+        const char *p = c.p;
+        size_t n = 0;
         parola(c, &p, &n);
         bool ok = true;
         if (uguale(p, n, "v")) {

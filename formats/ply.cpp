@@ -361,8 +361,8 @@ static bool finito(Corpo &b)
 static bool non_numero(Corpo &b, Tipo t, const Proprieta &p, const char *atteso)
 {
     Cursore s = b.c;
-    const char *q;
-    size_t n;
+    const char *q = s.p;
+    size_t n = 0;
     parola(s, &q, &n);
     return errore(b.l, in_riga(b.c.riga), "'%.*s' is not %s (%.*s, %s)", corto(n), q, atteso,
                   corto(p.lunghezza), p.nome, TIPI[t].nome);

@@ -40,10 +40,8 @@ static void prepara_posti(Lettura &l, size_t vertici)
 static int vertice(Lettura &l, Luogo dove, const double pos[3])
 {
     const Maglia &m = *l.maglia;
-    if (2 * (m.punti.size() + 1) > l.posti.size())
-        rifai_posti(l, 2 * l.posti.size());
-    const size_t maschera = l.posti.size() - 1;
-    size_t i = hash_numeri(pos, 3, 0) & maschera;
+    const size_t h = hash_numeri(pos, 3, 0);
+    size_t maschera = l.posti.size() - 1, i = h & maschera;
     for (; l.posti[i] >= 0; i = (i + 1) & maschera) {
         const double *q = m.punti[(size_t)l.posti[i]].pos;
         if (q[0] == pos[0] && q[1] == pos[1] && q[2] == pos[2])
@@ -51,6 +49,10 @@ static int vertice(Lettura &l, Luogo dove, const double pos[3])
     }
     if (!aggiungi_punto(l, dove, pos))
         return -1;
+    if (2 * m.punti.size() > l.posti.size()) {
+        rifai_posti(l, 2 * l.posti.size());   // the new vertex is in it now
+        return (int)m.punti.size() - 1;
+    }
     l.posti[i] = (int)m.punti.size() - 1;
     return l.posti[i];
 }
