@@ -70,9 +70,13 @@ void applica_normale(const Affine &t, const double n[3], double out[3])
 bool dai_geometria(Lettura &l, const Geometria &g)
 {
     Maglia &m = *l.maglia;
-    const size_t n = g.pos.size() / 3;
+    const size_t n = g.pos.size() / 3, nt = g.triangoli.size() / 3;
+    // What was actually read: room for it at once.
+    m.punti.reserve(n);
+    m.angoli.reserve(3 * nt);
+    m.facce.reserve(nt);
     for (size_t i = 0; i < n; i++) {
-        PuntoLetto *p = aggiungi_punto(l, 0, 0, &g.pos[3 * i]);
+        PuntoLetto *p = aggiungi_punto(l, NEL_FILE, &g.pos[3 * i]);
         if (!p)
             return false;
         if (g.liscia)
@@ -80,18 +84,17 @@ bool dai_geometria(Lettura &l, const Geometria &g)
                 p->normale[k] = g.normali[3 * i + k];
     }
     m.normali = g.liscia && n > 0;
-    for (size_t t = 0; t < g.triangoli.size() / 3; t++)
-        if (!aggiungi_faccia(l, 0, 0, &g.triangoli[3 * t], 3, 0,
+    for (size_t t = 0; t < nt; t++)
+        if (!aggiungi_faccia(l, NEL_FILE, &g.triangoli[3 * t], 3, 0,
                              g.colorata[t] ? &g.colori[3 * t] : nullptr))
             return false;
     return true;
 }
 
 // The message after the file's name, into the context.
-static bool rifiuta(Lettura &l, const std::string &errore)
+static bool rifiuta(Lettura &l, const std::string &messaggio)
 {
-    std::snprintf(l.errore, sizeof l.errore, "%s: %s", l.nome, errore.c_str());
-    return false;
+    return errore(l, NEL_FILE, "%s", messaggio.c_str());
 }
 
 bool leggi_gltf(Lettura &l)

@@ -29,16 +29,15 @@ int main(int argc, char **argv)
     const std::string dir = argv[2];
     std::vector<float> pos, nor;
     std::vector<uint32_t> tri;
-    for (int i = 0; i < m.numpunti; i++)
+    for (size_t i = 0; i < m.punti.size(); i++)
         for (int k = 0; k < 3; k++) {
             pos.push_back((float)m.punti[i].pos[k]);
             nor.push_back((float)m.punti[i].normale[k]);
         }
-    for (int j = 0; j < m.numfacce; j++) {
-        const FacciaLetta &f = m.facce[j];
+    for (const FacciaLetta &f : m.facce) {
+        const int *v = &m.angoli[f.primo];
         for (int k = 1; k + 1 < f.numvertici; k++)
-            tri.insert(tri.end(), {(uint32_t)f.vertici[0], (uint32_t)f.vertici[k],
-                                   (uint32_t)f.vertici[k + 1]});
+            tri.insert(tri.end(), {(uint32_t)v[0], (uint32_t)v[k], (uint32_t)v[k + 1]});
     }
     const size_t nv = pos.size() / 3, nt = tri.size() / 3;
     const std::string bin = byte_di(pos) + byte_di(nor) + byte_di(tri);

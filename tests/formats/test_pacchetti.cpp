@@ -25,17 +25,22 @@ constexpr double TOLL_TRASFORMATA = 1e-9;
 // Vertex normals renormalised after the inverse transpose: a few ulps.
 constexpr double TOLL_NORMALE = 1e-12;
 
-// The polyhedron a file gives in slot 0, copied away.
+// The polyhedron a file gives in slot 0, as the viewer builds it (fitted
+// where it must be), copied away; nota is the fitting's line.
 struct Esito {
     bool ok;
     std::string errore;
 };
+std::string nota;
 Esito in_slot(const std::string &nome, const std::string &dati, Poliedro *dove)
 {
-    const Letto r = leggi(nome, dati);
-    if (!r.ok)
-        return Esito{false, r.errore};
-    const Maglia *una[] = {&r.m};
+    static Maglia m;
+    char e[512] = "", n[512] = "";
+    if (!leggi_maglia(nome.c_str(), dati.data(), dati.size(), &m, e, sizeof e))
+        return Esito{false, e};
+    adatta_file(nome.c_str(), &m, n, sizeof n);
+    nota = n;
+    const Maglia *una[] = {&m};
     metti_in_scena(una, 1);
     *dove = ElencoPoliedri[0];
     return Esito{true, ""};
@@ -222,7 +227,7 @@ TEST(Gltf, NormalsGoThroughTheInverseTransposeAndMakeItSmooth)
     ASSERT_TRUE(l.ok) << l.errore;
     EXPECT_EQ(l.m.normali, 1);
     const double n[3] = {0.5 / std::sqrt(1.25), 1.0 / std::sqrt(1.25), 0.0};
-    for (int i = 0; i < l.m.numpunti; i++)
+    for (int i = 0; i < (int)l.m.punti.size(); i++)
         for (int k = 0; k < 3; k++)
             EXPECT_NEAR(l.m.punti[i].normale[k], n[k], TOLL_NORMALE) << i;
     EXPECT_EQ(l.m.punti[0].pos[0], 2.0);
@@ -400,6 +405,37 @@ TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
                                 [](size_t) { return std::string(); })));
 }
 
+TEST(Grandi, GltfAnd3mfOverTheCapacitiesAreFittedAsTheSameOffIs)
+{
+    // A band around a cylinder, 1000 vertices around, 9 rings: 9000
+    // vertices, 16000 triangles.
+    Triangoli t;
+    const int attorno = 1000, anelli = 9;
+    for (int r = 0; r < anelli; r++)
+        for (int i = 0; i < attorno; i++) {
+            const double a = 2 * M_PI * i / attorno;
+            t.pos.insert(t.pos.end(), {(float)std::cos(a), (float)std::sin(a), (float)(0.3 * r)});
+        }
+    for (int r = 0; r + 1 < anelli; r++)
+        for (int i = 0; i < attorno; i++) {
+            const uint32_t a = r * attorno + i, b = r * attorno + (i + 1) % attorno;
+            t.tri.insert(t.tri.end(), {a, b, a + attorno, b, b + attorno, a + attorno});
+        }
+    const std::string off = off_di(t);
+    ASSERT_TRUE(in_slot("fascia.off", off, &b).ok);
+    const std::string nota_off = nota;
+    EXPECT_EQ(nota_off.rfind("fascia.off: 16000 faces shown as ", 0), 0u) << nota_off;
+    EXPECT_LE(b.numfacce, (int)MAX_FACCE);
+    EXPECT_LE(b.numpunti, (int)MAX_PUNTI);
+    for (const auto &f : {std::make_pair(std::string("fascia.glb"), glb_di(t)),
+                          std::make_pair(std::string("fascia.3mf"),
+                                         pacchetto_3mf({{"3D/3dmodel.model", modello_3mf(t)}}))}) {
+        EXPECT_TRUE(come_off(f.first, f.second, off)) << f.first;
+        ASSERT_TRUE(in_slot(f.first, f.second, &a).ok);
+        EXPECT_EQ(nota, f.first + nota_off.substr(10)) << f.first;
+    }
+}
+
 // Each hostile file: one line naming the file and the place, nothing read.
 TEST(Ostili, GltfFilesAreRefusedWithTheirJsonPath)
 {
@@ -452,7 +488,7 @@ TEST(Ostili, GltfFilesAreRefusedWithTheirJsonPath)
         EXPECT_FALSE(r.ok) << c.atteso;
         EXPECT_EQ(r.errore.rfind(c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
         EXPECT_EQ(r.errore.find('\n'), std::string::npos);
-        EXPECT_EQ(r.m.numpunti + r.m.numfacce, 0) << c.atteso;
+        EXPECT_EQ(r.m.punti.size() + r.m.facce.size(), 0u) << c.atteso;
     }
     // An index past the vertices.
     Triangoli fuori = t;
@@ -532,7 +568,7 @@ TEST(Ostili, ZipBombsLiesCorruptionAndTruncation)
         const Letto r = leggi("z.3mf", c.file);
         EXPECT_FALSE(r.ok) << c.atteso;
         EXPECT_EQ(r.errore.rfind(c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
-        EXPECT_EQ(r.m.numpunti + r.m.numfacce, 0) << c.atteso;
+        EXPECT_EQ(r.m.punti.size() + r.m.facce.size(), 0u) << c.atteso;
     }
 }
 
@@ -569,7 +605,7 @@ TEST(Ostili, TreMfModelsNameThePartAndTheLine)
         const Letto r = leggi("t.3mf", pacchetto_3mf({{"3D/3dmodel.model", c.modello}}));
         EXPECT_FALSE(r.ok) << c.atteso;
         EXPECT_EQ(r.errore.rfind(c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
-        EXPECT_EQ(r.m.numpunti + r.m.numfacce, 0) << c.atteso;
+        EXPECT_EQ(r.m.punti.size() + r.m.facce.size(), 0u) << c.atteso;
     }
     // Components of components, a hundred each: a million cubes from a few
     // kilobytes, refused once they pass what the file could stand for.
