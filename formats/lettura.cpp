@@ -78,7 +78,8 @@ static void svuota(Maglia *m)
 }
 
 bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
-                            size_t dim_errore, Avanzamento avanzamento, void *chi)
+                            size_t dim_errore, Avanzamento avanzamento, void *chi,
+                            const FileAccanto *accanto)
 {
     svuota(m);
     if (!dati) {
@@ -98,6 +99,7 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
     l.c = cursore(l);
     l.avanzamento = avanzamento;
     l.chi = chi;
+    l.file_accanto = accanto;
     bool ok;
     if (n == 0) {
         ok = errore(l, NEL_FILE, "empty file");

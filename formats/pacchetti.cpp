@@ -97,11 +97,35 @@ static bool rifiuta(Lettura &l, const std::string &messaggio)
     return errore(l, NEL_FILE, "%s", messaggio.c_str());
 }
 
+// A buffer among the files handed over: by its whole name, or else by the
+// name's last part (the page's files come without their folders).
+static bool tra_accanto(const void *chi, const std::string &nome, std::string &dati, std::string &errore)
+{
+    const FileAccanto &a = *static_cast<const FileAccanto *>(chi);
+    const size_t barra = nome.rfind('/');
+    const std::string ultimo = barra == std::string::npos ? nome : nome.substr(barra + 1);
+    for (const std::string &cercato : {nome, ultimo})
+        for (int k = 0; k < a.n; k++)
+            if (cercato == a.nomi[k]) {
+                if (!a.dati[k]) {
+                    errore = "could not be read";
+                    return false;
+                }
+                dati.assign(a.dati[k], a.lunghezze[k]);
+                return true;
+            }
+    errore = "not among the files given with the model";
+    return false;
+}
+
 bool leggi_gltf(Lettura &l)
 {
     FileVicini vicini;
-    // External buffers are looked for beside the file as it was named.
-    if (std::strcmp(l.nome, "standard input") != 0) {
+    if (l.file_accanto) {
+        vicini.leggi = tra_accanto;
+        vicini.chi = l.file_accanto;
+    } else if (std::strcmp(l.nome, "standard input") != 0) {
+        // External buffers are looked for beside the file as it was named.
         const char *barra = std::strrchr(l.nome, '/');
         vicini.cartella = barra ? std::string(l.nome, (size_t)(barra - l.nome) + 1) : "./";
         if (vicini.cartella.size() > 1)

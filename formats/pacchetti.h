@@ -85,9 +85,9 @@ bool estrai_voce(ArchivioZip &z, const VoceZip &v, std::string &out, std::string
 // page's files picked with the .gltf). False with a message.
 struct FileVicini {
     std::string cartella;   // "" for none: external buffers are refused
-    bool (*leggi)(void *chi, const std::string &nome, std::string &dati, std::string &errore) =
-        nullptr;
-    void *chi = nullptr;
+    bool (*leggi)(const void *chi, const std::string &nome, std::string &dati,
+                  std::string &errore) = nullptr;
+    const void *chi = nullptr;
 };
 
 // What tells them apart.

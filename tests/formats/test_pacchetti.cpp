@@ -144,6 +144,27 @@ TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
     EXPECT_EQ(e, c.via + "/manca.gltf: buffers[0]: manca.bin: No such file or directory");
 }
 
+TEST(Gltf, ThePagesFilesPickedWithTheModelHoldItsBuffers)
+{
+    // As the page hands them over: the .gltf to read, its .bin beside it
+    // by name only, though the URI names a folder.
+    const Triangoli t = cubo();
+    const std::string gltf = gltf_di(t, "dati/cubo.bin"), bin = byte_di(t.pos) + byte_di(t.tri);
+    const char *nomi[] = {"cubo.gltf"}, *dati[] = {gltf.c_str()};
+    const size_t lunghezze[] = {gltf.size()};
+    const char *altri[] = {"altro.bin", "cubo.bin"}, *altri_dati[] = {"", bin.c_str()};
+    const size_t altre_lunghezze[] = {0, bin.size()};
+    const FileAccanto accanto = {2, altri, altri_dati, altre_lunghezze};
+    char e[512] = "";
+    std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
+    EXPECT_TRUE(carica_dati(nomi, dati, lunghezze, 1, e, sizeof e, nullptr, 0, &accanto)) << e;
+    EXPECT_EQ(ElencoPoliedri[0].numfacce, 12);
+    // Without it, the message names the missing file.
+    const FileAccanto uno = {1, altri, altri_dati, altre_lunghezze};
+    EXPECT_FALSE(carica_dati(nomi, dati, lunghezze, 1, e, sizeof e, nullptr, 0, &uno));
+    EXPECT_STREQ(e, "cubo.gltf: buffers[0]: dati/cubo.bin: not among the files given with the model");
+}
+
 TEST(Gltf, StripsAndFansAreTriangulatedWithTheirWinding)
 {
     // A square of four corners in the z = 0 plane, counter-clockwise seen
