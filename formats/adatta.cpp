@@ -14,12 +14,13 @@
 constexpr double SENO_MINIMO = 1e-9;
 
 // Above this many times the target, a sloppy pass first brings the mesh to
-// PRIMA_SLOPPY times the target, and meshopt_simplify takes it from there:
-// on a million triangles the sloppy pass costs a twentieth of what
-// meshopt_simplify would, and what it loses is far below what the target
-// loses anyway.
-constexpr size_t SOGLIA_SLOPPY = 40;
-constexpr size_t PRIMA_SLOPPY = 20;
+// PRIMA_SLOPPY times the target, and meshopt_simplify takes it from there.
+// Measured on the bumpy sphere of 1.3 M triangles: 0.42 s of processor
+// instead of 1.35 s, and the same shape (Hausdorff distance 0.095 % of the
+// diagonal against 0.104 %); at twice the target the distance grows to
+// 0.18 %, so five times it is.
+constexpr size_t SOGLIA_SLOPPY = 10;
+constexpr size_t PRIMA_SLOPPY = 5;
 
 // meshopt_simplify and the sloppy pass may move the surface this far,
 // relative to its extent: as far as the target needs.

@@ -864,7 +864,7 @@ TEST(Adatta, FarAndTinyMeshesKeepTheirDetail)
     // the doubles would merge neighbouring vertices.
     const struct {
         double scala, spostamento;
-    } casi[] = {{1e23, 1e29}, {1e-35, 0.0}, {1e29, -5e29}};
+    } casi[] = {{1e21, 1e29}, {1e-43, 0.0}, {1e29, -5e29}};
     for (const auto &c : casi) {
         Maglia m = sfera(5);
         for (PuntoLetto &p : m.punti)
