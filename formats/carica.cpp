@@ -122,10 +122,16 @@ static double adesso()
     return (double)t.tv_sec + 1e-9 * (double)t.tv_nsec;
 }
 
-static void mostra(Avanzamento_file &a, double frazione)
+// Fitting takes about this long a face (meshopt_simplify's pace here): its
+// share of the wait is known before it starts.
+constexpr double SECONDI_PER_FACCIA = 1e-6;
+
+// The line at frazione, once reading has taken RITARDO_AVANZAMENTO or is
+// expected to, with `ancora` seconds of work left.
+static void mostra(Avanzamento_file &a, double frazione, double ancora = 0.0)
 {
     const int percento = (int)(100.0 * frazione);
-    if (percento == a.mostrato || adesso() - a.inizio < RITARDO_AVANZAMENTO)
+    if (percento == a.mostrato || adesso() - a.inizio + ancora < RITARDO_AVANZAMENTO)
         return;
     a.mostrato = percento;
     std::fprintf(stderr, "\rsuperficie: reading %s  %d %%", a.nome, percento);
@@ -172,7 +178,7 @@ static bool carica(int n, const char *const *nomi, bool terminale, char *errore,
         }
         // Fitting gives no news of its own: the line says it has begun.
         if (terminale && (m.punti.size() > (size_t)MAX_PUNTI || m.facce.size() > (size_t)MAX_FACCE))
-            mostra(a, QUOTA_LETTURA);
+            mostra(a, QUOTA_LETTURA, SECONDI_PER_FACCIA * (double)m.facce.size());
         char nota[600];
         adatta_file(nomi[k], &m, nota, sizeof nota);
         chiudi(a);
