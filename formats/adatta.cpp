@@ -304,7 +304,35 @@ bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
     std::vector<ColoreVertice> colori;
     if (colori_facce)
         colori = colori_dalle_facce(m, uno, f.primo.size());
+    // The last resort's last resort: the first triangle that turns, or if
+    // none does, the first face's first corners as they are.
+    unsigned int riserva[3] = {0, 0, 0};
+    bool ha_riserva = false;
+    for (size_t t = 0; t < f.tri.size() && !ha_riserva; t += 3)
+        if (area2(posizione(m, f.primo, f.tri[t]), posizione(m, f.primo, f.tri[t + 1]),
+                  posizione(m, f.primo, f.tri[t + 2])) > 0.0) {
+            std::copy(&f.tri[t], &f.tri[t + 3], riserva);
+            ha_riserva = true;
+        }
+    if (!ha_riserva) {
+        const FacciaLetta &fa = m.facce[0];
+        for (int k = 0; k < 3; k++) {
+            riserva[k] = (unsigned int)f.primo.size();
+            f.primo.push_back(m.angoli[fa.primo + k]);
+            if (colori_facce) {
+                colori.push_back(ColoreVertice{{0.0f, 0.0f, 0.0f}, 0, 1});
+                if (fa.colorata) {
+                    colori.back().colorate = 1;
+                    std::copy(fa.colore, fa.colore + 3, colori.back().somma);
+                }
+            }
+        }
+    }
+    // From here on the triangles stand for the faces: their room goes back
+    // before meshoptimizer takes its own.
     std::vector<unsigned int>().swap(uno);
+    std::vector<int>().swap(m.angoli);
+    std::vector<FacciaLetta>().swap(m.facce);
 
     // Positions for meshoptimizer in floats, from the middle of the box and
     // in its half size, so that a mesh far from the origin keeps its detail.
@@ -353,20 +381,9 @@ bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
         bersaglio = std::max<size_t>(1, std::min(meno, numero_triangoli(f) - 1));
     }
     if (!entra) {
-        if (f.tri.empty()) {
-            // Nothing with area came out: start again from the file's faces.
-            std::vector<unsigned int> tutti(m.punti.size());
-            for (size_t i = 0; i < tutti.size(); i++)
-                tutti[i] = (unsigned int)i;
-            f.primo.resize(m.punti.size());
-            for (size_t i = 0; i < tutti.size(); i++)
-                f.primo[i] = (int)i;
-            if (colori_facce)
-                colori = colori_dalle_facce(m, tutti, tutti.size());
-            f.tri.clear();
-            in_triangoli(m, tutti, f.tri);
-        }
         i_piu_grandi(f, limite_punti, limite_facce);
+        if (f.tri.empty())
+            f.tri.assign(riserva, riserva + 3);
     }
 
     // The kept vertices in the order the triangles first use them.
