@@ -14,10 +14,6 @@
 
 const char LETTERE_SLOT[MAX_POLIEDRI] = {'y', 'l', 'p', 'g'};
 
-// One Maglia per slot: the files are all read here before the store is
-// touched.
-static Maglia maglie_lette[MAX_POLIEDRI];
-
 static void crea_faccia(int slot, int j, const int *v, int n, char c)
 {
     switch (n) {
@@ -166,9 +162,12 @@ static bool carica(int n, const char *const *nomi, bool terminale, char *errore,
                       MAX_POLIEDRI, MAX_POLIEDRI);
         return false;
     }
+    // One Maglia per file: all are read before the store is touched, and
+    // go once the store has what it needs of them.
+    Maglia maglie[MAX_POLIEDRI];
     const Maglia *lette[MAX_POLIEDRI];
     for (int k = 0; k < n; k++) {
-        Maglia &m = maglie_lette[k];
+        Maglia &m = maglie[k];
         Avanzamento_file a{nomi[k], adesso(), -1};
         if (!leggi(k, &m, errore, dim_errore, terminale ? avanza : nullptr, &a)) {
             chiudi(a);
