@@ -148,12 +148,41 @@ static void prendi(Fitto &f, size_t indici)
     f.tri.swap(f.altro);
 }
 
+// meshoptimizer works on every vertex it is given, used or not: after a
+// sloppy pass has kept a few of a million, fn runs on those alone, on
+// f.tri numbered 0..n-1 and their n positions, and f.tri is numbered back.
+template <class Fn>
+static void sui_vertici_usati(Fitto &f, Fn fn)
+{
+    std::vector<unsigned int> locale(f.primo.size());
+    const size_t n =
+        meshopt_optimizeVertexFetchRemap(locale.data(), f.tri.data(), f.tri.size(), f.primo.size());
+    if (n == f.primo.size()) {
+        std::vector<unsigned int>().swap(locale);
+        fn(f.xyz.data(), n);
+        return;
+    }
+    std::vector<unsigned int> globale(n);
+    std::vector<float> xyz(3 * n);
+    for (size_t v = 0; v < f.primo.size(); v++)
+        if (locale[v] != ~0u) {
+            globale[locale[v]] = (unsigned int)v;
+            std::copy(&f.xyz[3 * v], &f.xyz[3 * v + 3], &xyz[3 * locale[v]]);
+        }
+    for (unsigned int &i : f.tri)
+        i = locale[i];
+    fn(xyz.data(), n);
+    for (unsigned int &i : f.tri)
+        i = globale[i];
+}
+
 static void semplifica(Fitto &f, size_t bersaglio, float errore)
 {
-    f.altro.resize(f.tri.size());
-    prendi(f, meshopt_simplify(f.altro.data(), f.tri.data(), f.tri.size(), f.xyz.data(),
-                               f.primo.size(), 3 * sizeof(float), 3 * bersaglio, errore,
-                               0, nullptr));
+    sui_vertici_usati(f, [&](const float *xyz, size_t n) {
+        f.altro.resize(f.tri.size());
+        prendi(f, meshopt_simplify(f.altro.data(), f.tri.data(), f.tri.size(), xyz, n,
+                                   3 * sizeof(float), 3 * bersaglio, errore, 0, nullptr));
+    });
 }
 
 // The sloppy pass down to at most bersaglio triangles. It may give none at
@@ -161,17 +190,18 @@ static void semplifica(Fitto &f, size_t bersaglio, float errore)
 // comes out over the target is left to the last resort.
 static void semplifica_sloppy(Fitto &f, size_t bersaglio)
 {
-    f.altro.resize(f.tri.size());
-    for (size_t b = bersaglio; b < numero_triangoli(f); b *= 2) {
-        const size_t n = meshopt_simplifySloppy(f.altro.data(), f.tri.data(), f.tri.size(),
-                                                f.xyz.data(), f.primo.size(),
-                                                3 * sizeof(float), 3 * b, ERRORE_LIBERO,
-                                                nullptr);
-        if (n > 0) {
-            prendi(f, n);
-            return;
+    sui_vertici_usati(f, [&](const float *xyz, size_t n) {
+        f.altro.resize(f.tri.size());
+        for (size_t b = bersaglio; b < numero_triangoli(f); b *= 2) {
+            const size_t k = meshopt_simplifySloppy(f.altro.data(), f.tri.data(), f.tri.size(),
+                                                    xyz, n, 3 * sizeof(float), 3 * b,
+                                                    ERRORE_LIBERO, nullptr);
+            if (k > 0) {
+                prendi(f, k);
+                return;
+            }
         }
-    }
+    });
 }
 
 static void togli_degeneri(Fitto &f)
