@@ -126,8 +126,9 @@ constexpr double SECONDI_PER_FACCIA = 1e-6;
 // expected to, with `ancora` seconds of work left.
 static void mostra(Avanzamento_file &a, double frazione, double ancora = 0.0)
 {
+    // Never back: OBJ with normals is read twice.
     const int percento = (int)(100.0 * frazione);
-    if (percento == a.mostrato || adesso() - a.inizio + ancora < RITARDO_AVANZAMENTO)
+    if (percento <= a.mostrato || adesso() - a.inizio + ancora < RITARDO_AVANZAMENTO)
         return;
     a.mostrato = percento;
     std::fprintf(stderr, "\rsuperficie: reading %s  %d %%", a.nome, percento);
