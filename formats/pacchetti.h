@@ -33,11 +33,12 @@ struct Geometria {
 };
 
 // Instances can repeat one mesh many times over: past this many vertices
-// and triangles together (a million, two more for every byte read, at most
-// 2^24), a file is refused rather than multiplied without bound.
+// and triangles together (65536, four more for every byte read, at most
+// 2^24), a file is refused rather than multiplied without bound, so that
+// what it takes stays in proportion to its bytes.
 inline size_t massimo_istanze(size_t byte_letti)
 {
-    const size_t m = (size_t(1) << 20) + 2 * byte_letti;
+    const size_t m = (size_t(1) << 16) + 4 * byte_letti;
     return m < (size_t(1) << 24) ? m : size_t(1) << 24;
 }
 // Everything unpacked from one file (ZIP entries, external buffers,
