@@ -386,8 +386,10 @@ bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
         for (int k = 0; k < 3; k++)
             f.xyz[3 * v + k] = (float)((m.punti[f.primo[v]].pos[k] - mezzo[k]) / lato);
 
-    size_t bersaglio = limite_facce;
-    if (numero_triangoli(f) > SOGLIA_SLOPPY * bersaglio)
+    // Never more than there are, so that no product below overflows (the
+    // page's size_t has 32 bits).
+    size_t bersaglio = std::max<size_t>(1, std::min(limite_facce, numero_triangoli(f)));
+    if (numero_triangoli(f) / SOGLIA_SLOPPY > bersaglio)
         semplifica_sloppy(f, PRIMA_SLOPPY * bersaglio);
     std::vector<unsigned char> visto;
     bool entra = false;

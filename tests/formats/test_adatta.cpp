@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -891,9 +892,13 @@ TEST(Adatta, TinyLimitsAlwaysGiveAFace)
                 if (HasFatalFailure())
                     return;
             }
-    // Limits below the least that makes a triangle count as that least.
-    const Maglia r = adattata(sfera(2), 0, 0);
-    controlla(sfera(2), r, 3, 1);
+    // Limits below the least that makes a triangle count as that least;
+    // one limit as large as it can be and the other binding.
+    const Maglia m = sfera(2);
+    controlla(m, adattata(m, 0, 0), 3, 1);
+    controlla(m, adattata(m, 3, INT_MAX), 3, INT_MAX);
+    controlla(m, adattata(m, INT_MAX, 1), INT_MAX, 1);
+    controlla(m, adattata(m, 40, INT_MAX), 40, INT_MAX);
 }
 
 TEST(Adatta, SameMeshSameResult)
