@@ -113,12 +113,19 @@ static int argomenti(int *argc, char **argv, const char **file, int *nfile, Rich
 // The built-in surface, or the files. False after one line.
 static bool scena(const char *const *file, int nfile)
 {
-    char errore[600];
+    char errore[600], note[MAX_POLIEDRI * 600];
     if (nfile == 0)
         inizializza_poliedro();
-    else if (!carica_file(file, nfile, errore, sizeof errore)) {
+    else if (!carica_file(file, nfile, errore, sizeof errore, note, sizeof note)) {
         std::fprintf(stderr, "superficie: %s\n", errore);
         return false;
+    } else {
+        // A line for each file fitted to the store.
+        for (const char *riga = note; *riga;) {
+            const char *fine = std::strchr(riga, '\n');
+            std::fprintf(stderr, "superficie: %.*s\n", (int)(fine - riga), riga);
+            riga = fine + 1;
+        }
     }
     return true;
 }

@@ -10,8 +10,11 @@ declare -A PACKAGE_GROUPS=(
   # Building the viewer and showing it on a display, or drawing its picture
   # with no display at all (EGL on Mesa's surfaceless platform, PNG by
   # libpng). g++ and make rather than build-essential: dpkg-dev and the
-  # Perl it brings are for packaging.
-  [viewer]="g++ make cmake pkg-config libfast-float-dev
+  # Perl it brings are for packaging. meshoptimizer fits a mesh over the
+  # store's capacities down to them and decodes meshopt-compressed glTF
+  # buffers; glTF's JSON by RapidJSON, 3MF's XML by expat and its ZIP by zlib.
+  [viewer]="g++ make cmake pkg-config libfast-float-dev libmeshoptimizer-dev rapidjson-dev
+            libexpat1-dev zlib1g-dev
             freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev
             libegl-dev libegl-mesa0 libpng-dev"
   # A virtual display and screenshots of it: start_xvfb and schermo.sh
