@@ -14,7 +14,7 @@ from gi.repository import GdkPixbuf, Gio, GLib, GnomeDesktop  # noqa: E402
 
 # The types the desktop entry lists, by the extension the files carry.
 TIPI = {".obj": "model/obj", ".stl": "model/stl", ".ply": "model/x-ply",
-        ".off": "model/x-geomview-off"}
+        ".off": "model/x-geomview-off", ".glb": "model/gltf-binary", ".3mf": "model/3mf"}
 LATO = 256  # GNOME's "large" thumbnails
 
 falliti = 0

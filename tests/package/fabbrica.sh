@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# fabbrica.sh DIR EXPORT: the .deb that scripts/package made in DIR,
+# fabbrica.sh DIR EXPORT PACCHETTI: the .deb that scripts/package made in DIR,
 # installed on this machine as a user would (GNOME's factory runs the
 # thumbnailer in a sandbox that shows only /usr), then previews of a file in
 # each format and of a bad file through the factory itself, with a DISPLAY
 # that nothing answers. The package is removed again unless it was
 # installed before.
 source "$(dirname "$0")/lib.sh"
-DEB="$(cat "$1/deb.txt")" EXPORT="$2"
+DEB="$(cat "$1/deb.txt")" EXPORT="$2" PACCHETTI="$3"
 LAVORO="$(mktemp -d)"
 chmod 755 "$LAVORO"
 apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -qq -y)
@@ -42,11 +42,16 @@ triangoli=(0,2,1 0,3,2 4,5,6 4,6,7 0,1,5 0,5,4 1,2,6 1,6,5 2,3,7 2,7,6 3,0,4 3,4
   done
   echo "endsolid cubo"
 } >"$LAVORO/cubo.stl"
+# The surface again as GLB and 3MF (the .gltf's buffer is a file beside it,
+# which the sandbox does not show).
+"$PACCHETTI" "$LAVORO/superficie.off" "$LAVORO/pacchetti"
+cp "$LAVORO/pacchetti/m.glb" "$LAVORO/superficie.glb"
+cp "$LAVORO/pacchetti/m.3mf" "$LAVORO/superficie.3mf"
 head -c 3000 /dev/urandom >"$LAVORO/rumore.stl"
 
 verifica "GNOME's thumbnail factory: each format, and no preview of a bad file" \
   env XDG_DATA_DIRS=/usr/share XDG_CACHE_HOME="$LAVORO/cache" DISPLAY=:96 \
   /usr/bin/python3 "$(dirname "$0")/fabbrica.py" "$LAVORO/cache/thumbnails/" \
   "$LAVORO/superficie.off" "$LAVORO/superficie.obj" "$LAVORO/cubo.ply" "$LAVORO/cubo.stl" \
-  "$LAVORO/rumore.stl"
+  "$LAVORO/superficie.glb" "$LAVORO/superficie.3mf" "$LAVORO/rumore.stl"
 fine

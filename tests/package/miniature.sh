@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # miniature.sh DEST: the installed thumbnailer entry: its keys, the
-# installed program it names, the desktop entry's four MIME types, and its
+# installed program it names, the desktop entry's MIME types, and its
 # command line run as a file manager would, with no display.
 source "$(dirname "$0")/lib.sh"
 DEST="$1" VOCE="$1/usr/share/thumbnailers/superficie.thumbnailer"
@@ -16,7 +16,7 @@ verifica "TryExec is the installed program" \
 verifica "Exec: the installed program's --thumbnail on size, input path and output" \
   uguale "$(chiave Exec)" "superficie --thumbnail %s %i %o"
 tipi() { tr ';' '\n' | sed '/^$/d' | sort | tr '\n' ' '; }
-verifica "MimeType: the desktop entry's four" \
+verifica "MimeType: the desktop entry's" \
   uguale "$(chiave MimeType | tipi)" \
   "$(sed -n 's/^MimeType=//p' "$DEST/usr/share/applications/superficie.desktop" | tipi)"
 
