@@ -44,6 +44,7 @@ triangoli=(0,2,1 0,3,2 4,5,6 4,6,7 0,1,5 0,5,4 1,2,6 1,6,5 2,3,7 2,7,6 3,0,4 3,4
 } >"$LAVORO/cubo.stl"
 # The surface again as GLB and 3MF (the .gltf's buffer is a file beside it,
 # which the sandbox does not show).
+mkdir "$LAVORO/pacchetti"
 "$PACCHETTI" "$LAVORO/superficie.off" "$LAVORO/pacchetti"
 cp "$LAVORO/pacchetti/m.glb" "$LAVORO/superficie.glb"
 cp "$LAVORO/pacchetti/m.3mf" "$LAVORO/superficie.3mf"
