@@ -9,10 +9,6 @@
 #include <cstring>
 #include <vector>
 
-// A triangle whose sine of its corner angle is below this has no area worth
-// a normal: the readers' own measure of corners that do not turn.
-constexpr double SENO_MINIMO = 1e-9;
-
 // Above this many times the target, a sloppy pass first brings the mesh to
 // PRIMA_SLOPPY times the target, and meshopt_simplify takes it from there.
 // Measured on the bumpy sphere of 1.3 M triangles: 0.42 s of processor
@@ -112,24 +108,12 @@ static const double *posizione(const Maglia &m, const std::vector<int> &primo, u
     return m.punti[primo[v]].pos;
 }
 
-// Twice the area of a, b, c squared, or 0 when its corner at a does not turn.
+// Twice the area of a, b, c squared, or 0 when any corner does not turn:
+// the store's normal comes from the first, the picture from all three.
 static double area2(const double *a, const double *b, const double *c)
 {
-    const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
-    const double w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
-    const double x[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
-                         u[0] * w[1] - u[1] * w[0]};
-    const double xx = x[0] * x[0] + x[1] * x[1] + x[2] * x[2];
-    const double uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
-    const double ww = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
-    const double vv = (c[0] - b[0]) * (c[0] - b[0]) + (c[1] - b[1]) * (c[1] - b[1]) +
-                      (c[2] - b[2]) * (c[2] - b[2]);
-    // Every corner must turn, not only the first: the store's normal comes
-    // from the first, the picture from all three.
-    const double s2 = SENO_MINIMO * SENO_MINIMO;
-    if (!(xx > 0.0) || xx < s2 * uu * ww || xx < s2 * uu * vv || xx < s2 * ww * vv)
-        return 0.0;
-    return xx;
+    const double xx = gira(a, b, c);
+    return xx > 0.0 && gira(b, c, a) > 0.0 && gira(c, a, b) > 0.0 ? xx : 0.0;
 }
 
 struct Fitto {

@@ -29,17 +29,6 @@ namespace {
 
 using Valore = rapidjson::Value;
 
-std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
-std::string testo(const char *formato, ...)
-{
-    char b[400];
-    va_list a;
-    va_start(a, formato);
-    std::vsnprintf(b, sizeof b, formato, a);
-    va_end(a);
-    return b;
-}
-
 std::string citato(const char *s, size_t n)
 {
     std::string r;

@@ -153,23 +153,21 @@ bool aggiungi_faccia(Lettura &l, Luogo dove, const int *indici, int n, int base,
     return true;
 }
 
-// Below this sine of the angle at the first corner, the first three corners
-// are taken as collinear: an angle no display would show.
-constexpr double SENO_MINIMO = 1e-9;
-
-// Whether the corners a, b, c turn: |(b - a) x (c - a)| against
-// |b - a| |c - a|, squared, so that the size of the object does not matter.
-static bool girano(const Maglia &m, int a, int b, int c)
+double gira(const double *a, const double *b, const double *c)
 {
-    const double *pa = m.punti[a].pos, *pb = m.punti[b].pos, *pc = m.punti[c].pos;
-    const double u[3] = {pb[0] - pa[0], pb[1] - pa[1], pb[2] - pa[2]};
-    const double w[3] = {pc[0] - pa[0], pc[1] - pa[1], pc[2] - pa[2]};
+    const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const double w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
     const double x[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
                          u[0] * w[1] - u[1] * w[0]};
     const double xx = x[0] * x[0] + x[1] * x[1] + x[2] * x[2];
     const double uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
     const double ww = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
-    return xx > 0.0 && xx >= SENO_MINIMO * SENO_MINIMO * uu * ww;
+    return xx > 0.0 && xx >= SENO_MINIMO * SENO_MINIMO * uu * ww ? xx : 0.0;
+}
+
+static bool girano(const Maglia &m, int a, int b, int c)
+{
+    return gira(m.punti[a].pos, m.punti[b].pos, m.punti[c].pos) > 0.0;
 }
 
 bool chiudi_maglia(Lettura &l)

@@ -42,4 +42,12 @@ struct Maglia {
 // Coordinates beyond this are refused as absurd.
 constexpr double COORDINATA_MASSIMA = 1e30;
 
+// Below this sine of a corner's angle its sides are taken as collinear: an
+// angle no display would show.
+constexpr double SENO_MINIMO = 1e-9;
+// |(b - a) x (c - a)| squared (twice the triangle's area, squared), or 0 when
+// the corner at a does not turn: its sine below SENO_MINIMO, whatever the
+// size of the object.
+double gira(const double *a, const double *b, const double *c);
+
 #endif

@@ -22,6 +22,9 @@
 
 struct Lettura;
 
+// printf into a message (at most 400 bytes).
+std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
+
 // What one file's instances amount to: triangles over shared vertices.
 struct Geometria {
     std::vector<double> pos;              // x y z per vertex, world coordinates

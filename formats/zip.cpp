@@ -17,8 +17,7 @@ static uint32_t u32(const unsigned char *p)
     return (uint32_t)p[0] | (uint32_t)p[1] << 8 | (uint32_t)p[2] << 16 | (uint32_t)p[3] << 24;
 }
 
-static std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
-static std::string testo(const char *formato, ...)
+std::string testo(const char *formato, ...)
 {
     char b[400];
     va_list a;
