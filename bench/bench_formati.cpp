@@ -30,7 +30,7 @@ const FileProva &file_di(FormatoProva f)
     return file[f];
 }
 
-Maglia maglia;                  // some 0.6 MB: not on the stack
+Maglia maglia;                  // kept from run to run, as the viewer keeps its own
 char errore_lettura[600];
 
 bool leggi(const FileProva &file)

@@ -316,21 +316,23 @@ bool come_floor(FormatoProva f, const FileProva &file, const double *v, size_t n
         *perche = s;
         return false;
     };
-    if (m.numpunti != file.vertici || m.numfacce != file.facce)
-        return no("the reader made " + std::to_string(m.numpunti) + " vertices and " +
-                  std::to_string(m.numfacce) + " faces, the file has " +
+    const int numpunti = (int)m.punti.size(), numfacce = (int)m.facce.size();
+    if (numpunti != file.vertici || numfacce != file.facce)
+        return no("the reader made " + std::to_string(numpunti) + " vertices and " +
+                  std::to_string(numfacce) + " faces, the file has " +
                   std::to_string(file.vertici) + " and " + std::to_string(file.facce));
     if (f == STL_BINARIO || f == STL_ASCII) {
         // Per triangle: the facet normal, then three corners.
-        if (n != 12 * (size_t)m.numfacce)
+        if (n != 12 * (size_t)numfacce)
             return no("the floor found " + std::to_string(n) + " numbers");
-        for (int j = 0; j < m.numfacce; j++) {
+        for (int j = 0; j < numfacce; j++) {
             const FacciaLetta &fa = m.facce[j];
+            const int *vertici = &m.angoli[(size_t)fa.primo];
             if (fa.numvertici != 3)
                 return no("face " + std::to_string(j) + " is not a triangle");
             for (int k = 0; k < 3; k++)
                 for (int c = 0; c < 3; c++)
-                    if (m.punti[fa.vertici[k]].pos[c] != v[12 * j + 3 + 3 * k + c])
+                    if (m.punti[vertici[k]].pos[c] != v[12 * j + 3 + 3 * k + c])
                         return no("triangle " + std::to_string(j) + " corner " +
                                   std::to_string(k) + " is not where the floor has it");
         }
@@ -338,18 +340,19 @@ bool come_floor(FormatoProva f, const FileProva &file, const double *v, size_t n
     }
     // OFF and ascii PLY: three numbers of header first.
     size_t i = f == OFF_TESTO || f == PLY_ASCII ? 3 : 0;
-    for (int p = 0; p < m.numpunti; p++)
+    for (int p = 0; p < numpunti; p++)
         for (int c = 0; c < 3; c++, i++)
             if (i >= n || m.punti[p].pos[c] != v[i])
                 return no("vertex " + std::to_string(p) + " differs from the floor's");
     // Faces: OBJ gives the corners from 1 with no count, the others a count first.
     const bool obj = f == OBJ_TESTO;
-    for (int j = 0; j < m.numfacce; j++) {
+    for (int j = 0; j < numfacce; j++) {
         const FacciaLetta &fa = m.facce[j];
+        const int *vertici = &m.angoli[(size_t)fa.primo];
         if (!obj && (i >= n || v[i++] != fa.numvertici))
             return no("face " + std::to_string(j) + " has another count in the floor");
         for (int k = 0; k < fa.numvertici; k++, i++)
-            if (i >= n || v[i] != fa.vertici[k] + (obj ? 1 : 0))
+            if (i >= n || v[i] != vertici[k] + (obj ? 1 : 0))
                 return no("face " + std::to_string(j) + " has other corners in the floor");
     }
     if (i != n)

@@ -1,11 +1,15 @@
-// esporta.cpp: superficie-export, writes the built-in surface as NOFF or Wavefront OBJ.
+// esporta.cpp: superficie-export, writes the built-in surface, or the
+// polyhedron the viewer shows for a file, as NOFF or Wavefront OBJ.
 //
-// Usage: superficie-export [--obj] [--] [FILE]
+// Usage: superficie-export [--from MESH] [--obj] [--] [FILE]
 //   Builds slot 0 exactly as the viewer's start-up does and writes it to FILE,
 //   or to standard output when FILE is missing or "-". NOFF by default, OBJ with
-//   --obj. A file is written beside its final name and renamed into place,
-//   so a failed run never leaves a partial FILE. Exit status 0, or 2 on a bad
-//   option or a failed write, with one line on standard error.
+//   --obj. With --from, MESH is read and fitted as the viewer reads it and
+//   written in its own coordinates: NOFF, or OFF when MESH has no normals,
+//   with the colours of its faces. A file is written beside its final name and
+//   renamed into place, so a failed run never leaves a partial FILE. Exit
+//   status 0, or 2 on a bad option, a bad MESH or a failed write, with one
+//   line on standard error; a fitted MESH says so in one line too.
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,13 +21,24 @@
 #include "data/superficie.h"
 #include "formats/formati.h"
 
-static const char USO[] = "usage: superficie-export [--obj] [--] [FILE]\n"
-                          "Writes the built-in surface as NOFF (default) or Wavefront OBJ (--obj)\n"
-                          "to FILE, or to standard output without FILE or with FILE \"-\".\n";
+static const char USO[] =
+    "usage: superficie-export [--from MESH] [--obj] [--] [FILE]\n"
+    "Writes the built-in surface as NOFF (default) or Wavefront OBJ (--obj)\n"
+    "to FILE, or to standard output without FILE or with FILE \"-\".\n"
+    "  --from MESH  write instead the polyhedron the viewer shows for MESH\n"
+    "               (OFF, OBJ, PLY or STL), fitted to 5000 faces if larger, in its\n"
+    "               own coordinates; NOFF, or OFF when MESH has no normals\n";
 
-static void scrivi(FILE *f, bool obj)
+// The mesh of --from, read and fitted; empty without --from.
+static Maglia letta;
+
+static void scrivi(FILE *f, bool obj, bool da_file)
 {
-    if (obj)
+    if (da_file && obj)
+        scrivi_maglia_obj(f, letta);
+    else if (da_file)
+        scrivi_maglia_off(f, letta);
+    else if (obj)
         scrivi_obj(f, 0);
     else
         scrivi_noff(f, 0);
@@ -38,7 +53,7 @@ static int errore(const std::string &messaggio)
 int main(int argc, char **argv)
 {
     bool obj = false;
-    const char *nome = nullptr;
+    const char *nome = nullptr, *sorgente = nullptr;
     bool opzioni = true;
     for (int i = 1; i < argc; i++) {
         const std::string a = argv[i];
@@ -47,6 +62,12 @@ int main(int argc, char **argv)
             return 0;
         } else if (opzioni && a == "--obj") {
             obj = true;
+        } else if (opzioni && a == "--from") {
+            if (i + 1 == argc)
+                return errore("--from needs a MESH file (try --help)");
+            if (sorgente)
+                return errore("more than one --from given (try --help)");
+            sorgente = argv[++i];
         } else if (opzioni && a == "--") {
             opzioni = false;
         } else if (opzioni && a.size() > 1 && a[0] == '-') {
@@ -58,10 +79,19 @@ int main(int argc, char **argv)
         }
     }
 
-    inizializza_poliedro();
+    if (sorgente) {
+        char messaggio[600], nota[600];
+        if (!leggi_percorso(sorgente, &letta, messaggio, sizeof messaggio))
+            return errore(messaggio);
+        const char *nome_sorgente = std::strcmp(sorgente, "-") ? sorgente : "standard input";
+        if (adatta_file(nome_sorgente, &letta, nota, sizeof nota))
+            std::fprintf(stderr, "superficie-export: %s\n", nota);
+    } else {
+        inizializza_poliedro();
+    }
 
     if (!nome || std::strcmp(nome, "-") == 0) {
-        scrivi(stdout, obj);
+        scrivi(stdout, obj, sorgente != nullptr);
         if (std::fflush(stdout) != 0 || std::ferror(stdout))
             return errore(std::string("cannot write standard output: ") +
                           std::strerror(errno ? errno : EIO));
@@ -78,7 +108,7 @@ int main(int argc, char **argv)
         unlink(temp.c_str());
         return errore(std::string("cannot write ") + nome + ": " + std::strerror(e));
     }
-    scrivi(f, obj);
+    scrivi(f, obj, sorgente != nullptr);
     int e = 0;
     if (std::fflush(f) != 0 || std::ferror(f))
         e = errno ? errno : EIO;

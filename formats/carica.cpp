@@ -4,6 +4,9 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <ctime>
+
+#include <unistd.h>
 
 #include "model/colori.h"
 #include "model/faccia.h"
@@ -37,16 +40,16 @@ static void crea_faccia(int slot, int j, const int *v, int n, char c)
 static void misura(const Maglia &m, double centro[3], double *raggio)
 {
     double s[3] = {0.0, 0.0, 0.0};
-    for (int i = 0; i < m.numpunti; i++)
+    for (const PuntoLetto &p : m.punti)
         for (int k = 0; k < 3; k++)
-            s[k] += m.punti[i].pos[k];
+            s[k] += p.pos[k];
     for (int k = 0; k < 3; k++)
-        centro[k] = s[k] / (double)m.numpunti;
+        centro[k] = s[k] / (double)m.punti.size();
     double r = 0.0;
-    for (int i = 0; i < m.numpunti; i++) {
-        const double dx = m.punti[i].pos[0] - centro[0];
-        const double dy = m.punti[i].pos[1] - centro[1];
-        const double dz = m.punti[i].pos[2] - centro[2];
+    for (const PuntoLetto &p : m.punti) {
+        const double dx = p.pos[0] - centro[0];
+        const double dy = p.pos[1] - centro[1];
+        const double dz = p.pos[2] - centro[2];
         const double d = std::sqrt(dx * dx + dy * dy + dz * dz);
         if (d > r)
             r = d;
@@ -69,7 +72,8 @@ void metti_in_scena(const Maglia *const *maglie, int n)
         if (!std::isfinite(s))
             s = 1.0;
         const double posto = PASSO_SCENA * (slot - (n - 1) / 2.0);
-        for (int i = 0; i < m.numpunti; i++) {
+        const int numpunti = (int)m.punti.size(), numfacce = (int)m.facce.size();
+        for (int i = 0; i < numpunti; i++) {
             const PuntoLetto &p = m.punti[i];
             const double *nr = p.normale;
             if (m.normali)
@@ -79,20 +83,78 @@ void metti_in_scena(const Maglia *const *maglie, int n)
                 creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
                           (p.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
         }
-        for (int j = 0; j < m.numfacce; j++) {
+        for (int j = 0; j < numfacce; j++) {
             const FacciaLetta &f = m.facce[j];
             const char lettera = f.colorata ? lettera_vicina(f.colore) : LETTERE_SLOT[slot];
-            crea_faccia(slot, j, f.vertici, f.numvertici, lettera);
+            crea_faccia(slot, j, &m.angoli[(size_t)f.primo], f.numvertici, lettera);
         }
-        creapoliedro(slot, m.numpunti, m.numfacce, m.normali ? 1 : 0);
+        creapoliedro(slot, numpunti, numfacce, m.normali ? 1 : 0);
     }
 }
 
-// Reads files 0..n-1 with leggi(k, maglia, errore, dim) and, if every one
-// can be read, puts them in the scene.
-template <class Leggi>
-static bool carica(int n, char *errore, size_t dim_errore, Leggi leggi)
+// Appends riga (and a '\n') to note[0..dim_note), cut where it must be.
+static void annota(char *note, size_t dim_note, const char *riga)
 {
+    if (!dim_note || !riga[0])
+        return;
+    const size_t usati = std::strlen(note);
+    std::snprintf(note + usati, dim_note - usati, "%s\n", riga);
+}
+
+// The progress line on a terminal: shown once reading has taken
+// RITARDO_AVANZAMENTO, redrawn when the percentage changes.
+constexpr double RITARDO_AVANZAMENTO = 0.5;   // seconds
+// Reading is this share of the work of a large file; fitting the rest.
+constexpr double QUOTA_LETTURA = 0.6;
+
+namespace {
+struct Avanzamento_file {
+    const char *nome;
+    double inizio;                  // seconds, CLOCK_MONOTONIC
+    int mostrato;                   // the percentage on the line, -1 for no line
+};
+}  // namespace
+
+static double adesso()
+{
+    timespec t;
+    clock_gettime(CLOCK_MONOTONIC, &t);
+    return (double)t.tv_sec + 1e-9 * (double)t.tv_nsec;
+}
+
+static void mostra(Avanzamento_file &a, double frazione)
+{
+    const int percento = (int)(100.0 * frazione);
+    if (percento == a.mostrato || adesso() - a.inizio < RITARDO_AVANZAMENTO)
+        return;
+    a.mostrato = percento;
+    std::fprintf(stderr, "\rsuperficie: reading %s  %d %%", a.nome, percento);
+    std::fflush(stderr);
+}
+
+static void avanza(void *chi, double frazione)
+{
+    mostra(*static_cast<Avanzamento_file *>(chi), QUOTA_LETTURA * frazione);
+}
+
+// Erases the line, if there is one.
+static void chiudi(const Avanzamento_file &a)
+{
+    if (a.mostrato >= 0) {
+        std::fputs("\r\033[K", stderr);
+        std::fflush(stderr);
+    }
+}
+
+// Reads files 0..n-1 with leggi(k, maglia, errore, dim, avanzamento, chi),
+// fits each where it must be, and, if every one can be read, puts them in
+// the scene. On a terminal, the progress line of each file that takes long.
+template <class Leggi>
+static bool carica(int n, const char *const *nomi, bool terminale, char *errore,
+                   size_t dim_errore, char *note, size_t dim_note, Leggi leggi)
+{
+    if (dim_note)
+        note[0] = '\0';
     if (n > MAX_POLIEDRI) {
         std::snprintf(errore, dim_errore, "more than %d files: the scene holds %d objects",
                       MAX_POLIEDRI, MAX_POLIEDRI);
@@ -100,25 +162,45 @@ static bool carica(int n, char *errore, size_t dim_errore, Leggi leggi)
     }
     const Maglia *lette[MAX_POLIEDRI];
     for (int k = 0; k < n; k++) {
-        if (!leggi(k, &maglie_lette[k], errore, dim_errore))
+        Maglia &m = maglie_lette[k];
+        Avanzamento_file a{nomi[k], adesso(), -1};
+        if (!leggi(k, &m, errore, dim_errore, terminale ? avanza : nullptr, &a)) {
+            chiudi(a);
+            if (dim_note)
+                note[0] = '\0';
             return false;
-        lette[k] = &maglie_lette[k];
+        }
+        // Fitting gives no news of its own: the line says it has begun.
+        if (terminale && (m.punti.size() > (size_t)MAX_PUNTI || m.facce.size() > (size_t)MAX_FACCE))
+            mostra(a, QUOTA_LETTURA);
+        char nota[600];
+        adatta_file(nomi[k], &m, nota, sizeof nota);
+        chiudi(a);
+        annota(note, dim_note, nota);
+        lette[k] = &m;
     }
     metti_in_scena(lette, n);
     return true;
 }
 
-bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore)
+bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore, char *note,
+                 size_t dim_note)
 {
-    return carica(n, errore, dim_errore, [&](int k, Maglia *m, char *e, size_t d) {
-        return leggi_percorso(percorsi[k], m, e, d);
-    });
+    const char *nomi[MAX_POLIEDRI];
+    for (int k = 0; k < n && k < MAX_POLIEDRI; k++)
+        nomi[k] = std::strcmp(percorsi[k], "-") ? percorsi[k] : "standard input";
+    return carica(n, nomi, isatty(2), errore, dim_errore, note, dim_note,
+                  [&](int k, Maglia *m, char *e, size_t d, Avanzamento av, void *chi) {
+                      return leggi_percorso(percorsi[k], m, e, d, av, chi);
+                  });
 }
 
 bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
-                 char *errore, size_t dim_errore)
+                 char *errore, size_t dim_errore, char *note, size_t dim_note)
 {
-    return carica(n, errore, dim_errore, [&](int k, Maglia *m, char *e, size_t d) {
-        return leggi_maglia_terminata(nomi[k], dati[k], lunghezze[k], m, e, d);
-    });
+    return carica(n, nomi, false, errore, dim_errore, note, dim_note,
+                  [&](int k, Maglia *m, char *e, size_t d, Avanzamento av, void *chi) {
+                      return leggi_maglia_terminata(nomi[k], dati[k], lunghezze[k], m, e, d, av,
+                                                    chi);
+                  });
 }

@@ -4,11 +4,14 @@
 // Reading, in this order:
 //   leggi_percorso / leggi_maglia   one file into a Maglia (maglia.h), or a
 //                                   message "NAME:LINE: what is wrong"
+//   adatta_file                     a Maglia over either capacity fitted to
+//                                   them, with the line that tells the user
 //   metti_in_scena                  the Maglie into slots 0..n-1, through
 //                                   creapunto, the face constructors and
 //                                   creapoliedro only
-// carica_file does both for up to MAX_POLIEDRI files and touches the store
-// only once every file has been read, so a bad file leaves the scene as it was.
+// carica_file does all three for up to MAX_POLIEDRI files and touches the
+// store only once every file has been read, so a bad file leaves the scene as
+// it was.
 //
 // Formats are told apart by content: "ply" opens PLY; a binary STL has
 // exactly 84 + 50 * (its triangle count) bytes; an OFF keyword
@@ -30,36 +33,59 @@
 
 constexpr double RAGGIO_SCENA = 5.59995;   // bounding radius of every object from a file
 constexpr double PASSO_SCENA = 12.0;       // x distance between neighbouring objects
-constexpr size_t MAX_DIMENSIONE_FILE = 256u << 20;  // bytes; far above any file that fits
+constexpr size_t MAX_DIMENSIONE_FILE = 256u << 20;  // bytes; the most a file may have
 extern const char LETTERE_SLOT[MAX_POLIEDRI];       // colour letter of a file without colours
 
-// One file's bytes (dati[0..n)) into m. nome is used in messages only.
+// Told now and then how far reading has come, 0..1.
+using Avanzamento = void (*)(void *chi, double frazione);
+
+// One file's bytes (dati[0..n)) into m, as the file holds it: any number of
+// vertices and faces. nome is used in messages only.
 bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m,
                   char *errore, size_t dim_errore);
 // The same without a copy, for bytes already followed by a '\0' (dati[n]).
 // A null dati is a file that could not be read, n bytes long: its message
 // says so, or that it is over MAX_DIMENSIONE_FILE.
 bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m,
-                            char *errore, size_t dim_errore);
+                            char *errore, size_t dim_errore, Avanzamento avanzamento = nullptr,
+                            void *chi = nullptr);
 // One file by path; "-" is standard input.
-bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_errore);
+bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_errore,
+                    Avanzamento avanzamento = nullptr, void *chi = nullptr);
+
+// Fits m, read from the file nome, to MAX_PUNTI vertices and MAX_FACCE faces
+// when it holds more, and then says so in nota: "NAME: F faces shown as G
+// (a polyhedron holds 5000)". Returns whether it did; nota is empty otherwise.
+bool adatta_file(const char *nome, Maglia *m, char *nota, size_t dim_nota);
 
 // Builds maglie[0..n) into slots 0..n-1 and empties the other slots.
 void metti_in_scena(const Maglia *const *maglie, int n);
 
-// Reads percorsi[0..n) and, if all of them can be read, puts them in the
-// scene; otherwise the first file's message and the scene untouched.
-bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore);
+// Reads percorsi[0..n), fitting each where it must be, and, if all of them
+// can be read, puts them in the scene; otherwise the first file's message
+// and the scene untouched. note (if given) receives one line per fitted
+// file, as adatta_file writes it, each ended by '\n'; "" when none was
+// fitted. While reading takes long and standard error is a terminal, one
+// line there says how far it has come ("superficie: reading NAME  42 %"),
+// erased before this returns.
+bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore,
+                 char *note = nullptr, size_t dim_note = 0);
 // The same for files already in memory (the page's): nomi[k] names dati[k],
 // lunghezze[k] bytes long and followed by a '\0', or null when it could not be
-// read (as leggi_maglia_terminata).
+// read (as leggi_maglia_terminata). It prints nothing.
 bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
-                 char *errore, size_t dim_errore);
+                 char *errore, size_t dim_errore, char *note = nullptr, size_t dim_note = 0);
 
 // The polyhedron in slot, model space, as NOFF (positions and vertex normals)
 // or as Wavefront OBJ (v, vn, f a//a b//b ...). Numbers read back to the same
 // doubles.
 void scrivi_noff(FILE *f, int slot);
 void scrivi_obj(FILE *f, int slot);
+// A Maglia that fits the store, in its own coordinates: NOFF with its
+// normals (OFF without them) and the colour of every coloured face, or OBJ
+// (v, with vn and f a//a when it has normals; OBJ holds no colours). Read
+// back, either gives the same vertices and faces.
+void scrivi_maglia_off(FILE *f, const Maglia &m);
+void scrivi_maglia_obj(FILE *f, const Maglia &m);
 
 #endif

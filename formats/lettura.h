@@ -1,6 +1,7 @@
-// lettura.h: what every reader shares: the file in memory, the cursor that
-// walks its text, the numbers in it, the one place errors are written, and
-// the checks that take vertices and faces into a Maglia.
+// lettura.h: what every reader shares: the reading of one file (its bytes,
+// the cursor that walks its text, the message, the buffers), the numbers in
+// it, the one place errors are written, and the checks that take vertices
+// and faces into a Maglia.
 //
 // The bytes are followed by one '\0' sentinel. Text readers first make sure
 // no other '\0' (or other binary byte) is in the file, so every loop may run
@@ -9,44 +10,58 @@
 //
 // Every function that can fail writes the message into Lettura::errore and
 // returns false (or nullptr); a reader returns false at once, so the first
-// message is the one the user sees.
+// message is the one the user sees. All the state of a reading is in its
+// Lettura: two files can be read at once.
+//
+//   lessico.cpp   the cursor, words, numbers, binary values, the messages
+//   maglia.cpp    vertices and faces into the Maglia, its closing, its fitting
+//   lettura.cpp   the choice of a reader and the file's bytes
 #ifndef SUPERFICIE_FORMATS_LETTURA_H
 #define SUPERFICIE_FORMATS_LETTURA_H
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <vector>
 
+#include "formats/formati.h"
 #include "formats/maglia.h"
 
-// A face with more vertices cannot fit the store once split into fans of
-// MAX_VERTICI (each piece after the first adds MAX_VERTICI - 2 vertices).
-constexpr int MAX_VERTICI_FACCIA = (MAX_VERTICI - 2) * MAX_FACCE + 2;
+struct Cursore {
+    const char *p;                  // next byte; *p == '\0' only at the end
+    int riga;                       // line of p, from 1
+    const char *fine;               // the sentinel
+    char commento;                  // ends a line's content wherever it stands ('#' in OFF); '\0' for none
+};
+
+// A place in a file, as a message names it.
+struct Luogo {
+    enum Tipo { FILE_INTERO, RIGA, BYTE } tipo;
+    size_t n;                       // the line, from 1, or the byte offset, from 0
+};
+inline Luogo in_riga(int riga) { return Luogo{Luogo::RIGA, (size_t)riga}; }
+inline Luogo al_byte(size_t byte) { return Luogo{Luogo::BYTE, byte}; }
+constexpr Luogo NEL_FILE{Luogo::FILE_INTERO, 0};
 
 struct Lettura {
     const char *nome;               // the file as messages name it
     const char *dati;               // its bytes, then the '\0' sentinel
     size_t dimensione;              // bytes before the sentinel
     Maglia *maglia;                 // where the polyhedron goes
+    Cursore c;                      // text readers' place in the file
     char errore[512];               // "NAME:LINE: what is wrong" after a failure
+    std::vector<int> indici;        // one face's corners as the file lists them
+    std::vector<int> accanto;       // what goes with each corner (OBJ: its normal)
+    std::vector<int> distinti;      // the corners without repeated neighbours
+    std::vector<int> posti;         // STL: the table of positions seen (vertex index or -1)
+    Avanzamento avanzamento;        // told the share of the bytes read; may be null
+    void *chi;                      // handed back to avanzamento
 };
 
-struct Cursore {
-    const char *p;                  // next byte; *p == '\0' only at the end
-    int riga;                       // line of p, from 1
-    const char *fine;               // the sentinel
-};
-
-// errore(l, riga, ...) writes "NAME:RIGA: message" (just "NAME: message" for
-// riga 0) and returns false; errore_byte gives a byte offset instead;
-// errore_in either, the offset when riga < 0 (the readers that take text and
-// binary alike).
-bool errore(Lettura &l, int riga, const char *formato, ...)
+// Writes "NAME:LINE: message", "NAME: byte N: message" or "NAME: message"
+// and returns false.
+bool errore(Lettura &l, Luogo dove, const char *formato, ...)
     __attribute__((format(printf, 3, 4)));
-bool errore_byte(Lettura &l, size_t posizione, const char *formato, ...)
-    __attribute__((format(printf, 3, 4)));
-bool errore_in(Lettura &l, int riga, size_t posizione, const char *formato, ...)
-    __attribute__((format(printf, 4, 5)));
 
 // Names and words come from the file: a message quotes at most this much.
 inline int corto(size_t n) { return n < 40 ? (int)n : 40; }
@@ -55,6 +70,34 @@ inline int corto(size_t n) { return n < 40 ? (int)n : 40; }
 inline bool uguale(const char *p, size_t n, const char *testo)
 {
     return std::strlen(testo) == n && std::memcmp(p, testo, n) == 0;
+}
+// The same with either case in p; testo is lower case.
+inline bool uguale_maiuscole(const char *p, size_t n, const char *testo)
+{
+    if (std::strlen(testo) != n)
+        return false;
+    for (size_t i = 0; i < n; i++) {
+        char b = p[i];
+        if (b >= 'A' && b <= 'Z')
+            b = (char)(b - 'A' + 'a');
+        if (b != testo[i])
+            return false;
+    }
+    return true;
+}
+
+// One hash of n doubles after a seed, alike for -0.0 and 0.0 (equal, so
+// they must be one key).
+inline uint64_t hash_numeri(const double *x, int n, uint64_t h)
+{
+    h ^= 0xcbf29ce484222325ull;
+    for (int k = 0; k < n; k++) {
+        const double v = x[k] + 0.0;
+        uint64_t b;
+        std::memcpy(&b, &v, sizeof b);
+        h = (h ^ b ^ (b >> 29)) * 0x100000001b3ull;
+    }
+    return h ^ (h >> 32);
 }
 
 // Refuses a '\0' or a control byte other than tab, CR, LF, VT and FF before
@@ -66,13 +109,26 @@ bool solo_testo(const Lettura &l);
 // may hold any byte.
 bool riga_pulita(Lettura &l, const Cursore &c);
 
-inline Cursore cursore(const Lettura &l) { return Cursore{l.dati, 1, l.dati + l.dimensione}; }
+inline Cursore cursore(const Lettura &l) { return Cursore{l.dati, 1, l.dati + l.dimensione, '\0'}; }
+inline size_t byte_letti(const Lettura &l, const Cursore &c) { return (size_t)(c.p - l.dati); }
 
 // Spaces, tabs, CR, VT and FF within the line.
-bool spazio(char b);
-void salta_spazi(Cursore &c);
-// After the spaces: the end of the line or of the file.
-bool a_fine_riga(Cursore &c);
+inline bool spazio(char b) { return b == ' ' || b == '\t' || b == '\r' || b == '\v' || b == '\f'; }
+inline bool separatore(const Cursore &c, char b)
+{
+    return spazio(b) || b == '\n' || b == '\0' || b == c.commento;
+}
+inline void salta_spazi(Cursore &c)
+{
+    while (spazio(*c.p))
+        c.p++;
+}
+// After the spaces: the end of the line, of its content or of the file.
+inline bool a_fine_riga(Cursore &c)
+{
+    salta_spazi(c);
+    return *c.p == '\n' || *c.p == '\0' || *c.p == c.commento;
+}
 // Past the next '\n' (counting it), or to the end.
 void vai_a_capo(Cursore &c);
 // Skips lines that are blank or whose first non-space byte is `commento`
@@ -97,41 +153,86 @@ inline const char *cifre(const char *p, long long *v)
     *v = x;
     return p;
 }
-// The next token, up to whitespace; false at the end of the line.
-bool parola(Cursore &c, const char **inizio, size_t *lunghezza);
+// The next token, up to whitespace; false at the end of the line. Inline:
+// the readers of words call it for every one.
+inline bool parola(Cursore &c, const char **inizio, size_t *lunghezza)
+{
+    if (a_fine_riga(c))
+        return false;
+    const char *p = c.p;
+    while (!separatore(c, *c.p))
+        c.p++;
+    *inizio = p;
+    *lunghezza = (size_t)(c.p - p);
+    return true;
+}
 // The token at the cursor is exactly `testo` (then passed over).
 bool parola_uguale(Cursore &c, const char *testo);
 
-// Counts from a header against the capacities, before anything is read by
-// them; a negative count is one the header does not give.
-bool entro_capacita(Lettura &l, int riga, size_t posizione, long long vertici, long long facce);
+// The token at c, which is not a number: "'TOKEN' is not a number", or
+// "'TOKEN' DOVE is not a number" when dove is given.
+bool non_numero(Lettura &l, Cursore &c, const char *dove);
+
+// The numbers at c until fine(c) into v[0..*n): at most `massimo`, "more
+// than N numbers DOVE" otherwise; a token that is no number is quoted, with
+// dove when nel_messaggio.
+template <class Fine>
+bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *dove,
+            bool nel_messaggio, Fine fine)
+{
+    *n = 0;
+    while (!fine(c)) {
+        if (*n == massimo)
+            return errore(l, in_riga(c.riga), "more than %d numbers %s", massimo, dove);
+        if (!numero(c, &v[*n]))
+            return non_numero(l, c, nel_messaggio ? dove : nullptr);
+        ++*n;
+    }
+    return true;
+}
+
+// Byte order helpers for the binary forms.
+uint32_t u32_le(const char *p);
+uint32_t u32_be(const char *p);
+float f32_le(const char *p);
+float f32_be(const char *p);
+
+// ---- maglia.cpp ----------------------------------------------------------
+
+// Room for what the bytes after `da` can hold: `dichiarati` vertices or
+// faces as a header claims, each taking at least `byte_ciascuno` bytes, so
+// that a lying count costs nothing.
+void riserva_punti(Lettura &l, long long dichiarati, size_t da, size_t byte_ciascuno);
+void riserva_facce(Lettura &l, long long dichiarati, size_t da, size_t byte_ciascuno,
+                   int angoli_ciascuna);
 
 // A new vertex at pos, normal and colour zero. Refuses non-finite and absurd
-// coordinates and a vertex past MAX_PUNTI (riga, or a byte offset when
-// riga < 0 with posizione).
-PuntoLetto *aggiungi_punto(Lettura &l, int riga, size_t posizione, const double pos[3]);
+// coordinates.
+PuntoLetto *aggiungi_punto(Lettura &l, Luogo dove, const double pos[3]);
 // Refuses a non-finite normal component.
-bool controlla_normale(Lettura &l, int riga, size_t posizione, const double n[3]);
+bool controlla_normale(Lettura &l, Luogo dove, const double n[3]);
 // Colour components as the file gives them: all within 0..1 are taken as
 // they are, otherwise as 0..255. Refuses non-finite or negative values.
-bool converti_colore(Lettura &l, int riga, size_t posizione, const double *c, float rgb[3]);
+bool converti_colore(Lettura &l, Luogo dove, const double *c, float rgb[3]);
 
 // Drops repeated neighbours from v[0..n), the closing pair too, moving
 // accanto (if given) alongside; the count left.
 int togli_ripetuti(int *v, int n, int *accanto);
 
-// One face of the file: indices within 0..numpunti-1 (messages show them
-// plus `base`, the file's own numbering). Repeated neighbours are dropped;
-// fewer than 3 distinct vertices and the face is skipped; more than
-// MAX_VERTICI and it becomes a fan of faces of at most MAX_VERTICI.
-// rgb may be null.
-bool aggiungi_faccia(Lettura &l, int riga, size_t posizione, const int *indici, int n,
-                     int base, const float *rgb);
+// One face of the file: indices within 0..punti.size()-1 (messages show
+// them plus `base`, the file's own numbering). Repeated neighbours are
+// dropped; fewer than 3 distinct vertices and the face is skipped; more than
+// MAX_VERTICI and it becomes a fan of faces of at most MAX_VERTICI. rgb may
+// be null.
+bool aggiungi_faccia(Lettura &l, Luogo dove, const int *indici, int n, int base,
+                     const float *rgb);
 
 // End of the file: at least one face, some extent, face colours from the
 // vertex colours where the faces have none, every face listed from a corner
 // whose first three vertices are not collinear.
 bool chiudi_maglia(Lettura &l);
+
+// ---- the readers -----------------------------------------------------------
 
 // What tells formats apart by their content. The OFF keyword
 // [ST][C][N][4][n]OFF as a whole token, its prefixes in *h when given; a
@@ -148,11 +249,5 @@ bool leggi_off(Lettura &l);
 bool leggi_obj(Lettura &l);
 bool leggi_ply(Lettura &l);
 bool leggi_stl(Lettura &l);
-
-// Byte order helpers for the binary forms.
-uint32_t u32_le(const char *p);
-uint32_t u32_be(const char *p);
-float f32_le(const char *p);
-float f32_be(const char *p);
 
 #endif

@@ -1,17 +1,19 @@
 // maglia.h: a polyhedron as a reader leaves it, before it enters the store.
 //
 // Every reader fills one Maglia through aggiungi_punto and aggiungi_faccia,
-// which check what the file says against the store's capacities and its own
-// vertices, so that what ends up here always fits ElencoPoliedri: at most
-// MAX_PUNTI vertices with finite coordinates, at most MAX_FACCE faces of 3 to
-// MAX_VERTICI indices each, every index below numpunti. chiudi_maglia then
-// checks the whole (faces present, some extent) and lists every face from a
-// corner whose first three vertices are not collinear. The fixed arrays are
-// the only storage: nothing is allocated by what a file claims.
+// which check what the file says against its own vertices: finite
+// coordinates, faces of 3 to MAX_VERTICI indices, every index below
+// punti.size(). The vectors grow with what the file holds, never with what
+// it claims; a mesh over the store's capacities is fitted down to them after
+// chiudi_maglia (adatta_maglia). chiudi_maglia checks the whole (faces
+// present, some extent) and lists every face from a corner whose first three
+// vertices are not collinear.
 #ifndef SUPERFICIE_FORMATS_MAGLIA_H
 #define SUPERFICIE_FORMATS_MAGLIA_H
 
 #include "model/poliedro.h"
+
+#include <vector>
 
 struct PuntoLetto {
     double pos[3];                  // model space as in the file
@@ -20,17 +22,19 @@ struct PuntoLetto {
 };
 
 struct FacciaLetta {
+    int primo;                      // its corners are Maglia::angoli[primo .. primo + numvertici)
     int numvertici;                 // 3..MAX_VERTICI
-    int vertici[MAX_VERTICI];       // 0 <= index < Maglia::numpunti
     float colore[3];                // RGB 0..1 when colorata
-    int colorata;                   // 1: the file gave this face a colour
+    int colorata;                   // 1: the file gave this face a colour (or chiudi_maglia did, from vertex colours)
 };
 
+// Counts and indices are int: a file is at most MAX_DIMENSIONE_FILE
+// (256 MiB) and every vertex or corner costs it at least one byte, so none
+// comes near 2^31.
 struct Maglia {
-    int numpunti;                   // vertices in use, 0..MAX_PUNTI
-    PuntoLetto punti[MAX_PUNTI];
-    int numfacce;                   // faces in use, 0..MAX_FACCE, after splitting
-    FacciaLetta facce[MAX_FACCE];
+    std::vector<PuntoLetto> punti;  // grows with what the file holds
+    std::vector<int> angoli;        // every face's corners, face after face; 0 <= index < punti.size()
+    std::vector<FacciaLetta> facce;
     int normali;                    // 1: every vertex has its normal: built smooth
     int colori_punti;               // 1: every vertex has its colour
 };

@@ -18,10 +18,6 @@
 #include <unordered_map>
 #include <vector>
 
-// A face piece has at most MAX_VERTICI corners, so a file whose faces can fit
-// the store uses at most this many normals; more is no polyhedron to show.
-constexpr int MAX_NORMALI = MAX_FACCE * MAX_VERTICI;
-
 // Spaces and line continuations.
 static void salta(Cursore &c)
 {
@@ -48,30 +44,11 @@ static bool fine(Cursore &c)
 
 static void prossima_istruzione(Cursore &c)
 {
-    const char *p;
-    size_t n;
+    const char *p = nullptr;
+    size_t n = 0;
     while (!fine(c))
         parola(c, &p, &n);
     vai_a_capo(c);
-}
-
-// Up to `massimo` numbers to the end of the statement; their count in *n.
-static bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *che)
-{
-    *n = 0;
-    while (!fine(c)) {
-        const int riga = c.riga;
-        if (*n == massimo)
-            return errore(l, riga, "more than %d numbers in a %s", massimo, che);
-        if (!numero(c, &v[*n])) {
-            const char *p;
-            size_t k;
-            parola(c, &p, &k);
-            return errore(l, riga, "'%.*s' in a %s is not a number", corto(k), p, che);
-        }
-        ++*n;
-    }
-    return true;
 }
 
 namespace {
@@ -89,14 +66,7 @@ struct Chiave {
 struct HashChiave {
     size_t operator()(const Chiave &k) const
     {
-        size_t h = (size_t)k.v * 0x9e3779b97f4a7c15ull;
-        for (double x : k.n) {
-            const double v = x + 0.0;   // -0.0 equals 0.0: hash them alike
-            uint64_t b;
-            std::memcpy(&b, &v, sizeof b);
-            h = (h ^ (size_t)(b ^ (b >> 29))) * 0x100000001b3ull;
-        }
-        return h;
+        return (size_t)hash_numeri(k.n, 3, (uint64_t)k.v * 0x9e3779b97f4a7c15ull);
     }
 };
 
@@ -117,16 +87,16 @@ static bool leggi_vertice(Lettura &l, Cursore &c, Obj &s)
     const int riga = c.riga;
     double x[6];
     int n;
-    if (!numeri(l, c, x, 6, &n, "vertex"))
+    if (!numeri(l, c, x, 6, &n, "in a vertex", true, fine))
         return false;
     // x y z, x y z w (a weight, meaningless for a polygon), x y z r g b
     if (n != 3 && n != 4 && n != 6)
-        return errore(l, riga, "a vertex of %d numbers: reads x y z, x y z w or x y z r g b", n);
-    PuntoLetto *p = aggiungi_punto(l, riga, 0, x);
+        return errore(l, in_riga(riga), "a vertex of %d numbers: reads x y z, x y z w or x y z r g b", n);
+    PuntoLetto *p = aggiungi_punto(l, in_riga(riga), x);
     if (!p)
         return false;
     if (n == 6) {
-        if (!converti_colore(l, riga, 0, x + 3, p->colore))
+        if (!converti_colore(l, in_riga(riga), x + 3, p->colore))
             return false;
         s.colorati++;
     }
@@ -138,21 +108,19 @@ static bool leggi_normale(Lettura &l, Cursore &c, Obj &s)
     const int riga = c.riga;
     double x[3];
     int n;
-    if (!numeri(l, c, x, 3, &n, "vertex normal"))
+    if (!numeri(l, c, x, 3, &n, "in a vertex normal", true, fine))
         return false;
     if (n != 3)
-        return errore(l, riga, "a vertex normal of %d numbers: reads x y z", n);
-    if (!controlla_normale(l, riga, 0, x))
+        return errore(l, in_riga(riga), "a vertex normal of %d numbers: reads x y z", n);
+    if (!controlla_normale(l, in_riga(riga), x))
         return false;
-    if (s.normali.size() >= 3 * (size_t)MAX_NORMALI)
-        return errore(l, riga, "more than %d vertex normals, more than %d faces can use",
-                      MAX_NORMALI, MAX_FACCE);
     s.normali.insert(s.normali.end(), x, x + 3);
     return true;
 }
 
-// An index as the file writes it, optional sign and digits, from p up to at
-// most `fine`.
+// An index as the file writes it, optional sign and digits, from p within
+// the corner's token, which ends before `fine`. The digits may run to `fine`
+// and no further: the token ends at whitespace, which is no digit.
 static bool indice(const char *&p, const char *fine, long long *v)
 {
     const char *q = p;
@@ -173,12 +141,12 @@ static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t
                     const char *che, const char *plurale, int *indice)
 {
     if (x == 0)
-        return errore(l, riga, "%s index 0: OBJ counts from 1", che);
+        return errore(l, in_riga(riga), "%s index 0: OBJ counts from 1", che);
     if (x > definiti)
-        return errore(l, riga, "%s index %.*s is beyond the %d %s defined so far", che, corto(n),
+        return errore(l, in_riga(riga), "%s index %.*s is beyond the %d %s defined so far", che, corto(n),
                       testo, definiti, plurale);
     if (-x > definiti)
-        return errore(l, riga, "%s index %.*s reaches before the first of the %d %s defined so far",
+        return errore(l, in_riga(riga), "%s index %.*s reaches before the first of the %d %s defined so far",
                       che, corto(n), testo, definiti, plurale);
     *indice = (int)(x > 0 ? x - 1 : definiti + x);
     return true;
@@ -189,8 +157,8 @@ static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t
 static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn)
 {
     const int riga = c.riga;
-    const char *inizio;
-    size_t n;
+    const char *inizio = c.p;
+    size_t n = 0;
     parola(c, &inizio, &n);
     const char *fine = inizio + n, *p = inizio;
     long long iv, it, in = 0;
@@ -209,7 +177,7 @@ static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn
         ok = ok && p == fine && fine[-1] != '/';
     }
     if (!ok)
-        return errore(l, riga, "'%.*s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
+        return errore(l, in_riga(riga), "'%.*s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
                       corto(n), inizio);
     if (!risolvi(l, riga, iv, inizio, lunghezza_v, nv, "vertex", "vertices", v))
         return false;
@@ -223,42 +191,44 @@ static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn
 static int con_normale(Lettura &l, Obj &s, int riga, int v, const double *n)
 {
     Maglia &m = *l.maglia;
-    PuntoLetto &p = m.punti[v];
     if (!s.assegnato[v]) {
+        PuntoLetto &p = m.punti[v];
         s.assegnato[v] = 1;
         std::memcpy(p.normale, n, sizeof p.normale);
         return v;
     }
+    const PuntoLetto p = m.punti[v];   // a copy: adding a vertex may move them all
     if (p.normale[0] == n[0] && p.normale[1] == n[1] && p.normale[2] == n[2])
         return v;
     const Chiave k{v, {n[0], n[1], n[2]}};
     const auto trovata = s.copie.find(k);
     if (trovata != s.copie.end())
         return trovata->second;
-    PuntoLetto *q = aggiungi_punto(l, riga, 0, p.pos);
+    PuntoLetto *q = aggiungi_punto(l, in_riga(riga), p.pos);
     if (!q)
         return -1;
     std::memcpy(q->colore, p.colore, sizeof q->colore);
     std::memcpy(q->normale, n, sizeof q->normale);
-    const int i = m.numpunti - 1;
+    const int i = (int)m.punti.size() - 1;
     s.copie.emplace(k, i);
     return i;
 }
 
 static bool leggi_faccia(Lettura &l, Cursore &c, Obj &s, int nv, int nn, bool lisce)
 {
-    static int vertici[MAX_VERTICI_FACCIA];
-    static int normali[MAX_VERTICI_FACCIA];
+    std::vector<int> &vertici = l.indici, &normali = l.accanto;
+    vertici.clear();
+    normali.clear();
     const int riga = c.riga;
     int n = 0;
     bool tutte = true;
     while (!fine(c)) {
-        if (n == MAX_VERTICI_FACCIA)
-            return errore(l, riga, "a face of more than %d vertices cannot fit in %d faces of at "
-                          "most %d", MAX_VERTICI_FACCIA, MAX_FACCE, MAX_VERTICI);
-        if (!leggi_angolo(l, c, nv, nn, &vertici[n], &normali[n]))
+        int v, vn;
+        if (!leggi_angolo(l, c, nv, nn, &v, &vn))
             return false;
-        tutte = tutte && normali[n] >= 0;
+        vertici.push_back(v);
+        normali.push_back(vn);
+        tutte = tutte && vn >= 0;
         n++;
     }
     if (n < 3)
@@ -266,28 +236,29 @@ static bool leggi_faccia(Lettura &l, Cursore &c, Obj &s, int nv, int nn, bool li
     if (!lisce) {
         s.angoli += n;
         s.senza_normale = s.senza_normale || !tutte;
-        return aggiungi_faccia(l, riga, 0, vertici, n, 1, nullptr);
+        return aggiungi_faccia(l, in_riga(riga), vertici.data(), n, 1, nullptr);
     }
     // Repeated neighbours go as the first pass dropped them, before their
     // normals could make them different vertices.
-    const int k = togli_ripetuti(vertici, n, normali);
+    const int k = togli_ripetuti(vertici.data(), n, normali.data());
     for (int i = 0; i < k; i++) {
         vertici[i] = con_normale(l, s, riga, vertici[i], &s.normali[3 * (size_t)normali[i]]);
         if (vertici[i] < 0)
             return false;
     }
-    return aggiungi_faccia(l, riga, 0, vertici, k, 1, nullptr);
+    return aggiungi_faccia(l, in_riga(riga), vertici.data(), k, 1, nullptr);
 }
 
 // One pass over the statements. The second (lisce) only counts v and vn,
 // for relative indices, and rebuilds the faces.
 static bool leggi_istruzioni(Lettura &l, Obj &s, bool lisce)
 {
-    Cursore c = cursore(l);
+    Cursore &c = l.c;
+    c = cursore(l);
     int nv = 0, nn = 0;
     while (riga_utile(c, '#')) {
-        const char *p;
-        size_t n;
+        const char *p = c.p;
+        size_t n = 0;
         parola(c, &p, &n);
         bool ok = true;
         if (uguale(p, n, "v")) {
@@ -314,11 +285,12 @@ bool leggi_obj(Lettura &l)
     if (!leggi_istruzioni(l, s, false))
         return false;
     Maglia &m = *l.maglia;
-    m.colori_punti = m.numpunti > 0 && s.colorati == m.numpunti;
+    m.colori_punti = !m.punti.empty() && (size_t)s.colorati == m.punti.size();
     if (s.angoli == 0 || s.senza_normale)
         return true;
-    s.assegnato.assign(MAX_PUNTI, 0);
-    m.numfacce = 0;
+    s.assegnato.assign(m.punti.size(), 0);
+    m.facce.clear();
+    m.angoli.clear();
     if (!leggi_istruzioni(l, s, true))
         return false;
     m.normali = 1;

@@ -4,9 +4,9 @@
 // body is then read by that table alone, every value through leggi_valore,
 // the one place that knows the types, the text form and both byte orders.
 // Only "vertex" and "face" are kept; any other element or property, lists
-// included, is read past. Counts are held against the capacities while the
-// header is read, and in binary against the bytes left before any loop runs,
-// so a count the file cannot hold costs nothing.
+// included, is read past. Counts are held in binary against the bytes left
+// before any loop runs, and room is made only for what the bytes left can
+// hold, so a count the file cannot hold costs nothing.
 //
 // Ascii bodies are read a record per line (blank lines between records are
 // allowed): a value missing or left over is caught on the line where it
@@ -17,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 enum Codifica { TESTO, BINARIO_LE, BINARIO_BE };
 
@@ -92,7 +93,7 @@ static bool fine_riga(Lettura &l, Cursore &c, const char *cosa)
     const char *p;
     size_t n;
     if (parola(c, &p, &n))
-        return errore(l, c.riga, "unexpected '%.*s' at the end of the %s line", corto(n), p, cosa);
+        return errore(l, in_riga(c.riga), "unexpected '%.*s' at the end of the %s line", corto(n), p, cosa);
     return true;
 }
 
@@ -101,7 +102,7 @@ static bool leggi_formato(Lettura &l, Cursore &c, Intestazione &h)
     const char *p;
     size_t n;
     if (!parola(c, &p, &n))
-        return errore(l, c.riga, "format line without an encoding: expected ascii, "
+        return errore(l, in_riga(c.riga), "format line without an encoding: expected ascii, "
                       "binary_little_endian or binary_big_endian");
     if (uguale(p, n, "ascii"))
         h.codifica = TESTO;
@@ -110,10 +111,10 @@ static bool leggi_formato(Lettura &l, Cursore &c, Intestazione &h)
     else if (uguale(p, n, "binary_big_endian"))
         h.codifica = BINARIO_BE;
     else
-        return errore(l, c.riga, "unknown format '%.*s': expected ascii, binary_little_endian "
+        return errore(l, in_riga(c.riga), "unknown format '%.*s': expected ascii, binary_little_endian "
                       "or binary_big_endian", corto(n), p);
     if (!parola(c, &p, &n) || !uguale(p, n, "1.0"))
-        return errore(l, c.riga, "the format line needs the version, 1.0");
+        return errore(l, in_riga(c.riga), "the format line needs the version, 1.0");
     return fine_riga(l, c, "format");
 }
 
@@ -121,10 +122,10 @@ static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
 {
     const int riga = c.riga;
     if (h.numelementi == MAX_ELEMENTI)
-        return errore(l, riga, "more than %d elements in the header", MAX_ELEMENTI);
+        return errore(l, in_riga(riga), "more than %d elements in the header", MAX_ELEMENTI);
     Elemento &e = h.elementi[h.numelementi];
     if (!parola(c, &e.nome, &e.lunghezza))
-        return errore(l, riga, "element without a name: expected 'element NAME COUNT'");
+        return errore(l, in_riga(riga), "element without a name: expected 'element NAME COUNT'");
     const int nl = corto(e.lunghezza);
     const Cursore prima = c;
     long long numero;
@@ -133,12 +134,12 @@ static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
         const char *p;
         size_t n;
         if (!parola(t, &p, &n))
-            return errore(l, riga, "element %.*s without a count", nl, e.nome);
-        return errore(l, riga, "the count '%.*s' of element %.*s is not a whole number", corto(n),
+            return errore(l, in_riga(riga), "element %.*s without a count", nl, e.nome);
+        return errore(l, in_riga(riga), "the count '%.*s' of element %.*s is not a whole number", corto(n),
                       p, nl, e.nome);
     }
     if (numero < 0)
-        return errore(l, riga, "element %.*s has a negative count, %lld", nl, e.nome, numero);
+        return errore(l, in_riga(riga), "element %.*s has a negative count, %lld", nl, e.nome, numero);
     if (!fine_riga(l, c, "element"))
         return false;
     e.genere = uguale(e.nome, e.lunghezza, "vertex") ? VERTICI
@@ -146,14 +147,11 @@ static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
     for (int i = 0; i < h.numelementi; i++) {
         const Genere g = h.elementi[i].genere;
         if (e.genere != ALTRI && g == e.genere)
-            return errore(l, riga, "a second element %.*s", nl, e.nome);
+            return errore(l, in_riga(riga), "a second element %.*s", nl, e.nome);
         if (e.genere == VERTICI && g == FACCE)
-            return errore(l, riga, "element vertex after element face: the faces need their "
+            return errore(l, in_riga(riga), "element vertex after element face: the faces need their "
                           "vertices first");
     }
-    if (!entro_capacita(l, riga, 0, e.genere == VERTICI ? numero : -1,
-                        e.genere == FACCE ? numero : -1))
-        return false;
     e.numero = numero;
     e.riga = riga;
     e.prima = h.numproprieta;
@@ -168,11 +166,11 @@ static bool tipo_proprieta(Lettura &l, Cursore &c, Tipo *t)
     const char *p;
     size_t n;
     if (!parola(c, &p, &n))
-        return errore(l, c.riga, "incomplete property: expected 'property TYPE NAME' or "
+        return errore(l, in_riga(c.riga), "incomplete property: expected 'property TYPE NAME' or "
                       "'property list COUNT_TYPE TYPE NAME'");
     *t = tipo(p, n);
     if (*t == NESSUN_TIPO)
-        return errore(l, c.riga, "unknown type '%.*s': expected char, uchar, short, ushort, int, "
+        return errore(l, in_riga(c.riga), "unknown type '%.*s': expected char, uchar, short, ushort, int, "
                       "uint, float or double (or int8 ... float64)", corto(n), p);
     return true;
 }
@@ -181,9 +179,9 @@ static bool leggi_proprieta(Lettura &l, Cursore &c, Intestazione &h)
 {
     const int riga = c.riga;
     if (h.numelementi == 0)
-        return errore(l, riga, "property before any element");
+        return errore(l, in_riga(riga), "property before any element");
     if (h.numproprieta == MAX_PROPRIETA)
-        return errore(l, riga, "more than %d properties in the header", MAX_PROPRIETA);
+        return errore(l, in_riga(riga), "more than %d properties in the header", MAX_PROPRIETA);
     Elemento &e = h.elementi[h.numelementi - 1];
     Proprieta &p = h.proprieta[h.numproprieta];
     p.conteggio = NESSUN_TIPO;
@@ -191,19 +189,19 @@ static bool leggi_proprieta(Lettura &l, Cursore &c, Intestazione &h)
         if (!tipo_proprieta(l, c, &p.conteggio))
             return false;
         if (!TIPI[p.conteggio].intero)
-            return errore(l, riga, "a list's length must have an integer type, not %s",
+            return errore(l, in_riga(riga), "a list's length must have an integer type, not %s",
                           TIPI[p.conteggio].nome);
     }
     if (!tipo_proprieta(l, c, &p.tipo))
         return false;
     if (!parola(c, &p.nome, &p.lunghezza))
-        return errore(l, riga, "property without a name");
+        return errore(l, in_riga(riga), "property without a name");
     if (!fine_riga(l, c, "property"))
         return false;
     for (int i = e.prima; i < h.numproprieta; i++)
         if (h.proprieta[i].lunghezza == p.lunghezza &&
             std::memcmp(h.proprieta[i].nome, p.nome, p.lunghezza) == 0)
-            return errore(l, riga, "a second property %.*s in element %.*s", corto(p.lunghezza),
+            return errore(l, in_riga(riga), "a second property %.*s in element %.*s", corto(p.lunghezza),
                           p.nome, corto(e.lunghezza), e.nome);
     p.ruolo = ALTRO;
     p.riga = riga;
@@ -221,12 +219,12 @@ static bool leggi_intestazione(Lettura &l, Cursore &c, Intestazione &h)
     if (!riga_pulita(l, c))
         return false;
     if (!parola_uguale(c, "ply") || !a_fine_riga(c))
-        return errore(l, 1, "the first line must be just 'ply'");
+        return errore(l, in_riga(1), "the first line must be just 'ply'");
     vai_a_capo(c);
     bool formato = false;
     for (;;) {
         if (c.p >= fine)
-            return errore(l, 0, "the header has no end_header line");
+            return errore(l, NEL_FILE, "the header has no end_header line");
         if (!riga_pulita(l, c))
             return false;
         const int riga = c.riga;
@@ -244,26 +242,26 @@ static bool leggi_intestazione(Lettura &l, Cursore &c, Intestazione &h)
             if (!fine_riga(l, c, "end_header"))
                 return false;
             if (!formato)
-                return errore(l, riga, "no format line before end_header");
+                return errore(l, in_riga(riga), "no format line before end_header");
             vai_a_capo(c);
             return true;
         }
         if (uguale(p, n, "format")) {
             if (formato)
-                return errore(l, riga, "a second format line");
+                return errore(l, in_riga(riga), "a second format line");
             if (!leggi_formato(l, c, h))
                 return false;
             formato = true;
         } else if (uguale(p, n, "element")) {
             if (!formato)
-                return errore(l, riga, "element before the format line");
+                return errore(l, in_riga(riga), "element before the format line");
             if (!leggi_elemento_intestazione(l, c, h))
                 return false;
         } else if (uguale(p, n, "property")) {
             if (!leggi_proprieta(l, c, h))
                 return false;
         } else {
-            return errore(l, riga, "unknown header line '%.*s': expected format, element, "
+            return errore(l, in_riga(riga), "unknown header line '%.*s': expected format, element, "
                           "property, comment or end_header", corto(n), p);
         }
         vai_a_capo(c);
@@ -307,10 +305,10 @@ static bool assegna_ruoli(Lettura &l, Intestazione &h)
             for (int k = 0; k < 3; k++) {
                 const int i = trova(h, e, NOMI_POSIZIONE[k]);
                 if (i < 0)
-                    return errore(l, e.riga, "element vertex has no property %s: x, y and z "
+                    return errore(l, in_riga(e.riga), "element vertex has no property %s: x, y and z "
                                   "are all needed", NOMI_POSIZIONE[k]);
                 if (h.proprieta[i].conteggio != NESSUN_TIPO)
-                    return errore(l, h.proprieta[i].riga, "property %s of element vertex is a "
+                    return errore(l, in_riga(h.proprieta[i].riga), "property %s of element vertex is a "
                                   "list: a single number is expected", NOMI_POSIZIONE[k]);
             }
             terna(h, e, NOMI_POSIZIONE, X);
@@ -318,14 +316,14 @@ static bool assegna_ruoli(Lettura &l, Intestazione &h)
             e.colori = terna(h, e, NOMI_COLORE, ROSSO) || terna(h, e, NOMI_DIFFUSO, ROSSO);
         } else if (e.genere == FACCE) {
             if (!vertici)
-                return errore(l, e.riga, "element face with no element vertex before it");
+                return errore(l, in_riga(e.riga), "element face with no element vertex before it");
             int i = trova(h, e, "vertex_indices");
             if (i < 0)
                 i = trova(h, e, "vertex_index");
             if (i < 0)
-                return errore(l, e.riga, "element face has no vertex_indices list");
+                return errore(l, in_riga(e.riga), "element face has no vertex_indices list");
             if (h.proprieta[i].conteggio == NESSUN_TIPO)
-                return errore(l, h.proprieta[i].riga, "property %.*s of element face is a single "
+                return errore(l, in_riga(h.proprieta[i].riga), "property %.*s of element face is a single "
                               "number: a list is expected", corto(h.proprieta[i].lunghezza),
                               h.proprieta[i].nome);
             h.proprieta[i].ruolo = INDICI;
@@ -340,19 +338,22 @@ static bool assegna_ruoli(Lettura &l, Intestazione &h)
 struct Corpo {
     Lettura &l;
     Codifica codifica;
-    Cursore c;                      // ascii: the next value
+    Cursore &c;                     // ascii: the next value (the reading's own cursor)
     size_t pos;                     // binary: the next byte
     const Elemento *e;              // being read, for messages
     long long letti;                // its whole records so far
 };
 
-// Where a message about the body points: the current line in ascii, a byte
-// (given with it) in binary.
-static int luogo(const Corpo &b) { return b.codifica == TESTO ? b.c.riga : -1; }
+// Where a message about the body points: the current line in ascii, the
+// byte given in binary.
+static Luogo luogo(const Corpo &b, size_t byte)
+{
+    return b.codifica == TESTO ? in_riga(b.c.riga) : al_byte(byte);
+}
 
 static bool finito(Corpo &b)
 {
-    return errore_in(b.l, luogo(b), b.pos, "the file ends after %lld of the %lld %.*s records", b.letti,
+    return errore(b.l, luogo(b, b.pos), "the file ends after %lld of the %lld %.*s records", b.letti,
                         b.e->numero, corto(b.e->lunghezza), b.e->nome);
 }
 
@@ -360,10 +361,10 @@ static bool finito(Corpo &b)
 static bool non_numero(Corpo &b, Tipo t, const Proprieta &p, const char *atteso)
 {
     Cursore s = b.c;
-    const char *q;
-    size_t n;
+    const char *q = s.p;
+    size_t n = 0;
     parola(s, &q, &n);
-    return errore(b.l, b.c.riga, "'%.*s' is not %s (%.*s, %s)", corto(n), q, atteso,
+    return errore(b.l, in_riga(b.c.riga), "'%.*s' is not %s (%.*s, %s)", corto(n), q, atteso,
                   corto(p.lunghezza), p.nome, TIPI[t].nome);
 }
 
@@ -378,13 +379,13 @@ static bool leggi_valore(Corpo &b, Tipo t, const Proprieta &p, double *v)
             if (!d.intero)
                 return true;
             if (x < d.minimo || x > d.massimo)
-                return errore(b.l, b.c.riga, "%lld does not fit the type %s (%.*s)", x, d.nome,
+                return errore(b.l, in_riga(b.c.riga), "%lld does not fit the type %s (%.*s)", x, d.nome,
                               corto(p.lunghezza), p.nome);
             *v = (double)x;
             return true;
         }
         if (a_fine_riga(b.c))
-            return errore(b.l, b.c.riga, "too few values for one %.*s record: %.*s is missing",
+            return errore(b.l, in_riga(b.c.riga), "too few values for one %.*s record: %.*s is missing",
                           corto(b.e->lunghezza), b.e->nome, corto(p.lunghezza), p.nome);
         return non_numero(b, t, p, d.intero ? "a whole number" : "a number");
     }
@@ -440,11 +441,8 @@ static bool leggi_valore(Corpo &b, Tipo t, const Proprieta &p, double *v)
     return true;
 }
 
-// A face's corners; as big as a face that still fits the store.
-static int indici_faccia[MAX_VERTICI_FACCIA];
-
-// A list: kept in indici_faccia (*n of them) when it is the face's corners,
-// otherwise read past.
+// A list: kept in the reading's indici (*n of them) when it is the face's
+// corners, otherwise read past.
 static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
 {
     const bool indici = p.ruolo == INDICI;
@@ -455,24 +453,22 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
     const long long conta = (long long)v;   // an integer type: v is whole
     const int np = corto(p.lunghezza);
     if (conta < 0)
-        return errore_in(b.l, luogo(b), inizio, "list %.*s has a negative length, %lld", np, p.nome, conta);
-    if (indici && conta > MAX_VERTICI_FACCIA)
-        return errore_in(b.l, luogo(b), inizio, "a face of %lld vertices, more than the %d that fit in "
-                            "%d faces of at most %d", conta, MAX_VERTICI_FACCIA, (int)MAX_FACCE,
-                            (int)MAX_VERTICI);
+        return errore(b.l, luogo(b, inizio), "list %.*s has a negative length, %lld", np, p.nome, conta);
     const size_t byte = TIPI[p.tipo].byte;
     if (b.codifica != TESTO) {
         if ((unsigned long long)conta > (b.l.dimensione - b.pos) / byte)
-            return errore_byte(b.l, inizio, "list %.*s of %lld values runs past the end of the "
+            return errore(b.l, al_byte(inizio), "list %.*s of %lld values runs past the end of the "
                                "file", np, p.nome, conta);
         if (!indici) {
             b.pos += (size_t)conta * byte;
             return true;
         }
     }
+    if (indici)
+        b.l.indici.clear();
     for (long long k = 0; k < conta; k++) {
         if (b.codifica == TESTO && a_fine_riga(b.c))
-            return errore(b.l, b.c.riga, "list %.*s announces %lld values, the line holds %lld",
+            return errore(b.l, in_riga(b.c.riga), "list %.*s announces %lld values, the line holds %lld",
                           np, p.nome, conta, k);
         const size_t qui = b.pos;
         if (!leggi_valore(b, p.tipo, p, &v))
@@ -480,11 +476,11 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
         if (!indici)
             continue;
         if (v != std::floor(v))
-            return errore_in(b.l, luogo(b), qui, "vertex index %g is not a whole number", v);
+            return errore(b.l, luogo(b, qui), "vertex index %g is not a whole number", v);
         if (v < INT_MIN || v > INT_MAX)
-            return errore_in(b.l, luogo(b), qui, "vertex index %.0f is outside the %d vertices (0 to %d)",
-                                v, b.l.maglia->numpunti, b.l.maglia->numpunti - 1);
-        indici_faccia[k] = (int)v;
+            return errore(b.l, luogo(b, qui), "vertex index %.0f is outside the %d vertices (0 to %d)",
+                          v, (int)b.l.maglia->punti.size(), (int)b.l.maglia->punti.size() - 1);
+        b.l.indici.push_back((int)v);
     }
     if (indici)
         *n = (int)conta;
@@ -516,14 +512,14 @@ static bool leggi_record(Corpo &b, const Intestazione &h, const Elemento &e, Rec
         }
     }
     if (b.codifica == TESTO && !a_fine_riga(b.c))
-        return errore(b.l, b.c.riga, "more values than one %.*s record holds",
+        return errore(b.l, in_riga(b.c.riga), "more values than one %.*s record holds",
                       corto(e.lunghezza), e.nome);
     return true;
 }
 
 // Integer colours are 0..255 whatever their type; floats are left to
 // converti_colore, which tells 0..1 from 0..255.
-static bool colore(Corpo &b, const Record &r, int riga, size_t inizio, float rgb[3])
+static bool colore(Corpo &b, const Record &r, Luogo dove, float rgb[3])
 {
     double c[3];
     for (int k = 0; k < 3; k++) {
@@ -531,7 +527,7 @@ static bool colore(Corpo &b, const Record &r, int riga, size_t inizio, float rgb
         if (TIPI[r.tipo[ROSSO + k]].intero)
             c[k] = (c[k] > 255.0 ? 255.0 : c[k]) / 255.0;
     }
-    return converti_colore(b.l, riga, inizio, c, rgb);
+    return converti_colore(b.l, dove, c, rgb);
 }
 
 // The least a record of e takes in binary: its single values and its lists'
@@ -556,39 +552,46 @@ static bool leggi_elemento(Corpo &b, const Intestazione &h, const Elemento &e)
     if (b.codifica != TESTO) {
         const unsigned long long minimo = byte_minimi(h, e);
         if ((unsigned long long)e.numero > (l.dimensione - b.pos) / minimo)
-            return errore_byte(l, b.pos, "%lld %.*s records of at least %llu bytes each cannot "
+            return errore(l, al_byte(b.pos), "%lld %.*s records of at least %llu bytes each cannot "
                                "fit in the %zu bytes left", e.numero, corto(e.lunghezza), e.nome,
                                minimo, l.dimensione - b.pos);
     }
+    // The shortest ascii records: "0 0 0" and "3 0 1 2", with their line breaks.
+    const size_t minimo = b.codifica == TESTO ? (e.genere == VERTICI ? 6 : 8) : byte_minimi(h, e);
+    const size_t qui = b.codifica == TESTO ? byte_letti(l, b.c) : b.pos;
+    if (e.genere == VERTICI)
+        riserva_punti(l, e.numero, qui, minimo);
+    else if (e.genere == FACCE)
+        riserva_facce(l, e.numero, qui, minimo, 3);
     Record r;
     for (; b.letti < e.numero; b.letti++) {
         if (b.codifica == TESTO && !riga_utile(b.c, '\0'))
             return finito(b);
-        const int riga = b.codifica == TESTO ? b.c.riga : -1;
         const size_t inizio = b.pos;
+        const Luogo riga = luogo(b, inizio);
         if (!leggi_record(b, h, e, r))
             return false;
         if (b.codifica == TESTO)
             vai_a_capo(b.c);
         if (e.genere == VERTICI) {
             const double pos[3] = {r.valore[X], r.valore[Y], r.valore[Z]};
-            PuntoLetto *q = aggiungi_punto(l, riga, inizio, pos);
+            PuntoLetto *q = aggiungi_punto(l, riga, pos);
             if (!q)
                 return false;
             if (e.normali) {
                 const double n[3] = {r.valore[NX], r.valore[NY], r.valore[NZ]};
-                if (!controlla_normale(l, riga, inizio, n))
+                if (!controlla_normale(l, riga, n))
                     return false;
                 for (int k = 0; k < 3; k++)
                     q->normale[k] = n[k];
             }
-            if (e.colori && !colore(b, r, riga, inizio, q->colore))
+            if (e.colori && !colore(b, r, riga, q->colore))
                 return false;
         } else if (e.genere == FACCE) {
             float rgb[3];
-            if (e.colori && !colore(b, r, riga, inizio, rgb))
+            if (e.colori && !colore(b, r, riga, rgb))
                 return false;
-            if (!aggiungi_faccia(l, riga, inizio, indici_faccia, r.numindici, 0,
+            if (!aggiungi_faccia(l, riga, l.indici.data(), r.numindici, 0,
                                  e.colori ? rgb : nullptr))
                 return false;
         }
@@ -598,13 +601,15 @@ static bool leggi_elemento(Corpo &b, const Intestazione &h, const Elemento &e)
 
 bool leggi_ply(Lettura &l)
 {
-    static Intestazione h;   // some 40 KiB: kept off the stack
-    Cursore c = cursore(l);
+    // Some 40 KiB: kept off the stack.
+    const std::unique_ptr<Intestazione> intestazione = std::make_unique<Intestazione>();
+    Intestazione &h = *intestazione;
+    Cursore &c = l.c;
     if (!leggi_intestazione(l, c, h) || !assegna_ruoli(l, h))
         return false;
     if (h.codifica == TESTO && !testo_pulito(l))
         return false;
-    Corpo b{l, h.codifica, c, (size_t)(c.p - l.dati), nullptr, 0};
+    Corpo b{l, h.codifica, c, byte_letti(l, c), nullptr, 0};
     for (int j = 0; j < h.numelementi; j++) {
         const Elemento &e = h.elementi[j];
         if (e.genere == VERTICI) {
@@ -617,9 +622,9 @@ bool leggi_ply(Lettura &l)
     // Anything past the last record means the header and the data disagree.
     if (b.codifica == TESTO) {
         if (riga_utile(b.c, '\0'))
-            return errore(l, b.c.riga, "data after the last element: the header announces no more");
+            return errore(l, in_riga(b.c.riga), "data after the last element: the header announces no more");
     } else if (b.pos < l.dimensione) {
-        return errore_byte(l, b.pos, "%zu bytes after the last element: the header announces "
+        return errore(l, al_byte(b.pos), "%zu bytes after the last element: the header announces "
                            "no more", l.dimensione - b.pos);
     }
     return true;

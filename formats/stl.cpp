@@ -6,52 +6,55 @@
 // used: the faces are flat and their normals come from their corners.
 #include "formats/lettura.h"
 
+#include <cstdio>
 #include <cstring>
 
-namespace {
+// An open-addressing table over a power of two at least twice the vertices,
+// so probes stay short; it doubles as the vertices grow. A slot holds the
+// index of a vertex of the Maglia, whose own position is the key: nothing is
+// stored twice.
+constexpr size_t POSTI_MINIMI = 1024;
 
-// Open addressing over a power of two above twice the vertex capacity, so
-// probes stay short and the table never fills. A slot holds the index of a
-// vertex of the Maglia, whose own position is the key: nothing is stored
-// twice and nothing is allocated.
-constexpr int POSTI = 8192;
-static_assert(POSTI >= 2 * MAX_PUNTI && (POSTI & (POSTI - 1)) == 0, "table size");
-
-struct Vertici {
-    int posto[POSTI];               // vertex index, or -1 for a free slot
-};
-
-void svuota(Vertici &v) { std::memset(v.posto, 0xff, sizeof v.posto); }
-
-size_t hash(const double pos[3])
+static void rifai_posti(Lettura &l, size_t posti)
 {
-    uint64_t h = 0xcbf29ce484222325ull;
-    for (int k = 0; k < 3; k++) {
-        // -0.0 equals 0.0, so it must hash alike.
-        const double v = pos[k] + 0.0;
-        uint64_t b;
-        std::memcpy(&b, &v, sizeof b);
-        h = (h ^ b ^ (b >> 29)) * 0x100000001b3ull;
+    l.posti.assign(posti, -1);
+    const Maglia &m = *l.maglia;
+    for (size_t v = 0; v < m.punti.size(); v++) {
+        size_t i = hash_numeri(m.punti[v].pos, 3, 0) & (posti - 1);
+        while (l.posti[i] >= 0)
+            i = (i + 1) & (posti - 1);
+        l.posti[i] = (int)v;
     }
-    return (size_t)(h ^ (h >> 32));
 }
 
-} // namespace
+// Room for about `vertici` without doubling the table.
+static void prepara_posti(Lettura &l, size_t vertici)
+{
+    size_t posti = POSTI_MINIMI;
+    while (posti < 2 * vertici)
+        posti *= 2;
+    rifai_posti(l, posti);
+}
 
 // The vertex at pos, added if the position is new; -1 with l.errore set.
-static int vertice(Lettura &l, Vertici &visti, int riga, size_t posizione, const double pos[3])
+static int vertice(Lettura &l, Luogo dove, const double pos[3])
 {
     const Maglia &m = *l.maglia;
-    size_t i = hash(pos) & (POSTI - 1);
-    for (; visti.posto[i] >= 0; i = (i + 1) & (POSTI - 1)) {
-        const double *q = m.punti[visti.posto[i]].pos;
+    const size_t h = hash_numeri(pos, 3, 0);
+    size_t maschera = l.posti.size() - 1, i = h & maschera;
+    for (; l.posti[i] >= 0; i = (i + 1) & maschera) {
+        const double *q = m.punti[(size_t)l.posti[i]].pos;
         if (q[0] == pos[0] && q[1] == pos[1] && q[2] == pos[2])
-            return visti.posto[i];
+            return l.posti[i];
     }
-    if (!aggiungi_punto(l, riga, posizione, pos))
+    if (!aggiungi_punto(l, dove, pos))
         return -1;
-    visti.posto[i] = m.numpunti - 1;
-    return visti.posto[i];
+    if (2 * m.punti.size() > l.posti.size()) {
+        rifai_posti(l, 2 * l.posti.size());   // the new vertex is in it now
+        return (int)m.punti.size() - 1;
+    }
+    l.posti[i] = (int)m.punti.size() - 1;
+    return l.posti[i];
 }
 
 constexpr size_t TESTA_BINARIO = 84;       // 80-byte header, then the uint32 count
@@ -61,19 +64,20 @@ static bool leggi_stl_binario(Lettura &l)
 {
     const size_t n = l.dimensione;
     const uint32_t triangoli = u32_le(l.dati + 80);
-    // Before the size: a count past the store needs no further reading.
-    if (triangoli > (uint32_t)MAX_FACCE)
-        return errore(l, 0, "%u triangles, more than the %d faces a polyhedron holds",
-                      (unsigned)triangoli, MAX_FACCE);
-    const size_t giusta = TESTA_BINARIO + TRIANGOLO_BINARIO * triangoli;
+    const size_t giusta = TESTA_BINARIO + TRIANGOLO_BINARIO * (size_t)triangoli;
     if (n < giusta)
-        return errore_byte(l, n, "the file ends, but its %u triangles need %zu bytes (84 + 50 each)",
-                           (unsigned)triangoli, giusta);
+        return errore(l, al_byte(n), "the file ends, but its %u triangles need %zu bytes (84 + 50 "
+                      "each)", (unsigned)triangoli, giusta);
     if (n > giusta)
-        return errore_byte(l, giusta, "%zu bytes past the end of the %u triangles (84 + 50 each)",
-                           n - giusta, (unsigned)triangoli);
-    static Vertici visti;
-    svuota(visti);
+        return errore(l, al_byte(giusta), "%zu bytes past the end of the %u triangles (84 + 50 "
+                      "each)", n - giusta, (unsigned)triangoli);
+    // The size matches the count, so the count is what the bytes hold. A
+    // closed surface has about half as many vertices as triangles.
+    Maglia &m = *l.maglia;
+    m.facce.reserve(triangoli);
+    m.angoli.reserve(3 * (size_t)triangoli);
+    m.punti.reserve(triangoli / 2 + 3);
+    prepara_posti(l, triangoli / 2 + 3);
     for (uint32_t t = 0; t < triangoli; t++) {
         const size_t inizio = TESTA_BINARIO + TRIANGOLO_BINARIO * t;
         int indici[3];
@@ -82,11 +86,11 @@ static bool leggi_stl_binario(Lettura &l)
             const size_t at = inizio + 12 + 12 * (size_t)v;
             const double pos[3] = {f32_le(l.dati + at), f32_le(l.dati + at + 4),
                                    f32_le(l.dati + at + 8)};
-            indici[v] = vertice(l, visti, -1, at, pos);
+            indici[v] = vertice(l, al_byte(at), pos);
             if (indici[v] < 0)
                 return false;
         }
-        if (!aggiungi_faccia(l, -1, inizio, indici, 3, 0, nullptr))
+        if (!aggiungi_faccia(l, al_byte(inizio), indici, 3, 0, nullptr))
             return false;
     }
     return true;
@@ -104,21 +108,6 @@ static void salta_a_parola(Cursore &c)
     }
 }
 
-// Keywords in either case: some old CAD exporters write them in capitals.
-static bool parola_chiave(const char *p, size_t n, const char *testo)
-{
-    if (std::strlen(testo) != n)
-        return false;
-    for (size_t i = 0; i < n; i++) {
-        char b = p[i];
-        if (b >= 'A' && b <= 'Z')
-            b = (char)(b - 'A' + 'a');
-        if (b != testo[i])
-            return false;
-    }
-    return true;
-}
-
 // The next word is `testo`; otherwise a message naming what was found.
 static bool attesa(Lettura &l, Cursore &c, const char *testo, const char *dove)
 {
@@ -127,9 +116,9 @@ static bool attesa(Lettura &l, Cursore &c, const char *testo, const char *dove)
     const char *p;
     size_t n;
     if (!parola(c, &p, &n))
-        return errore(l, riga, "the file ends %s, where '%s' should follow", dove, testo);
-    if (!parola_chiave(p, n, testo))
-        return errore(l, riga, "'%.*s' %s, where '%s' should be", corto(n), p,
+        return errore(l, in_riga(riga), "the file ends %s, where '%s' should follow", dove, testo);
+    if (!uguale_maiuscole(p, n, testo))
+        return errore(l, in_riga(riga), "'%.*s' %s, where '%s' should be", corto(n), p,
                       dove, testo);
     return true;
 }
@@ -139,19 +128,17 @@ static bool tre_numeri(Lettura &l, Cursore &c, double v[3], const char *che)
     for (int k = 0; k < 3; k++) {
         salta_a_parola(c);
         if (!numero(c, &v[k])) {
-            const int riga = c.riga;
-            const char *p;
-            size_t n;
-            if (!parola(c, &p, &n))
-                return errore(l, riga, "the file ends within a %s", che);
-            return errore(l, riga, "'%.*s' in a %s is not a number", corto(n),
-                          p, che);
+            if (a_fine_riga(c))
+                return errore(l, in_riga(c.riga), "the file ends within a %s", che);
+            char dove[32];
+            std::snprintf(dove, sizeof dove, "in a %s", che);
+            return non_numero(l, c, dove);
         }
     }
     return true;
 }
 
-static bool leggi_faccetta(Lettura &l, Cursore &c, Vertici &visti)
+static bool leggi_faccetta(Lettura &l, Cursore &c)
 {
     const int riga = c.riga;
     double normale[3];
@@ -169,31 +156,31 @@ static bool leggi_faccetta(Lettura &l, Cursore &c, Vertici &visti)
         const char *p;
         size_t k;
         if (!parola(c, &p, &k))
-            return errore(l, qui, "the file ends within the facet of line %d", riga);
-        if (parola_chiave(p, k, "endloop"))
+            return errore(l, in_riga(qui), "the file ends within the facet of line %d", riga);
+        if (uguale_maiuscole(p, k, "endloop"))
             break;
-        if (!parola_chiave(p, k, "vertex"))
-            return errore(l, qui, "'%.*s' in a facet, where 'vertex' or 'endloop' should be",
+        if (!uguale_maiuscole(p, k, "vertex"))
+            return errore(l, in_riga(qui), "'%.*s' in a facet, where 'vertex' or 'endloop' should be",
                           corto(k), p);
         if (n == 3)
-            return errore(l, qui, "a fourth vertex: an STL facet is a triangle");
+            return errore(l, in_riga(qui), "a fourth vertex: an STL facet is a triangle");
         double pos[3];
         if (!tre_numeri(l, c, pos, "vertex"))
             return false;
-        indici[n] = vertice(l, visti, qui, 0, pos);
+        indici[n] = vertice(l, in_riga(qui), pos);
         if (indici[n] < 0)
             return false;
         n++;
     }
     if (n < 3)
-        return errore(l, c.riga, "the facet of line %d has %d vertices: an STL facet has 3", riga, n);
+        return errore(l, in_riga(c.riga), "the facet of line %d has %d vertices: an STL facet has 3", riga, n);
     if (!attesa(l, c, "endfacet", "after 'endloop'"))
         return false;
-    return aggiungi_faccia(l, riga, 0, indici, 3, 0, nullptr);
+    return aggiungi_faccia(l, in_riga(riga), indici, 3, 0, nullptr);
 }
 
 // The rest of a 'solid' or 'endsolid' line is the solid's name.
-static bool leggi_solido(Lettura &l, Cursore &c, Vertici &visti)
+static bool leggi_solido(Lettura &l, Cursore &c)
 {
     const int riga = c.riga;
     vai_a_capo(c);
@@ -203,16 +190,16 @@ static bool leggi_solido(Lettura &l, Cursore &c, Vertici &visti)
         const char *p;
         size_t n;
         if (!parola(c, &p, &n))
-            return errore(l, qui, "the file ends before the 'endsolid' of the solid of line %d",
+            return errore(l, in_riga(qui), "the file ends before the 'endsolid' of the solid of line %d",
                           riga);
-        if (parola_chiave(p, n, "endsolid")) {
+        if (uguale_maiuscole(p, n, "endsolid")) {
             vai_a_capo(c);
             return true;
         }
-        if (!parola_chiave(p, n, "facet"))
-            return errore(l, qui, "'%.*s' in a solid, where 'facet' or 'endsolid' should be",
+        if (!uguale_maiuscole(p, n, "facet"))
+            return errore(l, in_riga(qui), "'%.*s' in a solid, where 'facet' or 'endsolid' should be",
                           corto(n), p);
-        if (!leggi_faccetta(l, c, visti))
+        if (!leggi_faccetta(l, c))
             return false;
     }
 }
@@ -221,9 +208,8 @@ static bool leggi_stl_testo(Lettura &l)
 {
     if (!testo_pulito(l))
         return false;
-    static Vertici visti;
-    svuota(visti);
-    Cursore c = cursore(l);
+    prepara_posti(l, 0);
+    Cursore &c = l.c;
     // Some programs write several solids into one file: one polyhedron.
     for (bool primo = true;; primo = false) {
         salta_a_parola(c);
@@ -232,12 +218,12 @@ static bool leggi_stl_testo(Lettura &l)
         size_t n;
         if (!parola(c, &p, &n))
             return true;
-        if (!parola_chiave(p, n, "solid"))
-            return errore(l, riga, primo ? "'%.*s' where an STL file starts with 'solid'"
+        if (!uguale_maiuscole(p, n, "solid"))
+            return errore(l, in_riga(riga), primo ? "'%.*s' where an STL file starts with 'solid'"
                                          : "'%.*s' after 'endsolid', where only another "
                                            "'solid' may follow",
                           corto(n), p);
-        if (!leggi_solido(l, c, visti))
+        if (!leggi_solido(l, c))
             return false;
     }
 }
@@ -248,7 +234,7 @@ static bool comincia_solid(const Lettura &l)
     salta_a_parola(c);
     const char *p;
     size_t n;
-    return parola(c, &p, &n) && parola_chiave(p, n, "solid");
+    return parola(c, &p, &n) && uguale_maiuscole(p, n, "solid");
 }
 
 // What follows the first line is 'facet' or 'endsolid'. A binary header may
@@ -260,7 +246,7 @@ static bool segue_faccetta(const Lettura &l)
     salta_a_parola(c);
     const char *p;
     size_t n;
-    return parola(c, &p, &n) && (parola_chiave(p, n, "facet") || parola_chiave(p, n, "endsolid"));
+    return parola(c, &p, &n) && (uguale_maiuscole(p, n, "facet") || uguale_maiuscole(p, n, "endsolid"));
 }
 
 bool misura_stl_binario(const Lettura &l)
@@ -284,6 +270,6 @@ bool leggi_stl(Lettura &l)
         return leggi_stl_binario(l);
     if (solid)
         return leggi_stl_testo(l);
-    return errore(l, 0, "neither ascii STL (no 'solid' first) nor binary STL (%zu bytes, fewer "
+    return errore(l, NEL_FILE, "neither ascii STL (no 'solid' first) nor binary STL (%zu bytes, fewer "
                   "than the %zu of the header)", n, TESTA_BINARIO);
 }

@@ -72,12 +72,19 @@ int main(int argc, char **argv)
     const int esito = argomenti(&argc, argv, file, &nfile);
     if (esito >= 0)
         return esito;
-    char errore[600];
+    char errore[600], note[MAX_POLIEDRI * 600];
     if (nfile == 0)
         inizializza_poliedro();                   // the scene exists before any window
-    else if (!carica_file(file, nfile, errore, sizeof errore)) {
+    else if (!carica_file(file, nfile, errore, sizeof errore, note, sizeof note)) {
         std::fprintf(stderr, "superficie: %s\n", errore);
         return 2;
+    } else {
+        // A line for each file fitted to the store.
+        for (const char *riga = note; *riga;) {
+            const char *fine = std::strchr(riga, '\n');
+            std::fprintf(stderr, "superficie: %.*s\n", (int)(fine - riga), riga);
+            riga = fine + 1;
+        }
     }
     apri_finestra(&argc, argv);                   // toolkit, window, callbacks, GL state
     glutMainLoop();                               // never returns

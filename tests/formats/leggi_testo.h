@@ -13,6 +13,11 @@ struct Letto {
     const Maglia &m;
 };
 
+// Counts and corners of a Maglia, as the store counts them.
+inline int numpunti(const Maglia &m) { return (int)m.punti.size(); }
+inline int numfacce(const Maglia &m) { return (int)m.facce.size(); }
+inline const int *vertici(const Maglia &m, int j) { return &m.angoli[(size_t)m.facce[(size_t)j].primo]; }
+
 // Reads `contenuto` as a file named `nome` (the name picks OBJ and ends up in
 // messages). The Maglia is static: valid until the next call.
 inline Letto leggi(const std::string &nome, const std::string &contenuto)

@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "data/superficie.h"
 #include "model/poliedro.h"
@@ -70,12 +71,12 @@ TEST(Off, KeywordsCommentsAndVariantsReadTheSameCube)
     for (const std::string &v : varianti) {
         const Letto r = leggi("cubo.off", v);
         ASSERT_TRUE(r.ok) << r.errore << "\n" << v;
-        EXPECT_EQ(r.m.numpunti, 8);
-        EXPECT_EQ(r.m.numfacce, 6);
+        EXPECT_EQ(numpunti(r.m), 8);
+        EXPECT_EQ(numfacce(r.m), 6);
         EXPECT_EQ(r.m.normali, 0);
         EXPECT_EQ(r.m.punti[6].pos[0], 1.0);
         EXPECT_EQ(r.m.facce[1].numvertici, 4);
-        EXPECT_EQ(r.m.facce[1].vertici[3], 7);
+        EXPECT_EQ(vertici(r.m, 1)[3], 7);
     }
     // Per-vertex fields in the order normal, colour, texture coordinates.
     const Letto r = leggi("t.off", "STCNOFF\n3 1 0\n"
@@ -128,8 +129,8 @@ TEST(Off, BinaryFormReadsLikeText)
         scrivi_float_be(b, c);
     const Letto r = leggi("b.off", b);
     ASSERT_TRUE(r.ok) << r.errore;
-    EXPECT_EQ(r.m.numpunti, 4);
-    EXPECT_EQ(r.m.numfacce, 2);
+    EXPECT_EQ(numpunti(r.m), 4);
+    EXPECT_EQ(numfacce(r.m), 2);
     EXPECT_EQ(r.m.punti[3].pos[2], 2.0);
     EXPECT_EQ(r.m.facce[1].numvertici, 4);
     EXPECT_TRUE(r.m.facce[1].colorata);
@@ -155,7 +156,6 @@ TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
         {"nOFF 4\n3 1 0\n" + v3 + "3 0 1 2\n", "e.off:1: a 4-dimensional OFF file"},
         {"OFF\n3 1\n" + v3, "e.off:6: the file ends after 0 of its 1 faces"},
         {"OFF\n3 1\n0 0 0\n", "e.off:4: the file ends after 1 of its 3 vertices"},
-        {"OFF\n3 1\n" + v3 + "3 0 1 2\n3 0 1 2\n", "e.off:7: more data after the 1 faces"},
         {"OFF\n3 1\n" + v3 + "3 0 1 3\n", "e.off:6: vertex index 3 is outside the 3 vertices"},
         {"OFF\n3 1\n" + v3 + "3 0 -1 2\n", "e.off:6: vertex index -1 is outside"},
         {"OFF\n3 1\n0 nan 0\n1 0 0\n0 1 0\n3 0 1 2\n", "e.off:3: a vertex coordinate is not a finite"},
@@ -165,9 +165,11 @@ TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
         {"OFF\n3 1\n" + v3 + "-3 0 1 2\n", "e.off:6: a face of -3 vertices"},
         {"OFF\n3 1\n" + v3 + "5 0 1 2\n", "e.off:6: a face of 5 vertices, but the line holds 3"},
         {"OFF\n3 1\n" + v3 + "3 0 1 2 0.5 0.5\n", "e.off:6: 2 numbers after the indices"},
-        {"OFF\n3001 1 0\n", "e.off:2: 3001 vertices, more than the 3000"},
-        {"OFF\n3 5001 0\n", "e.off:2: 5001 faces, more than the 5000"},
-        {"OFF\n2000000000 2000000000 0\n", "e.off:2: 2000000000 vertices"},
+        {"OFF\n3001 1 0\n", "e.off:3: the file ends after 0 of its 3001 vertices"},
+        {"OFF\n3 5001 0\n" + v3, "e.off:6: the file ends after 0 of its 5001 faces"},
+        {"OFF\n2000000000 2000000000 0\n", "e.off:3: the file ends after 0 of its 2000000000 vertices"},
+        {"OFF\n3 2 0\n" + v3 + "3 0 1 2\n# the second face is missing\n",
+         "e.off:8: the file ends after 1 of its 2 faces"},
         {"OFF\n-1 1 0\n", "e.off:2: negative count"},
         {"OFF\n3 0 0\n" + v3, "e.off: no face"},
         {"OFF\n3 1 0\n0 0 0\n0 0 0\n0 0 0\n3 0 1 2\n", "e.off: every vertex is at the same point"},
@@ -181,8 +183,36 @@ TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
         const Letto r = leggi("e.off", c.testo);
         EXPECT_FALSE(r.ok) << c.atteso;
         EXPECT_EQ(r.errore.rfind(c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
-        EXPECT_EQ(r.m.numpunti + r.m.numfacce, 0) << "half-read Maglia for " << c.atteso;
+        EXPECT_TRUE(r.m.punti.empty() && r.m.angoli.empty() && r.m.facce.empty())
+            << "half-read Maglia for " << c.atteso;
     }
+}
+
+// '#' starts a comment anywhere, also right after a number; what follows
+// the declared faces is not the file's business. Neither changes the cube.
+TEST(Off, CommentsAfterNumbersAndLinesAfterTheFacesAreReadPast)
+{
+    const Letto pulito = leggi("c.off", off("OFF"));
+    ASSERT_TRUE(pulito.ok) << pulito.errore;
+    const std::vector<int> angoli = pulito.m.angoli;   // the Maglia is read over next
+    const std::string varianti[] = {
+        "OFF#kind\n8 6 0#counts\n" + std::string(CUBO).substr(6),
+        "OFF\n8 6#no edges\n" + std::string(CUBO).substr(6),
+        off("OFF") + "3 0 1 2\nsome other program's own words\n",
+        off("OFF") + "4 0 1 2 3 4 5 6 7 8\n",
+    };
+    for (const std::string &v : varianti) {
+        const Letto r = leggi("c.off", v);
+        ASSERT_TRUE(r.ok) << r.errore << "\n" << v;
+        EXPECT_EQ(numpunti(r.m), 8);
+        EXPECT_EQ(numfacce(r.m), 6);
+        EXPECT_EQ(r.m.angoli, angoli);
+    }
+    // A face's colour right before a comment: still its colour.
+    const Letto r = leggi("r.off", "OFF\n3 1 0\n1 -1 0#a\n0 1 0\n-1 -1 0\n3 0 1 2 0.9 0 0#red\n");
+    ASSERT_TRUE(r.ok) << r.errore;
+    EXPECT_EQ(in_scena(r.m).facce[0].codicecolore, 'r');
+    EXPECT_EQ(r.m.punti[0].pos[1], -1.0);
 }
 
 // Faces of 7 and 9 vertices stay whole; 12 becomes a fan of 10 and 4 sharing
@@ -198,12 +228,12 @@ TEST(Facce, LargeFacesSplitRepeatsDroppedCollinearStartsTurned)
          "4 0 1 1 0\n5 0 0 1 2 0\n3 3 3 3\n";
     const Letto r = leggi("f.off", t);
     ASSERT_TRUE(r.ok) << r.errore;
-    EXPECT_EQ(r.m.numpunti, 12);
-    ASSERT_EQ(r.m.numfacce, 5);
+    EXPECT_EQ(numpunti(r.m), 12);
+    ASSERT_EQ(numfacce(r.m), 5);
     const int attesi[] = {7, 9, 10, 4, 3};
     for (int j = 0; j < 5; j++)
         EXPECT_EQ(r.m.facce[j].numvertici, attesi[j]) << j;
-    const int *quarta = r.m.facce[3].vertici;
+    const int *quarta = vertici(r.m, 3);
     EXPECT_TRUE(quarta[0] == 0 && quarta[1] == 9 && quarta[2] == 10 && quarta[3] == 11);
     const Poliedro &p = in_scena(r.m);
     ASSERT_EQ(p.numfacce, 5);
@@ -215,7 +245,7 @@ TEST(Facce, LargeFacesSplitRepeatsDroppedCollinearStartsTurned)
     // A square listed from the middle of a side: 0 1 2 collinear.
     const Letto q = leggi("q.off", "OFF\n5 1 0\n0 0 0\n1 0 0\n2 0 0\n2 2 0\n0 2 0\n5 0 1 2 3 4\n");
     ASSERT_TRUE(q.ok) << q.errore;
-    const int *v = q.m.facce[0].vertici;
+    const int *v = vertici(q.m, 0);
     EXPECT_EQ(v[0], 1);
     EXPECT_EQ(v[4], 0);   // the same cycle, turned
     EXPECT_GT(in_scena(q.m).facce[0].normale[2], 0.0);
@@ -242,7 +272,7 @@ TEST(Scena, PlacementOfOneToFourObjects)
                 EXPECT_EQ(p.numpunti + p.numfacce, 0) << n << " " << k;
                 continue;
             }
-            EXPECT_EQ(p.numpunti, m[k].numpunti);
+            EXPECT_EQ(p.numpunti, numpunti(m[k]));
             EXPECT_NEAR(p.centro[0], 12.0 * (k - (n - 1) / 2.0), TOLL_POSTO) << n << " " << k;
             EXPECT_NEAR(p.centro[1], 0.0, TOLL_POSTO);
             EXPECT_NEAR(p.centro[2], 0.0, TOLL_POSTO);

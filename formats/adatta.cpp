@@ -1,0 +1,427 @@
+// adatta.cpp: fitting a large mesh to the store (see adatta.h).
+#include "formats/adatta.h"
+
+#include <meshoptimizer.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+// A triangle whose sine of its corner angle is below this has no area worth
+// a normal: the readers' own measure of corners that do not turn.
+constexpr double SENO_MINIMO = 1e-9;
+
+// Above this many times the target, a sloppy pass first brings the mesh to
+// PRIMA_SLOPPY times the target, and meshopt_simplify takes it from there:
+// on a million triangles the sloppy pass costs a twentieth of what
+// meshopt_simplify would, and what it loses is far below what the target
+// loses anyway.
+constexpr size_t SOGLIA_SLOPPY = 40;
+constexpr size_t PRIMA_SLOPPY = 20;
+
+// meshopt_simplify and the sloppy pass may move the surface this far,
+// relative to its extent: as far as the target needs.
+constexpr float ERRORE_LIBERO = 1.0f;
+
+// Passes of further simplification while too many vertices remain; each
+// asks for fewer triangles in proportion, so a few are always enough, and
+// the last resort below ends it in any case.
+constexpr int PASSI_MASSIMI = 12;
+
+using Indici = std::vector<unsigned int>;
+
+static uint64_t bit_di(double x)
+{
+    x += 0.0;   // -0.0 and 0.0 are one place
+    uint64_t b;
+    std::memcpy(&b, &x, sizeof b);
+    return b;
+}
+
+static uint64_t mescola(uint64_t h, uint64_t v)
+{
+    h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
+    return h * 0xff51afd7ed558ccdull;
+}
+
+// What makes two vertices one: position, and the normal and colour where the
+// mesh has them.
+static uint64_t chiave(const Maglia &m, const PuntoLetto &p)
+{
+    uint64_t h = 0;
+    for (int k = 0; k < 3; k++)
+        h = mescola(h, bit_di(p.pos[k]));
+    if (m.normali)
+        for (int k = 0; k < 3; k++)
+            h = mescola(h, bit_di(p.normale[k]));
+    if (m.colori_punti)
+        for (int k = 0; k < 3; k++)
+            h = mescola(h, bit_di(p.colore[k]));
+    return h ^ (h >> 31);
+}
+
+static bool stesso(const Maglia &m, const PuntoLetto &a, const PuntoLetto &b)
+{
+    for (int k = 0; k < 3; k++) {
+        if (a.pos[k] != b.pos[k])
+            return false;
+        if (m.normali && a.normale[k] != b.normale[k])
+            return false;
+        if (m.colori_punti && a.colore[k] != b.colore[k])
+            return false;
+    }
+    return true;
+}
+
+// uno[i]: the merged vertex of m.punti[i]; primo[u]: the first of the file's
+// vertices that merged into u. Merged vertices are numbered in file order.
+static void unisci(const Maglia &m, std::vector<unsigned int> &uno, std::vector<int> &primo)
+{
+    const size_t n = m.punti.size();
+    size_t dim = 16;
+    while (dim < 2 * n)
+        dim *= 2;
+    std::vector<int> tabella(dim, -1);   // merged vertex, by hash
+    uno.resize(n);
+    primo.clear();
+    for (size_t i = 0; i < n; i++) {
+        const PuntoLetto &p = m.punti[i];
+        size_t s = chiave(m, p) & (dim - 1);
+        for (;;) {
+            const int u = tabella[s];
+            if (u < 0) {
+                tabella[s] = (int)primo.size();
+                uno[i] = (unsigned int)primo.size();
+                primo.push_back((int)i);
+                break;
+            }
+            if (stesso(m, m.punti[primo[u]], p)) {
+                uno[i] = (unsigned int)u;
+                break;
+            }
+            s = (s + 1) & (dim - 1);
+        }
+    }
+}
+
+static const double *posizione(const Maglia &m, const std::vector<int> &primo, unsigned int v)
+{
+    return m.punti[primo[v]].pos;
+}
+
+// Twice the area of a, b, c squared, or 0 when its corner at a does not turn.
+static double area2(const double *a, const double *b, const double *c)
+{
+    const double u[3] = {b[0] - a[0], b[1] - a[1], b[2] - a[2]};
+    const double w[3] = {c[0] - a[0], c[1] - a[1], c[2] - a[2]};
+    const double x[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
+                         u[0] * w[1] - u[1] * w[0]};
+    const double xx = x[0] * x[0] + x[1] * x[1] + x[2] * x[2];
+    const double uu = u[0] * u[0] + u[1] * u[1] + u[2] * u[2];
+    const double ww = w[0] * w[0] + w[1] * w[1] + w[2] * w[2];
+    const double vv = (c[0] - b[0]) * (c[0] - b[0]) + (c[1] - b[1]) * (c[1] - b[1]) +
+                      (c[2] - b[2]) * (c[2] - b[2]);
+    // Every corner must turn, not only the first: the store's normal comes
+    // from the first, the picture from all three.
+    const double s2 = SENO_MINIMO * SENO_MINIMO;
+    if (!(xx > 0.0) || xx < s2 * uu * ww || xx < s2 * uu * vv || xx < s2 * ww * vv)
+        return 0.0;
+    return xx;
+}
+
+struct Fitto {
+    const Maglia &m;
+    std::vector<int> primo;         // merged vertex -> first file vertex
+    std::vector<float> xyz;         // merged vertices for meshoptimizer, within -1..1
+    Indici tri, altro;              // triangles, and room for meshoptimizer's result
+};
+
+static size_t numero_triangoli(const Fitto &f) { return f.tri.size() / 3; }
+
+// meshoptimizer's result in altro becomes tri; altro keeps its room for the next.
+static void prendi(Fitto &f, size_t indici)
+{
+    f.altro.resize(indici);
+    f.tri.swap(f.altro);
+}
+
+static void semplifica(Fitto &f, size_t bersaglio, float errore)
+{
+    f.altro.resize(f.tri.size());
+    prendi(f, meshopt_simplify(f.altro.data(), f.tri.data(), f.tri.size(), f.xyz.data(),
+                               f.primo.size(), 3 * sizeof(float), 3 * bersaglio, errore,
+                               0, nullptr));
+}
+
+// The sloppy pass down to at most bersaglio triangles. It may give none at
+// all when the target is very small: then it is asked for more, and what
+// comes out over the target is left to the last resort.
+static void semplifica_sloppy(Fitto &f, size_t bersaglio)
+{
+    f.altro.resize(f.tri.size());
+    for (size_t b = bersaglio; b < numero_triangoli(f); b *= 2) {
+        const size_t n = meshopt_simplifySloppy(f.altro.data(), f.tri.data(), f.tri.size(),
+                                                f.xyz.data(), f.primo.size(),
+                                                3 * sizeof(float), 3 * b, ERRORE_LIBERO,
+                                                nullptr);
+        if (n > 0) {
+            prendi(f, n);
+            return;
+        }
+    }
+}
+
+static void togli_degeneri(Fitto &f)
+{
+    size_t k = 0;
+    for (size_t t = 0; t < f.tri.size(); t += 3) {
+        const unsigned int a = f.tri[t], b = f.tri[t + 1], c = f.tri[t + 2];
+        if (area2(posizione(f.m, f.primo, a), posizione(f.m, f.primo, b),
+                  posizione(f.m, f.primo, c)) > 0.0) {
+            f.tri[k++] = a;
+            f.tri[k++] = b;
+            f.tri[k++] = c;
+        }
+    }
+    f.tri.resize(k);
+}
+
+static size_t vertici_usati(const Fitto &f, std::vector<unsigned char> &visto)
+{
+    visto.assign(f.primo.size(), 0);
+    size_t n = 0;
+    for (unsigned int v : f.tri)
+        if (!visto[v]) {
+            visto[v] = 1;
+            n++;
+        }
+    return n;
+}
+
+// The last resort, for limits too small for the simplifiers: the largest
+// triangles, as many as fit both limits. Always at least one when there is
+// any triangle with area, since a triangle needs 3 <= max_punti vertices.
+static void i_piu_grandi(Fitto &f, size_t max_punti, size_t max_facce)
+{
+    const size_t n = numero_triangoli(f);
+    std::vector<std::pair<double, size_t>> ordine(n);
+    for (size_t t = 0; t < n; t++)
+        ordine[t] = {area2(posizione(f.m, f.primo, f.tri[3 * t]),
+                           posizione(f.m, f.primo, f.tri[3 * t + 1]),
+                           posizione(f.m, f.primo, f.tri[3 * t + 2])),
+                     t};
+    // Larger first, and the earlier of two alike, so the choice is the same
+    // every time.
+    std::sort(ordine.begin(), ordine.end(), [](const auto &a, const auto &b) {
+        return a.first != b.first ? a.first > b.first : a.second < b.second;
+    });
+    std::vector<unsigned char> visto(f.primo.size(), 0);
+    size_t punti = 0;
+    Indici scelti;
+    for (const auto &o : ordine) {
+        if (o.first <= 0.0 || scelti.size() / 3 >= max_facce)
+            break;
+        const unsigned int *v = &f.tri[3 * o.second];
+        size_t nuovi = 0;
+        for (int k = 0; k < 3; k++)
+            nuovi += !visto[v[k]];
+        if (punti + nuovi > max_punti)
+            continue;
+        for (int k = 0; k < 3; k++) {
+            punti += !visto[v[k]];
+            visto[v[k]] = 1;
+            scelti.push_back(v[k]);
+        }
+    }
+    f.tri.swap(scelti);
+}
+
+// The file's faces as fans of merged vertices, turning as they did.
+static void in_triangoli(const Maglia &m, const std::vector<unsigned int> &uno, Indici &tri)
+{
+    size_t n = 0;
+    for (const FacciaLetta &fa : m.facce)
+        n += 3 * (size_t)(fa.numvertici - 2);
+    tri.reserve(n);
+    for (const FacciaLetta &fa : m.facce) {
+        const int *a = &m.angoli[fa.primo];
+        const unsigned int v0 = uno[a[0]];
+        for (int k = 1; k + 1 < fa.numvertici; k++) {
+            const unsigned int v1 = uno[a[k]], v2 = uno[a[k + 1]];
+            if (v0 == v1 || v1 == v2 || v0 == v2)
+                continue;
+            tri.push_back(v0);
+            tri.push_back(v1);
+            tri.push_back(v2);
+        }
+    }
+}
+
+// Each merged vertex's share of coloured faces about it, and their mean
+// colour: how face colours reach the vertices.
+struct ColoreVertice {
+    float somma[3];
+    int colorate, tutte;
+};
+
+static std::vector<ColoreVertice> colori_dalle_facce(const Maglia &m,
+                                                     const std::vector<unsigned int> &uno,
+                                                     size_t numuniti)
+{
+    std::vector<ColoreVertice> c(numuniti, ColoreVertice{{0.0f, 0.0f, 0.0f}, 0, 0});
+    for (const FacciaLetta &fa : m.facce)
+        for (int k = 0; k < fa.numvertici; k++) {
+            ColoreVertice &v = c[uno[m.angoli[fa.primo + k]]];
+            v.tutte++;
+            if (fa.colorata) {
+                v.colorate++;
+                for (int j = 0; j < 3; j++)
+                    v.somma[j] += fa.colore[j];
+            }
+        }
+    return c;
+}
+
+bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
+{
+    if (m.punti.size() <= (size_t)std::max(max_punti, 0) &&
+        m.facce.size() <= (size_t)std::max(max_facce, 0))
+        return false;
+    const size_t limite_punti = (size_t)std::max(max_punti, 3);
+    const size_t limite_facce = (size_t)std::max(max_facce, 1);
+
+    Fitto f{m, {}, {}, {}, {}};
+    std::vector<unsigned int> uno;
+    unisci(m, uno, f.primo);
+    in_triangoli(m, uno, f.tri);
+    bool colori_facce = false;
+    for (const FacciaLetta &fa : m.facce)
+        colori_facce = colori_facce || fa.colorata;
+    colori_facce = colori_facce && !m.colori_punti;
+    std::vector<ColoreVertice> colori;
+    if (colori_facce)
+        colori = colori_dalle_facce(m, uno, f.primo.size());
+    std::vector<unsigned int>().swap(uno);
+
+    // Positions for meshoptimizer in floats, from the middle of the box and
+    // in its half size, so that a mesh far from the origin keeps its detail.
+    double basso[3], alto[3];
+    for (int k = 0; k < 3; k++)
+        basso[k] = alto[k] = m.punti[0].pos[k];
+    for (const PuntoLetto &p : m.punti)
+        for (int k = 0; k < 3; k++) {
+            basso[k] = std::min(basso[k], p.pos[k]);
+            alto[k] = std::max(alto[k], p.pos[k]);
+        }
+    double mezzo[3], lato = 0.0;
+    for (int k = 0; k < 3; k++) {
+        mezzo[k] = basso[k] / 2.0 + alto[k] / 2.0;
+        lato = std::max(lato, alto[k] / 2.0 - basso[k] / 2.0);
+    }
+    if (!(lato > 0.0))
+        lato = 1.0;
+    f.xyz.resize(3 * f.primo.size());
+    for (size_t v = 0; v < f.primo.size(); v++)
+        for (int k = 0; k < 3; k++)
+            f.xyz[3 * v + k] = (float)((m.punti[f.primo[v]].pos[k] - mezzo[k]) / lato);
+
+    size_t bersaglio = limite_facce;
+    if (numero_triangoli(f) > SOGLIA_SLOPPY * bersaglio)
+        semplifica_sloppy(f, PRIMA_SLOPPY * bersaglio);
+    std::vector<unsigned char> visto;
+    bool entra = false;
+    for (int passo = 0; passo < PASSI_MASSIMI && !f.tri.empty(); passo++) {
+        if (numero_triangoli(f) > bersaglio)
+            semplifica(f, bersaglio, ERRORE_LIBERO);
+        if (numero_triangoli(f) > bersaglio)
+            semplifica_sloppy(f, bersaglio);
+        togli_degeneri(f);
+        const size_t usati = vertici_usati(f, visto);
+        if (f.tri.empty())
+            break;
+        if (numero_triangoli(f) <= limite_facce && usati <= limite_punti) {
+            entra = true;
+            break;
+        }
+        // Too many vertices for the triangles (separate pieces): fewer
+        // triangles in proportion, and a tenth less to land below.
+        const double quota = (double)limite_punti / (double)usati * 0.9;
+        const size_t meno = (size_t)((double)std::min(bersaglio, numero_triangoli(f)) * quota);
+        bersaglio = std::max<size_t>(1, std::min(meno, numero_triangoli(f) - 1));
+    }
+    if (!entra) {
+        if (f.tri.empty()) {
+            // Nothing with area came out: start again from the file's faces.
+            std::vector<unsigned int> tutti(m.punti.size());
+            for (size_t i = 0; i < tutti.size(); i++)
+                tutti[i] = (unsigned int)i;
+            f.primo.resize(m.punti.size());
+            for (size_t i = 0; i < tutti.size(); i++)
+                f.primo[i] = (int)i;
+            if (colori_facce)
+                colori = colori_dalle_facce(m, tutti, tutti.size());
+            f.tri.clear();
+            in_triangoli(m, tutti, f.tri);
+        }
+        i_piu_grandi(f, limite_punti, limite_facce);
+    }
+
+    // The kept vertices in the order the triangles first use them.
+    std::vector<unsigned int> nuovo(f.primo.size());
+    const size_t numpunti =
+        meshopt_optimizeVertexFetchRemap(nuovo.data(), f.tri.data(), f.tri.size(), f.primo.size());
+    std::vector<PuntoLetto> punti(numpunti);
+    std::vector<float> frazione(colori_facce ? numpunti : 0);
+    for (size_t v = 0; v < f.primo.size(); v++) {
+        if (nuovo[v] == ~0u)
+            continue;
+        PuntoLetto &p = punti[nuovo[v]];
+        p = m.punti[f.primo[v]];
+        if (colori_facce) {
+            const ColoreVertice &c = colori[v];
+            for (int k = 0; k < 3; k++)
+                p.colore[k] = c.colorate > 0 ? c.somma[k] / (float)c.colorate : 0.0f;
+            frazione[nuovo[v]] = (float)c.colorate / (float)c.tutte;
+        }
+    }
+    const size_t numfacce = numero_triangoli(f);
+    std::vector<int> angoli(3 * numfacce);
+    std::vector<FacciaLetta> facce(numfacce);
+    for (size_t j = 0; j < numfacce; j++) {
+        FacciaLetta &fa = facce[j];
+        fa.primo = (int)(3 * j);
+        fa.numvertici = 3;
+        fa.colorata = 0;
+        for (int k = 0; k < 3; k++)
+            fa.colore[k] = 0.0f;
+        for (int k = 0; k < 3; k++)
+            angoli[3 * j + k] = (int)nuovo[f.tri[3 * j + k]];
+        const int *a = &angoli[3 * j];
+        if (m.colori_punti) {
+            fa.colorata = 1;
+            for (int k = 0; k < 3; k++)
+                fa.colore[k] = (punti[a[0]].colore[k] + punti[a[1]].colore[k] +
+                                punti[a[2]].colore[k]) / 3.0f;
+        } else if (colori_facce) {
+            const float quota = frazione[a[0]] + frazione[a[1]] + frazione[a[2]];
+            if (quota >= 1.5f) {
+                fa.colorata = 1;
+                int n = 0;
+                for (int k = 0; k < 3; k++)
+                    if (frazione[a[k]] > 0.0f) {
+                        n++;
+                        for (int c = 0; c < 3; c++)
+                            fa.colore[c] += punti[a[k]].colore[c];
+                    }
+                for (int c = 0; c < 3; c++)
+                    fa.colore[c] /= (float)n;
+            }
+        }
+    }
+    m.punti.swap(punti);
+    m.angoli.swap(angoli);
+    m.facce.swap(facce);
+    return true;
+}
