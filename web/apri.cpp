@@ -1,13 +1,14 @@
 // apri.cpp: the page's files into the scene, as the desktop's command line
 // puts them there. The page (apri.js) copies the chosen or dropped files
-// into the heap and calls apri_file; the readers and the placement are the
-// desktop's own (carica_dati).
+// into the heap and calls apri_file; the readers, the fitting of large
+// meshes and the placement are the desktop's own (carica_dati).
 #include <emscripten.h>
 #include <GL/freeglut.h>
 
 #include "formats/formati.h"
 
 static char messaggio[600];
+static char note[MAX_POLIEDRI * 600];
 
 extern "C" {
 
@@ -25,10 +26,17 @@ EMSCRIPTEN_KEEPALIVE double apri_limite(void)
 EMSCRIPTEN_KEEPALIVE const char *apri_file(int n, const char *const *nomi,
                                            const char *const *dati, const size_t *lunghezze)
 {
-    if (!carica_dati(nomi, dati, lunghezze, n, messaggio, sizeof messaggio))
+    if (!carica_dati(nomi, dati, lunghezze, n, messaggio, sizeof messaggio, note, sizeof note))
         return messaggio;
     glutPostRedisplay();
     return nullptr;
+}
+
+// After files went in: the lines the desktop prints for the fitted ones,
+// each ended by '\n', or "".
+EMSCRIPTEN_KEEPALIVE const char *apri_note(void)
+{
+    return note;
 }
 
 } // extern "C"

@@ -4,13 +4,14 @@
 (function () {
   var scelta = document.getElementById('apri');
   var messaggio = document.getElementById('messaggio');
+  var nota = document.getElementById('nota');
   var turno = 0;        // a later opening overtakes one still reading
   // Files go in once main has built the start scene, not before.
   var pronto = new Promise(function (fatto) { addOnPostRun(fatto); });
 
-  function mostra(testo) {
-    messaggio.textContent = testo;
-    messaggio.hidden = !testo;
+  function mostra(elemento, testo) {
+    elemento.textContent = testo;
+    elemento.hidden = !testo;
   }
 
   // One file's bytes into the heap, or 0 for one not read. One at a time:
@@ -63,7 +64,9 @@
       HEAPU32[(tabelle >> 2) + 2 * n + k] = Math.min(f.size, 0xffffffff);
     });
     var esito = _apri_file(n, tabelle, tabelle + 4 * n, tabelle + 8 * n);
-    mostra(esito ? UTF8ToString(esito) : '');
+    mostra(messaggio, esito ? UTF8ToString(esito) : '');
+    // A refused scene leaves the picture, and so its notes, as they were.
+    if (!esito) mostra(nota, UTF8ToString(_apri_note()).replace(/\n$/, ''));
     nomi.forEach(function (p) { _free(p); });
     _free(tabelle);
   }

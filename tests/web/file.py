@@ -3,16 +3,22 @@ same files named on the desktop viewer's command line.
 
 Sample files are written here at run time: the built-in surface exported as
 NOFF and OBJ by the real exporter, a coloured OFF cube, a binary STL
-octahedron, a binary PLY pyramid, a file the readers refuse and one over the
-store's capacity. They are given to one page, in turn, through its Open
-button (the file input's files, as the chooser sets them) and by dropping
-them on it. A scene that opens must look as the desktop viewer started
-with the same files (same tolerance as confronto.py); a refused one must
-show the desktop's message, without "superficie: ", and leave the picture
-exactly as it was. Fails also on any console message, log entry or
-uncaught exception of the page. OUT, if given, keeps the pictures (PPM)."""
+octahedron, a binary PLY pyramid, a file the readers refuse, and two over
+the store's capacities: a vertex too many, and a bumpy sphere of 5120
+triangles as binary STL. They are given to one page, in turn, through its
+Open button (the file input's files, as the chooser sets them) and by
+dropping them on it. A scene that opens must look as the desktop viewer
+started with the same files (same tolerance as confronto.py); a refused one
+must show the desktop's message, without "superficie: ", and leave the
+picture exactly as it was. A file over a capacity is fitted: the page shows,
+beside the picture and not as an error, the line the desktop prints for it
+(without "superficie: "), and a later scene without one takes it away.
+Fails also on any console message, log entry or uncaught exception of the
+page. OUT, if given, keeps the pictures (PPM)."""
 
+import math
 import os
+import re
 import struct
 import subprocess
 import sys
@@ -28,19 +34,27 @@ from confronto import Desktop, Pagina, ppm, confronta, SOGLIA, QUOTA_DIVERSI  # 
 ATTESA_APERTURA = 30
 ATTESA_DESKTOP = 60
 
-# (what, how, files, opens): opens False is a scene the desktop refuses.
+# (what, how, files, what happens): "refused" is a scene the desktop
+# refuses, "opens" one it opens saying nothing, and for a scene with files
+# fitted to the store the names of those files.
 CASI = [
-    ("a bad file, first thing", "chooser", ["malo.off"], False),
-    ("the surface as OBJ", "chooser", ["superficie.obj"], True),
-    ("two files", "chooser", ["cubo.off", "ottaedro.stl"], True),
+    ("a bad file, first thing", "chooser", ["malo.off"], "refused"),
+    ("the surface as OBJ", "chooser", ["superficie.obj"], "opens"),
+    ("two files", "chooser", ["cubo.off", "ottaedro.stl"], "opens"),
     ("five files", "chooser", ["cubo.off", "ottaedro.stl", "piramide.ply", "superficie.off",
-                               "superficie.obj"], False),
-    ("over the capacity, after a good one", "chooser", ["cubo.off", "troppi.off"], False),
-    ("four files", "chooser", ["superficie.off", "cubo.off", "ottaedro.stl", "piramide.ply"], True),
-    ("a bad file dropped", "drop", ["cubo.off", "malo.off"], False),
-    ("one file dropped", "drop", ["piramide.ply"], True),
-    ("two files dropped", "drop", ["ottaedro.stl", "superficie.obj"], True),
+                               "superficie.obj"], "refused"),
+    ("over the capacity, after a good one", "chooser", ["cubo.off", "troppi.off"],
+     ["troppi.off"]),
+    ("a bad file after a fitted scene", "chooser", ["malo.off"], "refused"),
+    ("four files", "chooser", ["superficie.off", "cubo.off", "ottaedro.stl", "piramide.ply"], "opens"),
+    ("a large sphere", "chooser", ["sfera.stl"], ["sfera.stl"]),
+    ("a bad file dropped", "drop", ["cubo.off", "malo.off"], "refused"),
+    ("one file dropped", "drop", ["piramide.ply"], "opens"),
+    ("two large files dropped", "drop", ["sfera.stl", "troppi.off"], ["sfera.stl", "troppi.off"]),
+    ("two files dropped", "drop", ["ottaedro.stl", "superficie.obj"], "opens"),
 ]
+# What the fitting line says after the file's name.
+NOTA = re.compile(r"^(\d+) faces shown as (\d+) \(a polyhedron holds 5000\)$")
 
 
 def scrivi_campioni(cartella, exporter):
@@ -78,10 +92,45 @@ def scrivi_campioni(cartella, exporter):
     scrivi("piramide.ply", ply)
     # A face naming a vertex that is not there.
     scrivi("malo.off", "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 1 2\n3 0 2 7\n")
+    # A sphere subdivided four times, 5120 triangles, with bumps: over the
+    # faces an object holds, as a triangle soup.
+    scrivi("sfera.stl", sfera_stl(4))
     # One vertex more than an object holds.
     n = 3001
     scrivi("troppi.off", "OFF\n%d 1 0\n" % n + "".join("%d %d 0\n" % (i % 60, i // 60)
                                                        for i in range(n)) + "3 0 1 60\n")
+
+
+def sfera_stl(volte):
+    """A binary STL of an icosahedron subdivided volte times onto a bumpy sphere."""
+    t = (1 + 5 ** 0.5) / 2
+    v = [(-1, t, 0), (1, t, 0), (-1, -t, 0), (1, -t, 0), (0, -1, t), (0, 1, t),
+         (0, -1, -t), (0, 1, -t), (t, 0, -1), (t, 0, 1), (-t, 0, -1), (-t, 0, 1)]
+    f = [(0, 11, 5), (0, 5, 1), (0, 1, 7), (0, 7, 10), (0, 10, 11), (1, 5, 9), (5, 11, 4),
+         (11, 10, 2), (10, 7, 6), (7, 1, 8), (3, 9, 4), (3, 4, 2), (3, 2, 6), (3, 6, 8),
+         (3, 8, 9), (4, 9, 5), (2, 4, 11), (6, 2, 10), (8, 6, 7), (9, 8, 1)]
+    for _ in range(volte):
+        medi, nuove = {}, []
+
+        def medio(a, b):
+            k = (min(a, b), max(a, b))
+            if k not in medi:
+                medi[k] = len(v)
+                v.append(tuple((p + q) / 2 for p, q in zip(v[a], v[b])))
+            return medi[k]
+        for a, b, c in f:
+            ab, bc, ca = medio(a, b), medio(b, c), medio(c, a)
+            nuove += [(a, ab, ca), (b, bc, ab), (c, ca, bc), (ab, bc, ca)]
+        f = nuove
+
+    def su_sfera(p):
+        r = math.sqrt(sum(x * x for x in p))
+        x, y, z = (c / r for c in p)
+        raggio = 3 * (1 + 0.15 * math.sin(3 * x) * math.cos(4 * y) + 0.1 * math.sin(5 * z))
+        return (x * raggio, y * raggio, z * raggio)
+    p = [su_sfera(q) for q in v]
+    return b"bumpy sphere".ljust(80, b" ") + struct.pack("<I", len(f)) + b"".join(
+        struct.pack("<12f2x", 0, 0, 0, *(x for i in t for x in p[i])) for t in f)
 
 
 def rifiuto_desktop(viewer, cartella, file):
@@ -94,13 +143,14 @@ def rifiuto_desktop(viewer, cartella, file):
     return righe[0][len("superficie: "):]
 
 
-def quadro_desktop(viewer, cartella, file):
+def quadro_desktop(viewer, cartella, file, atteso=""):
+    """The desktop's picture of these files; on its standard error atteso."""
     d = Desktop(viewer, file, cartella)
     try:
         return d.ultima
     finally:
         detto = []
-        d.chiudi(detto)
+        d.chiudi(detto, atteso)
         assert not detto, detto[0]
 
 
@@ -127,12 +177,21 @@ def main():
         def schermata():
             return ppm(c.schermata(c.rettangolo("#canvas")))
 
-        def messaggio():
-            return c.valuta("(e => e.hidden ? '' : e.textContent)(document.getElementById('messaggio'))")
+        def messaggio(quale="messaggio"):
+            return c.valuta("(e => e.hidden ? '' : e.textContent)(document.getElementById(%r))"
+                            % quale)
+
+        def nota_di(nome, note):
+            """The fitting line of file nome among the page's notes, or a failure."""
+            righe = [r for r in note.splitlines() if r.startswith(nome + ": ")]
+            if len(righe) != 1 or not NOTA.match(righe[0][len(nome) + 2:]):
+                return None
+            return righe[0]
 
         totale = confronto.LARGHEZZA * confronto.ALTEZZA
         prima = schermata()
-        for i, (nome, come, file, apre) in enumerate(CASI):
+        nota_prima = ""
+        for i, (nome, come, file, esito) in enumerate(CASI):
             percorsi = [os.path.join(campioni, f) for f in file]
             n = c.valuta("Module.aperture || 0")
             if come == "chooser":
@@ -142,10 +201,25 @@ def main():
                 c.trascina_file(x + w / 2, y + h / 2, percorsi)
             c.attendi("(Module.aperture || 0) > %d" % n, ATTESA_APERTURA)
             p.calma()
+            # A note of two lines takes height from the picture, and one
+            # gone gives it back: the window that gives the desktop's size.
+            if c.valuta("[Module.canvas.width, Module.canvas.height]") != [
+                    confronto.LARGHEZZA, confronto.ALTEZZA]:
+                p.dimensiona(confronto.LARGHEZZA, confronto.ALTEZZA)
             w = schermata()
             detto = messaggio()
-            if apre:
-                d = quadro_desktop(viewer, campioni, file)
+            nota = messaggio("nota")
+            if esito != "refused":
+                adattati = esito if isinstance(esito, list) else []
+                righe = [nota_di(f, nota) for f in adattati]
+                if None in righe or len(nota.splitlines()) != len(adattati):
+                    falliti.append("%s: the page's note is %r, for the fitted %s" % (
+                        nome, nota, adattati))
+                    righe = [r for r in righe if r]
+                # The desktop prints the same lines, in the same order.
+                atteso = "".join("superficie: %s\n" % r for r in righe)
+                print("%-36s note: %r" % (nome, nota))
+                d = quadro_desktop(viewer, campioni, file, atteso)
                 oltre, massimo, _ = confronta(d, w)
                 print("%-36s %7d pixels beyond %d (%.4f %%), largest difference %3d" % (
                     nome, oltre, SOGLIA, 100.0 * oltre / totale, massimo))
@@ -161,11 +235,13 @@ def main():
                     falliti.append("%s: the page says %r, the desktop %r" % (nome, detto, atteso))
                 if w != prima:
                     falliti.append("%s: the picture changed" % nome)
+                if nota != nota_prima:
+                    falliti.append("%s: the note went from %r to %r" % (nome, nota_prima, nota))
             salva(uscita, i, "page", w)
             # Keys go on reaching the viewer.
             if c.valuta("document.activeElement.id") != "canvas":
                 falliti.append("%s: the canvas lost the keyboard focus" % nome)
-            prima = w
+            prima, nota_prima = w, nota
         if c.valuta("document.URL") != indirizzo:
             falliti.append("the browser left the page for %s" % c.valuta("document.URL"))
         devtools.controlla_pagina(c, falliti)
