@@ -14,10 +14,6 @@
 
 const char LETTERE_SLOT[MAX_POLIEDRI] = {'y', 'l', 'p', 'g'};
 
-// One Maglia per slot: the files are all read here before the store is
-// touched.
-static Maglia maglie_lette[MAX_POLIEDRI];
-
 static void crea_faccia(int slot, int j, const int *v, int n, char c)
 {
     switch (n) {
@@ -122,10 +118,17 @@ static double adesso()
     return (double)t.tv_sec + 1e-9 * (double)t.tv_nsec;
 }
 
-static void mostra(Avanzamento_file &a, double frazione)
+// Fitting takes about this long a face (meshopt_simplify's pace here): its
+// share of the wait is known before it starts.
+constexpr double SECONDI_PER_FACCIA = 1e-6;
+
+// The line at frazione, once reading has taken RITARDO_AVANZAMENTO or is
+// expected to, with `ancora` seconds of work left.
+static void mostra(Avanzamento_file &a, double frazione, double ancora = 0.0)
 {
+    // Never back: OBJ with normals is read twice.
     const int percento = (int)(100.0 * frazione);
-    if (percento == a.mostrato || adesso() - a.inizio < RITARDO_AVANZAMENTO)
+    if (percento <= a.mostrato || adesso() - a.inizio + ancora < RITARDO_AVANZAMENTO)
         return;
     a.mostrato = percento;
     std::fprintf(stderr, "\rsuperficie: reading %s  %d %%", a.nome, percento);
@@ -160,9 +163,12 @@ static bool carica(int n, const char *const *nomi, bool terminale, char *errore,
                       MAX_POLIEDRI, MAX_POLIEDRI);
         return false;
     }
+    // One Maglia per file: all are read before the store is touched, and
+    // go once the store has what it needs of them.
+    Maglia maglie[MAX_POLIEDRI];
     const Maglia *lette[MAX_POLIEDRI];
     for (int k = 0; k < n; k++) {
-        Maglia &m = maglie_lette[k];
+        Maglia &m = maglie[k];
         Avanzamento_file a{nomi[k], adesso(), -1};
         if (!leggi(k, &m, errore, dim_errore, terminale ? avanza : nullptr, &a)) {
             chiudi(a);
@@ -172,7 +178,7 @@ static bool carica(int n, const char *const *nomi, bool terminale, char *errore,
         }
         // Fitting gives no news of its own: the line says it has begun.
         if (terminale && (m.punti.size() > (size_t)MAX_PUNTI || m.facce.size() > (size_t)MAX_FACCE))
-            mostra(a, QUOTA_LETTURA);
+            mostra(a, QUOTA_LETTURA, SECONDI_PER_FACCIA * (double)m.facce.size());
         char nota[600];
         adatta_file(nomi[k], &m, nota, sizeof nota);
         chiudi(a);

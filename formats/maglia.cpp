@@ -106,6 +106,8 @@ bool aggiungi_faccia(Lettura &l, Luogo dove, const int *indici, int n, int base,
         if (indici[k] < 0 || indici[k] >= numpunti)
             return errore(l, dove, "vertex index %lld is outside the %d vertices (%d to %d)",
                           (long long)indici[k] + base, numpunti, base, numpunti - 1 + base);
+    if (n < 3)
+        return true;   // a point or a segment: no face
     if (n == 3) {
         // Most faces: a triangle with two equal corners is no face.
         if (indici[0] == indici[1] || indici[1] == indici[2] || indici[2] == indici[0])

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# file_errati.sh VIEWER EXPORT: every kind of bad file named on the real
+# file_errati.sh VIEWER EXPORT GENERATOR: every kind of bad file named on the real
 # viewer's command line gives one line on standard error naming the file and
 # the place, and status 2, before any window: DISPLAY is unset, so a viewer
 # that went on to open one would fail with freeglut's status 1 instead.
 source "$(dirname "$0")/../lib/verifica.sh"
-VIEWER="$1" EXPORT="$2" D="$(mktemp -d)"
+VIEWER="$1" EXPORT="$2" GENERA="$3" D="$(mktemp -d)"
 chmod 755 "$D"
 trap 'rm -rf "$D"' EXIT
 unset DISPLAY
@@ -62,9 +62,10 @@ rifiuta "a face longer than its line" "$D/corta.off:6: a face of 4 vertices, but
 rifiuta "more than four files" "more than 4 files" "$D/buono.off" "$D/buono.off" "$D/buono.off" \
   "$D/buono.off" "$D/buono.off"
 printf 'OFF\n4000 1 0\n' >"$D/grande.off"
-rifiuta "a file over a capacity" "$D/grande.off:2: 4000 vertices, more than the 3000" "$D/grande.off"
+rifiuta "a count the file does not hold" "$D/grande.off:3: the file ends after 0 of its 4000 vertices" "$D/grande.off"
 printf 'OFF\n2000000000 2000000000 0\n' >"$D/enorme.off"
-rifiuta "a header that claims two billion vertices" "$D/enorme.off:2: 2000000000 vertices" "$D/enorme.off"
+rifiuta "a header that claims two billion vertices" \
+  "$D/enorme.off:3: the file ends after 0 of its 2000000000 vertices" "$D/enorme.off"
 printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\n' >"$D/senza.obj"
 rifiuta "a file with no face" "$D/senza.obj: no face" "$D/senza.obj"
 rifiuta "a bad file after a good one" "$D/indice.obj:4:" "$D/buono.off" "$D/indice.obj"
@@ -83,4 +84,49 @@ status=0
 "$VIEWER" "$D/buono.off" 2>"$D/err" || status=$?
 verifica "a good file goes on to the window (no display here: freeglut's status 1)" \
   [ "$status" -eq 1 -a -n "$(grep 'failed to open display' "$D/err")" ]
+
+# Large files. Memory: the most a reading may take is twice the file and
+# 100 MiB for everything else.
+MARGINE_KIB=$((100 * 1024))
+picco_entro() {   # picco_entro FILE: the peak of the last run under time(1) is within the bound
+  local kib; kib="$(tail -n 1 "$D/picco")"
+  echo "$(basename "$1"): $(($(stat -c %s "$1") / 1024)) KiB, peak $kib KiB"
+  [ "$kib" -le $((2 * $(stat -c %s "$1") / 1024 + MARGINE_KIB)) ]
+}
+# A file over the capacities: fitted, its one line first, then the window.
+"$GENERA" off 400000 "$D/toro.off"
+facce="$(sed -n 2p "$D/toro.off" | cut -d' ' -f2)"
+mostrate="$("$EXPORT" --from "$D/toro.off" 2>/dev/null | sed -n 2p | cut -d' ' -f2)"
+riga="superficie: $D/toro.off: $facce faces shown as $mostrate (a polyhedron holds 5000)"
+status=0
+/usr/bin/time -f %M -o "$D/picco" "$VIEWER" "$D/toro.off" 2>"$D/err" || status=$?
+verifica "a file over the capacities: its line, then on to the window" \
+  [ "$status" -eq 1 -a "$(head -n 1 "$D/err")" = "$riga" -a "$mostrate" -le 5000 ]
+verifica "a large file is read within twice its size" picco_entro "$D/toro.off"
+verifica "no progress line when standard error is no terminal" [ -z "$(grep reading "$D/err")" ]
+# On a terminal, a line that says how far reading has come, erased before
+# the file's own line.
+script -qec "'$VIEWER' '$D/toro.off'" /dev/null >"$D/terminale" </dev/null || true
+verifica "on a terminal: the progress line, then the fitted file's line" \
+  grep -q "superficie: reading $D/toro.off  [0-9]* %.*$riga" \
+  <(tr '\r' ' ' <"$D/terminale" | tr -d '\n')
+# 200 MB of noise, under each name that picks a reader: one line, status 2,
+# in bounded memory.
+head -c 200000000 /dev/urandom >"$D/rumore.stl"
+for nome in rumore.stl rumore.obj rumore.off; do
+  [ -e "$D/$nome" ] || ln "$D/rumore.stl" "$D/$nome"
+  COME="/usr/bin/time -f %M -o $D/picco" rifiuta "200 MB of noise as $nome" "$D/$nome:" "$D/$nome"
+  verifica "200 MB of noise as $nome: read within twice its size" picco_entro "$D/$nome"
+done
+# A million triangles cut in the middle, binary and text.
+"$GENERA" stl 1000000 "$D/milione.stl"
+head -c 25000042 "$D/milione.stl" >"$D/tronco_milione.stl"
+rifiuta "a million binary triangles cut in the middle" \
+  "$D/tronco_milione.stl: byte 25000042: the file ends, but its 1000000 triangles need" \
+  "$D/tronco_milione.stl"
+"$GENERA" stla 1000000 "$D/milione.stla"
+head -c "$(($(stat -c %s "$D/milione.stla") / 2))" "$D/milione.stla" >"$D/tronco_milione.stl"
+COME="/usr/bin/time -f %M -o $D/picco" rifiuta "a million ascii triangles cut in the middle" \
+  "$D/tronco_milione.stl:" "$D/tronco_milione.stl"
+verifica "the cut ascii file: read within twice its size" picco_entro "$D/tronco_milione.stl"
 fine

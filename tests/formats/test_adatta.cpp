@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -864,7 +865,7 @@ TEST(Adatta, FarAndTinyMeshesKeepTheirDetail)
     // the doubles would merge neighbouring vertices.
     const struct {
         double scala, spostamento;
-    } casi[] = {{1e23, 1e29}, {1e-35, 0.0}, {1e29, -5e29}};
+    } casi[] = {{1e21, 1e29}, {1e-43, 0.0}, {1e29, -5e29}};
     for (const auto &c : casi) {
         Maglia m = sfera(5);
         for (PuntoLetto &p : m.punti)
@@ -891,9 +892,13 @@ TEST(Adatta, TinyLimitsAlwaysGiveAFace)
                 if (HasFatalFailure())
                     return;
             }
-    // Limits below the least that makes a triangle count as that least.
-    const Maglia r = adattata(sfera(2), 0, 0);
-    controlla(sfera(2), r, 3, 1);
+    // Limits below the least that makes a triangle count as that least;
+    // one limit as large as it can be and the other binding.
+    const Maglia m = sfera(2);
+    controlla(m, adattata(m, 0, 0), 3, 1);
+    controlla(m, adattata(m, 3, INT_MAX), 3, INT_MAX);
+    controlla(m, adattata(m, INT_MAX, 1), INT_MAX, 1);
+    controlla(m, adattata(m, 40, INT_MAX), 40, INT_MAX);
 }
 
 TEST(Adatta, SameMeshSameResult)

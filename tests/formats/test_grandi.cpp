@@ -174,12 +174,13 @@ void entro_capacita(int slot)
             ASSERT_TRUE(p.facce[j].vertici[k] >= 0 && p.facce[j].vertici[k] < p.numpunti);
 }
 
-std::string obj_pieno()
+// 3000 vertices, and three more: copies for the second normal of 1, 2, 3;
+// with `in_fila`, those three lie on a line, so that no face has an area.
+std::string obj_pieno(bool in_fila = false)
 {
-    // 3000 vertices, and three more: copies for the second normal of 1, 2, 3.
     std::string s;
     for (int i = 0; i < MAX_PUNTI; i++)
-        s += "v " + std::to_string(i) + " " + std::to_string(i * i % 7) + " 0\n";
+        s += "v " + std::to_string(i) + " " + std::to_string(in_fila ? i % 7 : i * i % 7) + " 0\n";
     return s + "vn 0 0 1\nvn 0 0 -1\nf 1//1 2//1 3//1\nf 3//2 2//2 1//2\n";
 }
 
@@ -204,6 +205,7 @@ TEST(Grandi, OverEitherCapacityIsFittedWithOneLine)
         {"grande.ply", toro_ply(80, 50)},             // 4000 vertices and quads
         {"grande.stl", toro_stl(60, 50)},             // 6000 triangles, 3000 vertices
         {"pieno.obj", obj_pieno()},                   // 3003 vertices, 2 faces
+        {"in_fila.obj", obj_pieno(true)},             // the same, every face without area
         {"lunga.obj", obj_lungo()},                   // 5001 pieces of one face
     };
     for (const auto &file : grandi) {
@@ -218,6 +220,7 @@ TEST(Grandi, OverEitherCapacityIsFittedWithOneLine)
     // The torus keeps being a torus: it still goes round the hole.
     std::string note;
     ASSERT_TRUE(carica({grandi[3]}, &note));
+    ASSERT_EQ(grandi[3].first, "grande.stl");
     const Poliedro &p = ElencoPoliedri[0];
     EXPECT_GT(p.numfacce, MAX_FACCE * 9 / 10) << "fitted close to the capacity";
     double vicino = 1e9;
