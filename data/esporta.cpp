@@ -26,8 +26,9 @@ static const char USO[] =
     "Writes the built-in surface as NOFF (default) or Wavefront OBJ (--obj)\n"
     "to FILE, or to standard output without FILE or with FILE \"-\".\n"
     "  --from MESH  write instead the polyhedron the viewer shows for MESH\n"
-    "               (OFF, OBJ, PLY or STL), fitted to 5000 faces if larger, in its\n"
-    "               own coordinates; NOFF, or OFF when MESH has no normals\n";
+    "               (OFF, OBJ, PLY, STL, glTF or 3MF), fitted to 5000 faces if\n"
+    "               larger, in its own coordinates; NOFF, or OFF when MESH has\n"
+    "               no normals\n";
 
 // The mesh of --from, read and fitted; empty without --from.
 static Maglia letta;

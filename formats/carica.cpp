@@ -202,11 +202,12 @@ bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_er
 }
 
 bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
-                 char *errore, size_t dim_errore, char *note, size_t dim_note)
+                 char *errore, size_t dim_errore, char *note, size_t dim_note,
+                 const FileAccanto *accanto)
 {
     return carica(n, nomi, false, errore, dim_errore, note, dim_note,
                   [&](int k, Maglia *m, char *e, size_t d, Avanzamento av, void *chi) {
                       return leggi_maglia_terminata(nomi[k], dati[k], lunghezze[k], m, e, d, av,
-                                                    chi);
+                                                    chi, accanto);
                   });
 }

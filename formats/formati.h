@@ -16,7 +16,9 @@
 // Formats are told apart by content: "ply" opens PLY; a binary STL has
 // exactly 84 + 50 * (its triangle count) bytes; an OFF keyword
 // ([ST][C][N][4][n]OFF [BINARY]) or a first line of counts opens OFF; "solid"
-// opens ascii STL. OBJ has no mark and is known by its .obj extension.
+// opens ascii STL; "glTF" opens GLB; a ZIP archive opens 3MF (and is refused
+// if it is no 3MF package); a .gltf name or JSON with an "asset" object opens
+// glTF. OBJ has no mark and is known by its .obj extension.
 //
 // Placement: object k of n has its centroid at x = PASSO_SCENA * (k - (n-1)/2),
 // y = z = 0, and its bounding radius scaled to RAGGIO_SCENA, the built-in
@@ -39,6 +41,17 @@ extern const char LETTERE_SLOT[MAX_POLIEDRI];       // colour letter of a file w
 // Told now and then how far reading has come, 0..1.
 using Avanzamento = void (*)(void *chi, double frazione);
 
+// Files handed over beside the ones read (the page's, picked together with
+// a .gltf): the buffers a glTF names by URI are looked up among them by name
+// instead of in the .gltf's folder. nomi[k] names dati[k], lunghezze[k]
+// bytes long.
+struct FileAccanto {
+    int n;
+    const char *const *nomi;
+    const char *const *dati;
+    const size_t *lunghezze;
+};
+
 // One file's bytes (dati[0..n)) into m, as the file holds it: any number of
 // vertices and faces. nome is used in messages only.
 bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m,
@@ -48,7 +61,7 @@ bool leggi_maglia(const char *nome, const char *dati, size_t n, Maglia *m,
 // says so, or that it is over MAX_DIMENSIONE_FILE.
 bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m,
                             char *errore, size_t dim_errore, Avanzamento avanzamento = nullptr,
-                            void *chi = nullptr);
+                            void *chi = nullptr, const FileAccanto *accanto = nullptr);
 // One file by path; "-" is standard input.
 bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_errore,
                     Avanzamento avanzamento = nullptr, void *chi = nullptr);
@@ -73,8 +86,10 @@ bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_er
 // The same for files already in memory (the page's): nomi[k] names dati[k],
 // lunghezze[k] bytes long and followed by a '\0', or null when it could not be
 // read (as leggi_maglia_terminata). It prints nothing.
+// With accanto, a glTF's buffers come from those files (none from the disk).
 bool carica_dati(const char *const *nomi, const char *const *dati, const size_t *lunghezze, int n,
-                 char *errore, size_t dim_errore, char *note = nullptr, size_t dim_note = 0);
+                 char *errore, size_t dim_errore, char *note = nullptr, size_t dim_note = 0,
+                 const FileAccanto *accanto = nullptr);
 
 // The polyhedron in slot, model space, as NOFF (positions and vertex normals)
 // or as Wavefront OBJ (v, vn, f a//a b//b ...). Numbers read back to the same

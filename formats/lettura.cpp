@@ -10,7 +10,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-enum Formato { SCONOSCIUTO, OFF, OBJ, PLY, STL };
+#include "formats/pacchetti.h"
+
+enum Formato { SCONOSCIUTO, OFF, OBJ, PLY, STL, GLTF, TREMF };
 
 static bool estensione(const char *nome, const char *est)
 {
@@ -26,6 +28,13 @@ static Formato formato(const Lettura &l)
         return PLY;
     if (misura_stl_binario(l))
         return STL;
+    if (sembra_glb(d, n))
+        return GLTF;
+    // Any ZIP: the 3MF reader says what it lacks if it is not a package.
+    if (sembra_3mf(d, n))
+        return TREMF;
+    if (sembra_gltf(l.nome, d, n))
+        return GLTF;
     // The first token past blank lines and comments, which OFF lets start
     // anywhere.
     Cursore c = cursore(l);
@@ -69,7 +78,8 @@ static void svuota(Maglia *m)
 }
 
 bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
-                            size_t dim_errore, Avanzamento avanzamento, void *chi)
+                            size_t dim_errore, Avanzamento avanzamento, void *chi,
+                            const FileAccanto *accanto)
 {
     svuota(m);
     if (!dati) {
@@ -89,6 +99,7 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
     l.c = cursore(l);
     l.avanzamento = avanzamento;
     l.chi = chi;
+    l.file_accanto = accanto;
     bool ok;
     if (n == 0) {
         ok = errore(l, NEL_FILE, "empty file");
@@ -98,8 +109,10 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
         case OBJ: ok = leggi_obj(l); break;
         case PLY: ok = leggi_ply(l); break;
         case STL: ok = leggi_stl(l); break;
+        case GLTF: ok = leggi_gltf(l); break;
+        case TREMF: ok = leggi_3mf(l); break;
         default:
-            ok = errore(l, NEL_FILE, "unknown format: reads OFF, PLY, STL, and OBJ named *.obj");
+            ok = errore(l, NEL_FILE, "unknown format: reads OFF, PLY, STL, glTF (.gltf, .glb), 3MF, and OBJ named *.obj");
             break;
         }
         if (ok)

@@ -56,6 +56,7 @@ struct Lettura {
     std::vector<int> posti;         // STL: the table of positions seen (vertex index or -1)
     Avanzamento avanzamento;        // told the share of the bytes read; may be null
     void *chi;                      // handed back to avanzamento
+    const FileAccanto *file_accanto;  // where a glTF's buffers are, when not beside it; may be null
 };
 
 // Writes "NAME:LINE: message", "NAME: byte N: message" or "NAME: message"

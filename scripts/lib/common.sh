@@ -9,8 +9,11 @@ JOBS="$(nproc 2>/dev/null || echo 2)"
 declare -A PACKAGE_GROUPS=(
   # Building the viewer and showing it on a display. g++ and make rather
   # than build-essential: dpkg-dev and the Perl it brings are for packaging.
-  # meshoptimizer fits a mesh over the store's capacities down to them.
-  [viewer]="g++ make cmake pkg-config libfast-float-dev libmeshoptimizer-dev
+  # meshoptimizer fits a mesh over the store's capacities down to them and
+  # decodes meshopt-compressed glTF buffers; glTF's JSON by RapidJSON, 3MF's
+  # XML by expat and its ZIP by zlib.
+  [viewer]="g++ make cmake pkg-config libfast-float-dev libmeshoptimizer-dev rapidjson-dev
+            libexpat1-dev zlib1g-dev
             freeglut3-dev libglu1-mesa-dev libgl1-mesa-dri libx11-dev"
   # A virtual display and screenshots of it: start_xvfb and schermo.sh
   # (xdotool; screenshots by scripts/lib/schermata.c, PNG by netpbm). Not

@@ -176,7 +176,7 @@ TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
         {"OFF\n3 1\n0 0 0\n1 0\x01 0\n0 1 0\n3 0 1 2\n", "e.off:4: binary data (byte 0x01)"},
         {std::string("OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1\0 2\n", 34), "e.off:6: binary data (byte 0x00)"},
         {"OFF\n", "e.off:2: the file ends before the vertex and face counts"},
-        {"\x89PNG\r\n\x1a\n", "e.off: unknown format: reads OFF, PLY, STL, and OBJ named *.obj"},
+        {"\x89PNG\r\n\x1a\n", "e.off: unknown format: reads OFF, PLY, STL, glTF (.gltf, .glb), 3MF, and OBJ named *.obj"},
         {"", "e.off: empty file"},
     };
     for (const auto &c : casi) {

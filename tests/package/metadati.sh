@@ -57,8 +57,8 @@ banca "$LAVORO/con" "$TIPI" "$DEBIAN"
 banca "$LAVORO/senza" "$DEBIAN"
 verifica "update-mime-database: no complaint about the definitions" \
   uguale "$(cat "$LAVORO/con/errori")" ""
-verifica "Debian's own types know OBJ and STL and not PLY or OFF" \
-  [ "$(grep -c -E '<mime-type type="model/(obj|stl)"' "$DEBIAN")" -eq 2 -a \
+verifica "Debian's own types know OBJ, STL, glTF and 3MF and not PLY or OFF" \
+  [ "$(grep -c -E '<mime-type type="model/(obj|stl|gltf-binary|gltf\+json|3mf)"' "$DEBIAN")" -eq 5 -a \
     "$(grep -c -E '<mime-type type="model/(x-ply|x-geomview-off)"' "$DEBIAN")" -eq 0 ]
 
 cd "$LAVORO/f"
@@ -73,6 +73,9 @@ for parola in OFF COFF NOFF CNOFF STCNOFF 4OFF; do printf '%s\n3 1 0\n' "$parola
 printf 'OFF BINARY\n' >off_binario
 printf 'OFFICE HOURS\n' >ufficio
 printf 'plywood\n' >compensato
+printf 'glTF\2\0\0\0' >senza_nome       # a GLB known by its magic
+printf '{"asset":{"version":"2.0"}}' >modello.gltf
+printf 'PK\3\4' >modello.3mf
 while read -r file atteso; do
   verifica "$file: $atteso" uguale "$(tipo "$LAVORO/con" "$file")" "$atteso"
 done <<'LIST'
@@ -90,6 +93,9 @@ off_4OFF model/x-geomview-off
 off_binario model/x-geomview-off
 modello.obj model/obj
 modello.stl model/stl
+senza_nome model/gltf-binary
+modello.gltf model/gltf+json
+modello.3mf model/3mf
 ufficio text/plain
 compensato text/plain
 LIST

@@ -1,0 +1,1020 @@
+// gltf.cpp: glTF 2.0, as JSON (.gltf) or in its binary container (.glb).
+//
+// JSON is parsed by RapidJSON: header-only, no exceptions (the page is
+// built without them), iterative so that deep nesting cannot exhaust the
+// stack, and small in the page. Every array index, offset, count and stride
+// the JSON gives is checked against what is actually there before a byte is
+// read through it; decoded data (base64, meshopt, external files) counts
+// against one budget for the whole file.
+#include "formats/pacchetti.h"
+
+#include <meshoptimizer.h>
+#include <rapidjson/document.h>
+#include <rapidjson/error/en.h>
+
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <memory>
+
+#include <fcntl.h>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "formats/maglia.h"
+
+namespace {
+
+using Valore = rapidjson::Value;
+
+std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
+std::string testo(const char *formato, ...)
+{
+    char b[400];
+    va_list a;
+    va_start(a, formato);
+    std::vsnprintf(b, sizeof b, formato, a);
+    va_end(a);
+    return b;
+}
+
+std::string citato(const char *s, size_t n)
+{
+    std::string r;
+    for (size_t i = 0; i < n && i < 40; i++)
+        r += (s[i] >= ' ' && s[i] < 127) ? s[i] : '?';
+    return n > 40 ? r + "..." : r;
+}
+
+std::string citato(const Valore &v)
+{
+    return v.IsString() ? citato(v.GetString(), v.GetStringLength()) : std::string("?");
+}
+
+const Valore *membro(const Valore &o, const char *k)
+{
+    if (!o.IsObject())
+        return nullptr;
+    const auto m = o.FindMember(k);
+    return m == o.MemberEnd() ? nullptr : &m->value;
+}
+
+// A buffer as it is read: bytes owned here or in the file itself.
+struct Buffer {
+    bool pronto = false;
+    std::string proprio;
+    const unsigned char *dati = nullptr;
+    size_t lunghezza = 0;
+};
+
+struct Vista {
+    bool pronta = false;
+    std::vector<unsigned char> decompressa;   // EXT_meshopt_compression
+    const unsigned char *dati = nullptr;
+    size_t lunghezza = 0;
+    size_t passo = 0;                         // byteStride, 0 for none
+};
+
+// An accessor's elements as doubles, normalised where it says so.
+struct Valori {
+    std::vector<double> v;
+    int componenti = 0;
+    size_t numero = 0;
+};
+
+struct Gltf {
+    const Valore *radice = nullptr;
+    const unsigned char *bin = nullptr;       // the GLB's BIN chunk
+    size_t bin_lunghezza = 0;
+    bool glb = false;
+    const FileVicini *vicini = nullptr;
+    size_t dimensione = 0;                    // of the file itself
+    size_t spacchettati = 0;
+    std::vector<Buffer> buffer;
+    std::vector<std::unique_ptr<Vista>> viste;
+    Geometria *g = nullptr;
+    std::string errore;
+};
+
+bool sbaglio(Gltf &f, const std::string &msg)
+{
+    if (f.errore.empty())
+        f.errore = msg;
+    return false;
+}
+
+bool intero(const Valore *v, uint64_t *x)
+{
+    if (!v || !v->IsUint64())
+        return false;
+    *x = v->GetUint64();
+    return true;
+}
+
+// Member k of o as an index or count; absent gives predefinito (or an error
+// when there is none, predefinito < 0).
+bool campo(Gltf &f, const Valore &o, const char *k, long long predefinito, uint64_t *x,
+           const std::string &dove)
+{
+    const Valore *v = membro(o, k);
+    if (!v) {
+        if (predefinito < 0)
+            return sbaglio(f, dove + testo(": no %s", k));
+        *x = (uint64_t)predefinito;
+        return true;
+    }
+    if (!intero(v, x))
+        return sbaglio(f, dove + testo(": %s is not a whole number", k));
+    return true;
+}
+
+// Element i of the top-level array nome, an object.
+const Valore *elemento(Gltf &f, const char *nome, uint64_t i, const std::string &chi)
+{
+    const Valore *a = membro(*f.radice, nome);
+    const size_t n = a && a->IsArray() ? a->Size() : 0;
+    if (i >= n) {
+        sbaglio(f, chi + testo("%s[%llu] is not there (the file has %zu)", nome,
+                               (unsigned long long)i, n));
+        return nullptr;
+    }
+    const Valore &e = (*a)[(rapidjson::SizeType)i];
+    if (!e.IsObject()) {
+        sbaglio(f, testo("%s[%llu]: not an object", nome, (unsigned long long)i));
+        return nullptr;
+    }
+    return &e;
+}
+
+bool numeri(Gltf &f, const Valore &o, const char *k, int n, double *out, const std::string &dove)
+{
+    const Valore *v = membro(o, k);
+    if (!v)
+        return true;
+    if (!v->IsArray() || v->Size() != (rapidjson::SizeType)n)
+        return sbaglio(f, dove + testo(": %s is not %d numbers", k, n));
+    for (int i = 0; i < n; i++) {
+        const Valore &x = (*v)[i];
+        if (!x.IsNumber() || !std::isfinite(x.GetDouble()))
+            return sbaglio(f, dove + testo(": %s is not %d finite numbers", k, n));
+        out[i] = x.GetDouble();
+    }
+    return true;
+}
+
+// The value of each base64 digit (either alphabet), 64 for any other byte.
+struct TavolaBase64 {
+    unsigned char v[256];
+    constexpr TavolaBase64() : v()
+    {
+        for (int i = 0; i < 256; i++)
+            v[i] = 64;
+        for (int i = 0; i < 26; i++)
+            v['A' + i] = (unsigned char)i, v['a' + i] = (unsigned char)(26 + i);
+        for (int i = 0; i < 10; i++)
+            v['0' + i] = (unsigned char)(52 + i);
+        v['+'] = v['-'] = 62;
+        v['/'] = v['_'] = 63;
+    }
+};
+constexpr TavolaBase64 BASE64;
+
+bool da_base64(const char *s, size_t n, std::string &out)
+{
+    while (n > 0 && s[n - 1] == '=')
+        n--;
+    if (n % 4 == 1)
+        return false;
+    out.resize(n / 4 * 3 + (n % 4 ? n % 4 - 1 : 0));
+    const unsigned char *p = (const unsigned char *)s;
+    char *o = &out[0];
+    unsigned cattivi = 0;
+    size_t i = 0;
+    // Four digits, three bytes; a bad digit anywhere is found once, at the end.
+    for (; i + 4 <= n; i += 4, o += 3) {
+        const unsigned a = BASE64.v[p[i]], b = BASE64.v[p[i + 1]], c = BASE64.v[p[i + 2]],
+                       d = BASE64.v[p[i + 3]];
+        cattivi |= a | b | c | d;
+        const uint32_t x = a << 18 | b << 12 | c << 6 | d;
+        o[0] = (char)(x >> 16), o[1] = (char)(x >> 8), o[2] = (char)x;
+    }
+    uint32_t x = 0;
+    const size_t resto = n - i;
+    for (size_t k = 0; k < resto; k++) {
+        cattivi |= BASE64.v[p[i + k]];
+        x |= (uint32_t)BASE64.v[p[i + k]] << (18 - 6 * k);
+    }
+    for (size_t k = 0; k + 1 < resto; k++)
+        o[k] = (char)(x >> (16 - 8 * k));
+    return !(cattivi & 64);
+}
+
+int esadecimale(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// A relative URI as the path of a file beside the model, or "" when it
+// would leave that folder: a scheme, an absolute path, a "..".
+std::string percorso_vicino(const char *u, size_t n)
+{
+    std::string p;
+    for (size_t i = 0; i < n; i++) {
+        if (u[i] == '%' && i + 2 < n && esadecimale(u[i + 1]) >= 0 && esadecimale(u[i + 2]) >= 0) {
+            p += (char)(esadecimale(u[i + 1]) * 16 + esadecimale(u[i + 2]));
+            i += 2;
+        } else {
+            p += u[i];
+        }
+    }
+    if (p.empty() || p[0] == '/' || p.find('\\') != std::string::npos ||
+        p.find('\0') != std::string::npos)
+        return "";
+    const size_t barra = u[0] ? std::string(u, n).find('/') : std::string::npos;
+    const size_t due = std::string(u, n).find(':');
+    if (due != std::string::npos && (barra == std::string::npos || due < barra))
+        return "";   // a scheme
+    for (size_t a = 0; a <= p.size();) {
+        size_t b = p.find('/', a);
+        if (b == std::string::npos)
+            b = p.size();
+        if (p.compare(a, b - a, "..") == 0)
+            return "";
+        a = b + 1;
+    }
+    return p;
+}
+
+// Reads cartella/nome, at most `massimo` bytes.
+bool leggi_vicino(const std::string &percorso, size_t massimo, std::string &dati,
+                  std::string &errore)
+{
+    const int fd = open(percorso.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    if (fd < 0) {
+        errore = std::strerror(errno);
+        return false;
+    }
+    struct stat st;
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        close(fd);
+        errore = "not a regular file";
+        return false;
+    }
+    dati.clear();
+    char blocco[65536];
+    for (;;) {
+        const ssize_t r = read(fd, blocco, sizeof blocco);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            errore = std::strerror(errno);
+            close(fd);
+            return false;
+        }
+        if (r == 0)
+            break;
+        dati.append(blocco, (size_t)r);
+        if (dati.size() > massimo) {
+            close(fd);
+            errore = testo("larger than the %zu MiB a file may hold with its buffers",
+                           MAX_SPACCHETTATI >> 20);
+            return false;
+        }
+    }
+    close(fd);
+    return true;
+}
+
+bool buffer(Gltf &f, uint64_t i, Buffer **out)
+{
+    const std::string dove = testo("buffers[%llu]", (unsigned long long)i);
+    const Valore *b = elemento(f, "buffers", i, "");
+    if (!b)
+        return false;
+    if (f.buffer.size() <= i)
+        f.buffer.resize(i + 1);   // i is below the array's actual size
+    Buffer &r = f.buffer[i];
+    *out = &r;
+    if (r.pronto)
+        return true;
+    uint64_t dichiarata;
+    if (!campo(f, *b, "byteLength", -1, &dichiarata, dove))
+        return false;
+    const Valore *u = membro(*b, "uri");
+    const size_t resto = MAX_SPACCHETTATI - f.spacchettati;
+    if (!u) {
+        if (!f.glb || i != 0)
+            return sbaglio(f, dove + ": no uri, and no GLB binary chunk to stand for it");
+        r.dati = f.bin;
+        r.lunghezza = f.bin_lunghezza;
+    } else if (!u->IsString()) {
+        return sbaglio(f, dove + ": uri is not a string");
+    } else if (u->GetStringLength() >= 5 && std::memcmp(u->GetString(), "data:", 5) == 0) {
+        const char *s = u->GetString();
+        const size_t n = u->GetStringLength();
+        const char *virgola = static_cast<const char *>(std::memchr(s, ',', n));
+        if (!virgola || virgola - s < 12 || std::memcmp(virgola - 7, ";base64", 7) != 0)
+            return sbaglio(f, dove + ": a data: URI that is not base64");
+        if ((size_t)(s + n - virgola) / 4 * 3 > resto)
+            return sbaglio(f, dove + testo(": its data takes the buffers past %zu MiB",
+                                           MAX_SPACCHETTATI >> 20));
+        if (!da_base64(virgola + 1, (size_t)(s + n - virgola - 1), r.proprio))
+            return sbaglio(f, dove + ": its data: URI is not valid base64");
+    } else {
+        const std::string nome = percorso_vicino(u->GetString(), u->GetStringLength());
+        if (nome.empty())
+            return sbaglio(f, dove + ": uri \"" + citato(*u) +
+                                  "\" leaves the model's folder (only data: URIs and files "
+                                  "beside the model are read)");
+        std::string e;
+        bool ok;
+        if (f.vicini->leggi)
+            ok = f.vicini->leggi(f.vicini->chi, nome, r.proprio, e);
+        else if (!f.vicini->cartella.empty())
+            ok = leggi_vicino(f.vicini->cartella + "/" + nome, resto, r.proprio, e);
+        else
+            ok = (e = "the model was not read from a folder", false);
+        if (!ok)
+            return sbaglio(f, dove + ": " + citato(nome.data(), nome.size()) + ": " + e);
+        if (r.proprio.size() > resto)
+            return sbaglio(f, dove + testo(": its file takes the buffers past %zu MiB",
+                                           MAX_SPACCHETTATI >> 20));
+    }
+    if (u) {
+        r.dati = (const unsigned char *)r.proprio.data();
+        r.lunghezza = r.proprio.size();
+        f.spacchettati += r.proprio.size();
+    }
+    if (dichiarata > r.lunghezza)
+        return sbaglio(f, dove + testo(": byteLength %llu, but its data holds %zu bytes",
+                                       (unsigned long long)dichiarata, r.lunghezza));
+    r.lunghezza = (size_t)dichiarata;
+    r.pronto = true;
+    return true;
+}
+
+// bytes [inizio, inizio + lunghezza) of buffer b, checked.
+bool fetta(Gltf &f, const Valore &o, const std::string &dove, const unsigned char **p,
+           size_t *n)
+{
+    uint64_t b, inizio, lunghezza;
+    if (!campo(f, o, "buffer", -1, &b, dove) || !campo(f, o, "byteOffset", 0, &inizio, dove) ||
+        !campo(f, o, "byteLength", -1, &lunghezza, dove))
+        return false;
+    Buffer *buf;
+    if (!buffer(f, b, &buf))
+        return false;
+    if (inizio > buf->lunghezza || lunghezza > buf->lunghezza - inizio)
+        return sbaglio(f, dove + testo(": %llu bytes at byte %llu run past buffer %llu (%zu "
+                                       "bytes)", (unsigned long long)lunghezza,
+                                       (unsigned long long)inizio, (unsigned long long)b,
+                                       buf->lunghezza));
+    *p = buf->dati + inizio;
+    *n = (size_t)lunghezza;
+    return true;
+}
+
+bool stringa_uguale(const Valore *v, const char *s)
+{
+    return v && v->IsString() && std::strcmp(v->GetString(), s) == 0;
+}
+
+// A bufferView compressed by EXT_meshopt_compression, into v.decompressa.
+bool decomprimi(Gltf &f, const Valore &e, const std::string &dove, Vista &v)
+{
+    const std::string qui = dove + ".extensions.EXT_meshopt_compression";
+    const unsigned char *p;
+    size_t n;
+    uint64_t passo, numero;
+    if (!fetta(f, e, qui, &p, &n) || !campo(f, e, "byteStride", -1, &passo, qui) ||
+        !campo(f, e, "count", -1, &numero, qui))
+        return false;
+    const Valore *modo = membro(e, "mode");
+    const Valore *filtro = membro(e, "filter");
+    const bool attributi = stringa_uguale(modo, "ATTRIBUTES");
+    const bool triangoli = stringa_uguale(modo, "TRIANGLES");
+    const bool indici = stringa_uguale(modo, "INDICES");
+    if (!attributi && !triangoli && !indici)
+        return sbaglio(f, qui + ": mode is not ATTRIBUTES, TRIANGLES or INDICES");
+    if (attributi ? (passo == 0 || passo > 256 || passo % 4 != 0) : (passo != 2 && passo != 4))
+        return sbaglio(f, qui + testo(": byteStride %llu does not suit mode %s",
+                                      (unsigned long long)passo, citato(*modo).c_str()));
+    if (triangoli && numero % 3 != 0)
+        return sbaglio(f, qui + testo(": count %llu is not a whole number of triangles",
+                                      (unsigned long long)numero));
+    // The codecs need at least a quarter bit a byte, and the decoded view
+    // counts against the file's budget: both before any allocation.
+    const size_t resto = MAX_SPACCHETTATI - f.spacchettati;
+    if (numero > resto / passo || numero * passo > 64 * (uint64_t)n + 65536)
+        return sbaglio(f, qui + testo(": count %llu of %llu bytes is more than its %zu bytes "
+                                      "could decode to", (unsigned long long)numero,
+                                      (unsigned long long)passo, n));
+    v.decompressa.assign((size_t)(numero * passo), 0);
+    int r;
+    if (attributi)
+        r = meshopt_decodeVertexBuffer(v.decompressa.data(), numero, passo, p, n);
+    else if (triangoli)
+        r = meshopt_decodeIndexBuffer(v.decompressa.data(), numero, passo, p, n);
+    else
+        r = meshopt_decodeIndexSequence(v.decompressa.data(), numero, passo, p, n);
+    if (r != 0)
+        return sbaglio(f, qui + testo(": the compressed data does not decode (%d)", r));
+    if (filtro && !stringa_uguale(filtro, "NONE")) {
+        if (!attributi)
+            return sbaglio(f, qui + ": a filter on indices");
+        if (stringa_uguale(filtro, "OCTAHEDRAL") && (passo == 4 || passo == 8))
+            meshopt_decodeFilterOct(v.decompressa.data(), numero, passo);
+        else if (stringa_uguale(filtro, "QUATERNION") && passo == 8)
+            meshopt_decodeFilterQuat(v.decompressa.data(), numero, passo);
+        else if (stringa_uguale(filtro, "EXPONENTIAL"))
+            meshopt_decodeFilterExp(v.decompressa.data(), numero, passo);
+        else
+            return sbaglio(f, qui + testo(": filter %s with byteStride %llu",
+                                          citato(*filtro).c_str(), (unsigned long long)passo));
+    }
+    f.spacchettati += v.decompressa.size();
+    v.dati = v.decompressa.data();
+    v.lunghezza = v.decompressa.size();
+    return true;
+}
+
+bool vista(Gltf &f, uint64_t i, const std::string &chi, Vista **out)
+{
+    const Valore *o = elemento(f, "bufferViews", i, chi);
+    if (!o)
+        return false;
+    if (f.viste.size() <= i)
+        f.viste.resize(i + 1);
+    if (!f.viste[i])
+        f.viste[i].reset(new Vista);
+    Vista &v = *f.viste[i];
+    *out = &v;
+    if (v.pronta)
+        return true;
+    const std::string dove = testo("bufferViews[%llu]", (unsigned long long)i);
+    uint64_t passo;
+    if (!campo(f, *o, "byteStride", 0, &passo, dove))
+        return false;
+    if (membro(*o, "byteStride") && (passo < 4 || passo > 252 || passo % 4 != 0))
+        return sbaglio(f, dove + testo(": byteStride %llu is not a multiple of 4 from 4 to 252",
+                                       (unsigned long long)passo));
+    v.passo = (size_t)passo;
+    const Valore *est = membro(*o, "extensions");
+    const Valore *mo = est ? membro(*est, "EXT_meshopt_compression") : nullptr;
+    if (mo) {
+        if (!mo->IsObject())
+            return sbaglio(f, dove + ".extensions.EXT_meshopt_compression: not an object");
+        if (!decomprimi(f, *mo, dove, v))
+            return false;
+        uint64_t lunghezza;
+        if (!campo(f, *o, "byteLength", -1, &lunghezza, dove))
+            return false;
+        if (lunghezza < v.lunghezza)
+            v.lunghezza = (size_t)lunghezza;
+    } else if (!fetta(f, *o, dove, &v.dati, &v.lunghezza)) {
+        return false;
+    }
+    v.pronta = true;
+    return true;
+}
+
+int dimensione_componente(uint64_t tipo)
+{
+    switch (tipo) {
+    case 5120: case 5121: return 1;
+    case 5122: case 5123: return 2;
+    case 5125: case 5126: return 4;
+    default: return 0;
+    }
+}
+
+const char *nome_componente(uint64_t tipo)
+{
+    switch (tipo) {
+    case 5120: return "BYTE";
+    case 5121: return "UNSIGNED_BYTE";
+    case 5122: return "SHORT";
+    case 5123: return "UNSIGNED_SHORT";
+    case 5125: return "UNSIGNED_INT";
+    case 5126: return "FLOAT";
+    default: return "?";
+    }
+}
+
+double componente(const unsigned char *p, uint64_t tipo, bool normalizzato)
+{
+    switch (tipo) {
+    case 5120: {
+        const double x = (double)(int8_t)p[0];
+        return normalizzato ? std::fmax(x / 127.0, -1.0) : x;
+    }
+    case 5121: return normalizzato ? p[0] / 255.0 : p[0];
+    case 5122: {
+        int16_t s;
+        std::memcpy(&s, p, 2);
+        return normalizzato ? std::fmax(s / 32767.0, -1.0) : s;
+    }
+    case 5123: {
+        uint16_t s;
+        std::memcpy(&s, p, 2);
+        return normalizzato ? s / 65535.0 : s;
+    }
+    case 5125: {
+        uint32_t s;
+        std::memcpy(&s, p, 4);
+        return s;
+    }
+    default: {
+        float s;
+        std::memcpy(&s, p, 4);
+        return s;
+    }
+    }
+}
+
+// What a use accepts: its types (a bit per componentType, 5120 + k), its
+// element widths.
+struct Uso {
+    const char *nome;
+    unsigned tipi;        // bit k: componentType 5120 + k
+    int min_comp, max_comp;
+};
+constexpr unsigned T_B = 1, T_UB = 2, T_S = 4, T_US = 8, T_UI = 32, T_F = 64;
+const Uso POSIZIONE = {"POSITION", T_F | T_B | T_UB | T_S | T_US, 3, 3};
+const Uso NORMALE = {"NORMAL", T_F | T_B | T_S, 3, 3};
+const Uso COLORE = {"COLOR_0", T_F | T_UB | T_US, 3, 4};
+const Uso INDICI = {"indices", T_UB | T_US | T_UI, 1, 1};
+
+bool accessore(Gltf &f, uint64_t i, const Uso &uso, const std::string &chi, Valori &out)
+{
+    const Valore *a = elemento(f, "accessors", i, chi);
+    if (!a)
+        return false;
+    const std::string dove = testo("accessors[%llu]", (unsigned long long)i);
+    uint64_t tipo, numero, inizio, bv;
+    if (!campo(f, *a, "componentType", -1, &tipo, dove) ||
+        !campo(f, *a, "count", -1, &numero, dove) ||
+        !campo(f, *a, "byteOffset", 0, &inizio, dove))
+        return false;
+    if (membro(*a, "sparse"))
+        return sbaglio(f, dove + ": a sparse accessor, which this reader does not read");
+    if (!membro(*a, "bufferView"))
+        return sbaglio(f, dove + ": no bufferView (accessors of zeros are not read)");
+    if (!campo(f, *a, "bufferView", -1, &bv, dove))
+        return false;
+    const Valore *t = membro(*a, "type");
+    int nc = 0;
+    static const char *const tipi[] = {"SCALAR", "VEC2", "VEC3", "VEC4"};
+    for (int k = 0; k < 4; k++)
+        if (stringa_uguale(t, tipi[k]))
+            nc = k + 1;
+    const int dc = dimensione_componente(tipo);
+    if (dc == 0)
+        return sbaglio(f, dove + testo(": componentType %llu is not a glTF type",
+                                       (unsigned long long)tipo));
+    if (nc < uso.min_comp || nc > uso.max_comp || !(uso.tipi >> (tipo - 5120) & 1))
+        return sbaglio(f, dove + testo(": %s of %s cannot be %s", t ? citato(*t).c_str() : "no type",
+                                       nome_componente(tipo), uso.nome));
+    const bool normalizzato = membro(*a, "normalized") && (*membro(*a, "normalized")).IsTrue();
+    if (numero == 0)
+        return sbaglio(f, dove + ": count 0");
+    Vista *v;
+    if (!vista(f, bv, dove + ": ", &v))
+        return false;
+    const size_t elemento = (size_t)dc * nc;
+    if (v->passo && v->passo < elemento)
+        return sbaglio(f, dove + testo(": bufferView %llu's byteStride %zu is smaller than its "
+                                       "element (%zu bytes)", (unsigned long long)bv, v->passo,
+                                       elemento));
+    const size_t passo = v->passo ? v->passo : elemento;
+    if (inizio > v->lunghezza || elemento > v->lunghezza - inizio ||
+        numero - 1 > (v->lunghezza - inizio - elemento) / passo)
+        return sbaglio(f, dove + testo(": count %llu runs past bufferView %llu (%zu bytes)",
+                                       (unsigned long long)numero, (unsigned long long)bv,
+                                       v->lunghezza));
+    // Now within the view: numero elements are there to read.
+    out.componenti = nc;
+    out.numero = (size_t)numero;
+    out.v.resize(out.numero * nc);
+    const unsigned char *p = v->dati + inizio;
+    double *d = out.v.data();
+    for (size_t e = 0; e < out.numero; e++, p += passo)
+        for (int k = 0; k < nc; k++)
+            *d++ = componente(p + k * dc, tipo, normalizzato);
+    return true;
+}
+
+// A primitive's material colour, when it gives one.
+bool colore_materiale(Gltf &f, const Valore &pr, const std::string &dove, float rgb[3], bool *ha)
+{
+    *ha = false;
+    if (!membro(pr, "material"))
+        return true;
+    uint64_t m;
+    if (!campo(f, pr, "material", -1, &m, dove))
+        return false;
+    const Valore *mat = elemento(f, "materials", m, dove + ": ");
+    if (!mat)
+        return false;
+    const Valore *pbr = membro(*mat, "pbrMetallicRoughness");
+    if (!pbr || !membro(*pbr, "baseColorFactor"))
+        return true;
+    double c[4];
+    if (!numeri(f, *pbr, "baseColorFactor", 4, c,
+                testo("materials[%llu].pbrMetallicRoughness", (unsigned long long)m)))
+        return false;
+    for (int k = 0; k < 3; k++)
+        rgb[k] = (float)std::fmin(std::fmax(c[k], 0.0), 1.0);
+    *ha = true;
+    return true;
+}
+
+bool primitiva(Gltf &f, const Valore &pr, const std::string &dove, const Affine &t)
+{
+    Geometria &g = *f.g;
+    uint64_t modo;
+    if (!campo(f, pr, "mode", 4, &modo, dove))
+        return false;
+    if (modo <= 3)
+        return true;   // points and lines: nothing to show as faces
+    if (modo > 6)
+        return sbaglio(f, dove + testo(": mode %llu is not a glTF mode", (unsigned long long)modo));
+    const Valore *att = membro(pr, "attributes");
+    uint64_t ip;
+    if (!att || !att->IsObject())
+        return sbaglio(f, dove + ": no attributes");
+    if (!campo(f, *att, "POSITION", -1, &ip, dove + ".attributes"))
+        return false;
+    Valori pos, nor, col, ind;
+    if (!accessore(f, ip, POSIZIONE, dove + ".attributes.POSITION: ", pos))
+        return false;
+    const size_t nv = pos.numero;
+    for (double x : pos.v)
+        if (!std::isfinite(x) || std::fabs(x) > COORDINATA_MASSIMA)
+            return sbaglio(f, testo("accessors[%llu]: a position is not a finite number within "
+                                    "%g", (unsigned long long)ip, COORDINATA_MASSIMA));
+    uint64_t in = 0, ic = 0;
+    const bool con_normali = membro(*att, "NORMAL") != nullptr;
+    const bool con_colori = membro(*att, "COLOR_0") != nullptr;
+    if (con_normali && (!campo(f, *att, "NORMAL", -1, &in, dove + ".attributes") ||
+                        !accessore(f, in, NORMALE, dove + ".attributes.NORMAL: ", nor)))
+        return false;
+    if (con_colori && (!campo(f, *att, "COLOR_0", -1, &ic, dove + ".attributes") ||
+                       !accessore(f, ic, COLORE, dove + ".attributes.COLOR_0: ", col)))
+        return false;
+    if ((con_normali && nor.numero != nv) || (con_colori && col.numero != nv))
+        return sbaglio(f, dove + testo(": %s has %zu elements, POSITION %zu",
+                                       con_normali && nor.numero != nv ? "NORMAL" : "COLOR_0",
+                                       con_normali && nor.numero != nv ? nor.numero : col.numero,
+                                       nv));
+    for (double x : nor.v)
+        if (!std::isfinite(x))
+            return sbaglio(f, testo("accessors[%llu]: a normal is not a finite number",
+                                    (unsigned long long)in));
+    for (double x : col.v)
+        if (!std::isfinite(x))
+            return sbaglio(f, testo("accessors[%llu]: a colour is not a finite number",
+                                    (unsigned long long)ic));
+    uint64_t ii = 0;
+    const bool con_indici = membro(pr, "indices") != nullptr;
+    if (con_indici) {
+        if (!campo(f, pr, "indices", -1, &ii, dove) ||
+            !accessore(f, ii, INDICI, dove + ".indices: ", ind))
+            return false;
+        for (double x : ind.v)
+            if (x >= (double)nv)
+                return sbaglio(f, testo("accessors[%llu]: index %.0f is not below POSITION's "
+                                        "count %zu", (unsigned long long)ii, x, nv));
+    }
+    const size_t nc = con_indici ? ind.numero : nv;
+    auto angolo = [&](size_t k) { return con_indici ? (size_t)ind.v[k] : k; };
+    size_t nt = modo == 4 ? nc / 3 : nc >= 3 ? nc - 2 : 0;
+    const size_t massimo = massimo_istanze(f.dimensione + f.spacchettati);
+    if (g.pos.size() / 3 + g.triangoli.size() / 3 + nv + nt > massimo)
+        return sbaglio(f, dove + testo(": the scene repeats its meshes past %zu vertices and "
+                                       "triangles", massimo));
+    float materiale[3];
+    bool con_materiale;
+    if (!colore_materiale(f, pr, dove, materiale, &con_materiale))
+        return false;
+    // Vertices into the world, then the triangles over them.
+    const size_t base = g.pos.size() / 3;
+    for (size_t i = 0; i < nv; i++) {
+        double w[3];
+        applica_punto(t, &pos.v[3 * i], w);
+        g.pos.insert(g.pos.end(), w, w + 3);
+        if (con_normali) {
+            applica_normale(t, &nor.v[3 * i], w);
+            g.normali.insert(g.normali.end(), w, w + 3);
+        } else {
+            g.normali.insert(g.normali.end(), 3, 0.0);
+        }
+    }
+    if (!con_normali)
+        g.liscia = false;
+    const bool specchio = determinante(t) < 0.0;
+    for (size_t k = 0; k < nt; k++) {
+        size_t v[3];
+        if (modo == 4) {
+            v[0] = angolo(3 * k), v[1] = angolo(3 * k + 1), v[2] = angolo(3 * k + 2);
+        } else if (modo == 5) {
+            // Every other triangle of a strip runs the other way round.
+            v[0] = angolo(k);
+            v[1] = angolo(k + 1 + k % 2);
+            v[2] = angolo(k + 2 - k % 2);
+        } else {
+            v[0] = angolo(k + 1), v[1] = angolo(k + 2), v[2] = angolo(0);
+        }
+        if (specchio)
+            std::swap(v[1], v[2]);
+        for (int c = 0; c < 3; c++)
+            g.triangoli.push_back((int)(base + v[c]));
+        float rgb[3] = {0.0f, 0.0f, 0.0f};
+        unsigned char colorata = 0;
+        if (con_colori) {
+            for (int c = 0; c < 3; c++)
+                for (int j = 0; j < 3; j++)
+                    rgb[j] += (float)col.v[col.componenti * v[c] + j] / 3.0f;
+            for (int j = 0; j < 3; j++)
+                rgb[j] = std::fmin(std::fmax(rgb[j], 0.0f), 1.0f) * (con_materiale ? materiale[j] : 1.0f);
+            colorata = 1;
+        } else if (con_materiale) {
+            for (int j = 0; j < 3; j++)
+                rgb[j] = materiale[j];
+            colorata = 1;
+        }
+        g.colori.insert(g.colori.end(), rgb, rgb + 3);
+        g.colorata.push_back(colorata);
+    }
+    return true;
+}
+
+bool maglia(Gltf &f, uint64_t m, const std::string &chi, const Affine &t)
+{
+    const Valore *o = elemento(f, "meshes", m, chi);
+    if (!o)
+        return false;
+    const Valore *pr = membro(*o, "primitives");
+    if (!pr || !pr->IsArray())
+        return sbaglio(f, testo("meshes[%llu]: no primitives", (unsigned long long)m));
+    for (rapidjson::SizeType k = 0; k < pr->Size(); k++) {
+        const std::string dove = testo("meshes[%llu].primitives[%u]", (unsigned long long)m, k);
+        if (!(*pr)[k].IsObject())
+            return sbaglio(f, dove + ": not an object");
+        if (!primitiva(f, (*pr)[k], dove, t))
+            return false;
+    }
+    return true;
+}
+
+// A node's own transform: its matrix (column-major), or T * R * S.
+bool locale(Gltf &f, const Valore &n, const std::string &dove, Affine *t)
+{
+    *t = identita();
+    if (membro(n, "matrix")) {
+        double m[16];
+        if (!numeri(f, n, "matrix", 16, m, dove))
+            return false;
+        for (int r = 0; r < 3; r++)
+            for (int c = 0; c < 4; c++)
+                t->a[r][c] = m[4 * c + r];
+        return true;
+    }
+    double tr[3] = {0, 0, 0}, q[4] = {0, 0, 0, 1}, s[3] = {1, 1, 1};
+    if (!numeri(f, n, "translation", 3, tr, dove) || !numeri(f, n, "rotation", 4, q, dove) ||
+        !numeri(f, n, "scale", 3, s, dove))
+        return false;
+    const double l = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
+    if (!(l > 0.0))
+        return sbaglio(f, dove + ": rotation is not a unit quaternion");
+    const double x = q[0] / l, y = q[1] / l, z = q[2] / l, w = q[3] / l;
+    const double r[3][3] = {
+        {1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)},
+        {2 * (x * y + z * w), 1 - 2 * (x * x + z * z), 2 * (y * z - x * w)},
+        {2 * (x * z - y * w), 2 * (y * z + x * w), 1 - 2 * (x * x + y * y)},
+    };
+    for (int i = 0; i < 3; i++) {
+        for (int j = 0; j < 3; j++)
+            t->a[i][j] = r[i][j] * s[j];
+        t->a[i][3] = tr[i];
+    }
+    return true;
+}
+
+// The scene's node trees, depth first without recursion: a file can nest
+// nodes as deep as it has bytes.
+bool scena(Gltf &f)
+{
+    const Valore &radice = *f.radice;
+    const Valore *nodi = membro(radice, "nodes");
+    const size_t nn = nodi && nodi->IsArray() ? nodi->Size() : 0;
+    std::vector<uint64_t> radici;
+    const Valore *scene = membro(radice, "scenes");
+    if (scene && scene->IsArray() && scene->Size() > 0) {
+        uint64_t s;
+        if (!campo(f, radice, "scene", 0, &s, "scene"))
+            return false;
+        const Valore *sc = elemento(f, "scenes", s, "scene: ");
+        if (!sc)
+            return false;
+        const Valore *r = membro(*sc, "nodes");
+        if (r && !r->IsArray())
+            return sbaglio(f, testo("scenes[%llu]: nodes is not an array", (unsigned long long)s));
+        for (rapidjson::SizeType k = 0; r && k < r->Size(); k++) {
+            uint64_t i;
+            if (!intero(&(*r)[k], &i))
+                return sbaglio(f, testo("scenes[%llu]: nodes[%u] is not a whole number",
+                                        (unsigned long long)s, k));
+            radici.push_back(i);
+        }
+    } else {
+        // No scene: every node that is nobody's child.
+        std::vector<unsigned char> figlio(nn, 0);
+        for (size_t i = 0; i < nn; i++) {
+            const Valore *c = membro((*nodi)[(rapidjson::SizeType)i], "children");
+            for (rapidjson::SizeType k = 0; c && c->IsArray() && k < c->Size(); k++) {
+                uint64_t j;
+                if (intero(&(*c)[k], &j) && j < nn)
+                    figlio[j] = 1;
+            }
+        }
+        for (size_t i = 0; i < nn; i++)
+            if (!figlio[i])
+                radici.push_back(i);
+    }
+    std::vector<unsigned char> visto(nn, 0);
+    struct Passo {
+        uint64_t nodo;
+        Affine t;
+        std::string chi;
+    };
+    std::vector<Passo> pila;
+    for (size_t k = radici.size(); k-- > 0;)
+        pila.push_back(Passo{radici[k], identita(), "scene: "});
+    while (!pila.empty()) {
+        const Passo p = pila.back();
+        pila.pop_back();
+        const Valore *n = elemento(f, "nodes", p.nodo, p.chi);
+        if (!n)
+            return false;
+        const std::string dove = testo("nodes[%llu]", (unsigned long long)p.nodo);
+        if (visto[p.nodo])
+            return sbaglio(f, dove + ": reached twice: the node hierarchy has a cycle or a "
+                                     "node with two parents");
+        visto[p.nodo] = 1;
+        Affine t;
+        if (!locale(f, *n, dove, &t))
+            return false;
+        t = per(p.t, t);
+        if (membro(*n, "mesh")) {
+            uint64_t m;
+            if (!campo(f, *n, "mesh", -1, &m, dove) || !maglia(f, m, dove + ": ", t))
+                return false;
+        }
+        const Valore *c = membro(*n, "children");
+        if (c && !c->IsArray())
+            return sbaglio(f, dove + ": children is not an array");
+        for (rapidjson::SizeType k = c ? c->Size() : 0; k-- > 0;) {
+            uint64_t j;
+            if (!intero(&(*c)[k], &j))
+                return sbaglio(f, dove + testo(": children[%u] is not a whole number", k));
+            pila.push_back(Passo{j, t, dove + ": "});
+        }
+    }
+    return true;
+}
+
+constexpr uint32_t MAGIA_GLB = 0x46546c67, PEZZO_JSON = 0x4e4f534a, PEZZO_BIN = 0x004e4942;
+
+uint32_t u32(const char *p)
+{
+    const unsigned char *b = (const unsigned char *)p;
+    return (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
+}
+
+}  // namespace
+
+bool sembra_glb(const char *dati, size_t n) { return n >= 4 && u32(dati) == MAGIA_GLB; }
+
+bool sembra_gltf(const char *nome, const char *dati, size_t n)
+{
+    const size_t l = std::strlen(nome);
+    if (l > 5 && strcasecmp(nome + l - 5, ".gltf") == 0)
+        return true;
+    size_t i = 0;
+    while (i < n && (dati[i] == ' ' || dati[i] == '\t' || dati[i] == '\n' || dati[i] == '\r'))
+        i++;
+    return i < n && dati[i] == '{' && memmem(dati + i, n - i, "\"asset\"", 7) != nullptr;
+}
+
+bool leggi_gltf_geometria(const char *dati, size_t n, const FileVicini &vicini, Geometria &g,
+                          std::string &errore)
+{
+    Gltf f;
+    f.dimensione = n;
+    f.vicini = &vicini;
+    f.g = &g;
+    g = Geometria{};
+    g.liscia = true;
+    const char *json = dati;
+    size_t lunghezza_json = n;
+    if (sembra_glb(dati, n)) {
+        f.glb = true;
+        if (n < 20) {
+            errore = "byte 0: a GLB shorter than its header";
+            return false;
+        }
+        if (u32(dati + 4) != 2) {
+            errore = testo("byte 4: GLB version %u (only glTF 2.0 is read)", u32(dati + 4));
+            return false;
+        }
+        const uint32_t totale = u32(dati + 8);
+        if (totale > n) {
+            errore = testo("byte 8: the GLB says it is %u bytes long, the file is %zu: truncated",
+                           totale, n);
+            return false;
+        }
+        size_t p = 12;
+        bool primo = true;
+        while (p + 8 <= totale) {
+            const uint32_t lung = u32(dati + p), tipo = u32(dati + p + 4);
+            if (lung > totale - p - 8) {
+                errore = testo("byte %zu: a chunk of %u bytes runs past the GLB's %u", p, lung,
+                               totale);
+                return false;
+            }
+            if (primo && tipo != PEZZO_JSON) {
+                errore = "byte 16: the GLB's first chunk is not JSON";
+                return false;
+            }
+            if (primo) {
+                json = dati + p + 8;
+                lunghezza_json = lung;
+            } else if (tipo == PEZZO_BIN && !f.bin) {
+                f.bin = (const unsigned char *)dati + p + 8;
+                f.bin_lunghezza = lung;
+            }
+            primo = false;
+            p += 8 + (size_t)lung;
+        }
+        if (primo) {
+            errore = "byte 12: a GLB without its JSON chunk";
+            return false;
+        }
+    }
+    // Not kParseFullPrecisionFlag: RapidJSON 1.1's exact path misbehaves on
+    // a zero with a large exponent ("0e76", found by the fuzzer); the
+    // default one is within a few ulps, far below the floats of glTF data.
+    rapidjson::Document d;
+    d.Parse<rapidjson::kParseIterativeFlag>(json, lunghezza_json);
+    if (d.HasParseError()) {
+        errore = testo("byte %zu: JSON: %s", d.GetErrorOffset() + (size_t)(json - dati),
+                       rapidjson::GetParseError_En(d.GetParseError()));
+        return false;
+    }
+    if (!d.IsObject()) {
+        errore = "byte 0: the JSON is not an object";
+        return false;
+    }
+    f.radice = &d;
+    const Valore *asset = membro(d, "asset");
+    const Valore *versione = asset ? membro(*asset, "version") : nullptr;
+    if (!versione || !versione->IsString()) {
+        errore = "asset: no version: not a glTF file";
+        return false;
+    }
+    if (versione->GetString()[0] != '2') {
+        errore = "asset.version: " + citato(*versione) + " (only glTF 2.0 is read)";
+        return false;
+    }
+    if (const Valore *r = membro(d, "extensionsRequired")) {
+        for (rapidjson::SizeType k = 0; r->IsArray() && k < r->Size(); k++) {
+            const Valore &e = (*r)[k];
+            if (stringa_uguale(&e, "KHR_mesh_quantization") ||
+                stringa_uguale(&e, "EXT_meshopt_compression"))
+                continue;
+            errore = testo("extensionsRequired[%u]: %s, which this reader does not read", k,
+                           citato(e).c_str());
+            return false;
+        }
+    }
+    if (!scena(f)) {
+        errore = f.errore;
+        return false;
+    }
+    if (g.triangoli.empty()) {
+        errore = "no triangles in the scene: nothing to show";
+        return false;
+    }
+    if (!g.liscia)
+        g.normali.clear();
+    return true;
+}

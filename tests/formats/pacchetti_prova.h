@@ -1,0 +1,273 @@
+// pacchetti_prova.h: glTF, GLB and 3MF files written by the tests, the
+// fuzzer and the benchmark: ZIP archives built with zlib, binary buffers,
+// base64, and the OFF of the same mesh to compare with.
+#ifndef SUPERFICIE_TESTS_FORMATS_PACCHETTI_PROVA_H
+#define SUPERFICIE_TESTS_FORMATS_PACCHETTI_PROVA_H
+
+#include <zlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace prova {
+
+inline void le16(std::string &s, uint32_t v)
+{
+    s.push_back((char)(v & 0xff));
+    s.push_back((char)(v >> 8 & 0xff));
+}
+inline void le32(std::string &s, uint32_t v)
+{
+    le16(s, v & 0xffff);
+    le16(s, v >> 16);
+}
+
+// Raw bytes of an array of numbers, little-endian as glTF has them.
+template <class T>
+std::string byte_di(const std::vector<T> &v)
+{
+    return std::string(reinterpret_cast<const char *>(v.data()), v.size() * sizeof(T));
+}
+
+inline std::string deflato(const std::string &dati)
+{
+    z_stream s{};
+    deflateInit2(&s, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
+    std::string out(deflateBound(&s, dati.size()), '\0');
+    s.next_in = (Bytef *)dati.data();
+    s.avail_in = (uInt)dati.size();
+    s.next_out = (Bytef *)&out[0];
+    s.avail_out = (uInt)out.size();
+    deflate(&s, Z_FINISH);
+    out.resize(s.total_out);
+    deflateEnd(&s);
+    return out;
+}
+
+struct Voce {
+    Voce(std::string n, std::string d, bool def = true) : nome(n), dati(d), deflata(def) {}
+    std::string nome, dati;
+    bool deflata;
+    // To build broken archives: the sizes and CRC the headers claim, when
+    // not what the data is (piena 0 = the truth).
+    uint32_t piena = 0;
+    std::string compressa;   // ready deflated data instead of dati's
+};
+
+inline uint32_t crc_di(const std::string &s)
+{
+    return (uint32_t)crc32(0L, (const Bytef *)s.data(), (uInt)s.size());
+}
+
+inline std::string zip_di(const std::vector<Voce> &voci)
+{
+    std::string z, cd;
+    for (const Voce &v : voci) {
+        const std::string c = !v.compressa.empty() ? v.compressa : v.deflata ? deflato(v.dati) : v.dati;
+        const uint32_t piena = v.piena ? v.piena : (uint32_t)v.dati.size();
+        const uint32_t crc = crc_di(v.dati);
+        const uint32_t dove = (uint32_t)z.size();
+        const uint16_t metodo = v.deflata ? 8 : 0;
+        le32(z, 0x04034b50);
+        le16(z, 20), le16(z, 0), le16(z, metodo), le16(z, 0), le16(z, 0);
+        le32(z, crc), le32(z, (uint32_t)c.size()), le32(z, piena);
+        le16(z, (uint32_t)v.nome.size()), le16(z, 0);
+        z += v.nome + c;
+        le32(cd, 0x02014b50);
+        le16(cd, 20), le16(cd, 20), le16(cd, 0), le16(cd, metodo), le16(cd, 0), le16(cd, 0);
+        le32(cd, crc), le32(cd, (uint32_t)c.size()), le32(cd, piena);
+        le16(cd, (uint32_t)v.nome.size()), le16(cd, 0), le16(cd, 0), le16(cd, 0), le16(cd, 0);
+        le32(cd, 0), le32(cd, dove);
+        cd += v.nome;
+    }
+    const uint32_t inizio = (uint32_t)z.size();
+    z += cd;
+    le32(z, 0x06054b50);
+    le16(z, 0), le16(z, 0), le16(z, (uint32_t)voci.size()), le16(z, (uint32_t)voci.size());
+    le32(z, (uint32_t)cd.size()), le32(z, inizio), le16(z, 0);
+    return z;
+}
+
+constexpr const char TIPI_3MF[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">\n"
+    "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>\n"
+    "<Default Extension=\"model\" ContentType=\"application/vnd.ms-package.3dmanufacturing-3dmodel+xml\"/>\n"
+    "</Types>\n";
+
+inline std::string rels_3mf(const std::string &radice)
+{
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">\n"
+           "<Relationship Target=\"/" + radice + "\" Id=\"rel0\" "
+           "Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/>\n"
+           "</Relationships>\n";
+}
+
+constexpr const char TESTA_MODELLO[] =
+    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+    "<model unit=\"millimeter\" xml:lang=\"en-US\" "
+    "xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\" "
+    "xmlns:m=\"http://schemas.microsoft.com/3dmanufacturing/material/2015/02\" "
+    "xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\">\n";
+
+// A package of the given model parts (name, XML), the first the root.
+inline std::string pacchetto_3mf(const std::vector<std::pair<std::string, std::string>> &parti,
+                                 bool deflata = true)
+{
+    std::vector<Voce> v = {{"[Content_Types].xml", TIPI_3MF, deflata},
+                           {"_rels/.rels", rels_3mf(parti[0].first), deflata}};
+    for (const auto &p : parti)
+        v.push_back(Voce{p.first, p.second, deflata});
+    return zip_di(v);
+}
+
+inline std::string base64_di(const std::string &s)
+{
+    static const char a[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string r;
+    size_t i = 0;
+    for (; i + 2 < s.size(); i += 3) {
+        const uint32_t v = (uint8_t)s[i] << 16 | (uint8_t)s[i + 1] << 8 | (uint8_t)s[i + 2];
+        r += a[v >> 18], r += a[v >> 12 & 63], r += a[v >> 6 & 63], r += a[v & 63];
+    }
+    if (i + 1 == s.size()) {
+        const uint32_t v = (uint8_t)s[i] << 16;
+        r += a[v >> 18], r += a[v >> 12 & 63], r += "==";
+    } else if (i + 2 == s.size()) {
+        const uint32_t v = (uint8_t)s[i] << 16 | (uint8_t)s[i + 1] << 8;
+        r += a[v >> 18], r += a[v >> 12 & 63], r += a[v >> 6 & 63], r += '=';
+    }
+    return r;
+}
+
+inline std::string uri_dati(const std::string &s)
+{
+    return "data:application/octet-stream;base64," + base64_di(s);
+}
+
+inline std::string glb_di(std::string json, std::string bin)
+{
+    while (json.size() % 4)
+        json += ' ';
+    while (bin.size() % 4)
+        bin += '\0';
+    std::string g;
+    le32(g, 0x46546c67), le32(g, 2);
+    le32(g, (uint32_t)(12 + 8 + json.size() + (bin.empty() ? 0 : 8 + bin.size())));
+    le32(g, (uint32_t)json.size()), le32(g, 0x4e4f534a);
+    g += json;
+    if (!bin.empty()) {
+        le32(g, (uint32_t)bin.size()), le32(g, 0x004e4942);
+        g += bin;
+    }
+    return g;
+}
+
+inline std::string numero(double x)
+{
+    char b[40];
+    std::snprintf(b, sizeof b, "%.17g", x);
+    return b;
+}
+
+// A mesh of triangles: what the tests write in each format.
+struct Triangoli {
+    std::vector<float> pos;         // x y z
+    std::vector<uint32_t> tri;      // three indices a triangle
+};
+
+// The unit cube, corners 0/1, its triangles counter-clockwise outside.
+inline Triangoli cubo()
+{
+    Triangoli t;
+    for (int i = 0; i < 8; i++)
+        t.pos.insert(t.pos.end(), {(float)(i & 1), (float)(i >> 1 & 1), (float)(i >> 2 & 1)});
+    t.tri = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
+             2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
+    return t;
+}
+
+// t as OFF, each vertex through f (the transform a test expects), face k
+// with colore(k) when given (an "r g b" text, or "" for none).
+template <class F, class C>
+std::string off_di(const Triangoli &t, F f, C colore)
+{
+    std::string s = "OFF\n" + std::to_string(t.pos.size() / 3) + " " +
+                    std::to_string(t.tri.size() / 3) + " 0\n";
+    for (size_t i = 0; i < t.pos.size(); i += 3) {
+        double p[3] = {t.pos[i], t.pos[i + 1], t.pos[i + 2]};
+        f(p);
+        s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]) + "\n";
+    }
+    for (size_t k = 0; k < t.tri.size(); k += 3)
+        s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " +
+             std::to_string(t.tri[k + 2]) + " " + colore(k / 3) + "\n";
+    return s;
+}
+inline std::string off_di(const Triangoli &t)
+{
+    return off_di(t, [](double *) {}, [](size_t) { return std::string(); });
+}
+
+// One glTF of t: positions then indices in buffer 0 (whose uri is given,
+// or the GLB's chunk for ""), one mesh, one node with `nodo` (extra JSON
+// members, e.g. a matrix).
+inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std::string &nodo = "",
+                           const std::string &primitiva = "")
+{
+    const std::string bin = byte_di(t.pos) + byte_di(t.tri);
+    std::string j = "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],";
+    j += "\"nodes\":[{\"mesh\":0" + nodo + "}],";
+    j += "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0},\"indices\":1" + primitiva +
+         "}]}],";
+    j += "\"buffers\":[{\"byteLength\":" + std::to_string(bin.size()) +
+         (uri.empty() ? "" : ",\"uri\":\"" + uri + "\"") + "}],";
+    j += "\"bufferViews\":[{\"buffer\":0,\"byteLength\":" + std::to_string(t.pos.size() * 4) +
+         "},{\"buffer\":0,\"byteOffset\":" + std::to_string(t.pos.size() * 4) +
+         ",\"byteLength\":" + std::to_string(t.tri.size() * 4) + "}],";
+    j += "\"accessors\":[{\"bufferView\":0,\"componentType\":5126,\"count\":" +
+         std::to_string(t.pos.size() / 3) + ",\"type\":\"VEC3\"},"
+         "{\"bufferView\":1,\"componentType\":5125,\"count\":" + std::to_string(t.tri.size()) +
+         ",\"type\":\"SCALAR\"}]}";
+    return j;
+}
+
+inline std::string gltf_incorporato(const Triangoli &t, const std::string &nodo = "",
+                                    const std::string &primitiva = "")
+{
+    return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), nodo, primitiva);
+}
+inline std::string glb_di(const Triangoli &t)
+{
+    return glb_di(gltf_di(t, ""), byte_di(t.pos) + byte_di(t.tri));
+}
+
+// t as a 3MF object's <mesh>.
+inline std::string mesh_3mf(const Triangoli &t, const std::string &attributi_triangolo = "")
+{
+    std::string s = "<mesh><vertices>\n";
+    for (size_t i = 0; i < t.pos.size(); i += 3)
+        s += "<vertex x=\"" + numero(t.pos[i]) + "\" y=\"" + numero(t.pos[i + 1]) + "\" z=\"" +
+             numero(t.pos[i + 2]) + "\"/>\n";
+    s += "</vertices><triangles>\n";
+    for (size_t k = 0; k < t.tri.size(); k += 3)
+        s += "<triangle v1=\"" + std::to_string(t.tri[k]) + "\" v2=\"" +
+             std::to_string(t.tri[k + 1]) + "\" v3=\"" + std::to_string(t.tri[k + 2]) + "\"" +
+             attributi_triangolo + "/>\n";
+    return s + "</triangles></mesh>\n";
+}
+
+inline std::string modello_3mf(const Triangoli &t, const std::string &item = "")
+{
+    return std::string(TESTA_MODELLO) + "<resources><object id=\"1\" type=\"model\">" +
+           mesh_3mf(t) + "</object></resources><build><item objectid=\"1\"" + item +
+           "/></build></model>\n";
+}
+
+}  // namespace prova
+
+#endif
