@@ -4,13 +4,14 @@
 (function () {
   var scelta = document.getElementById('apri');
   var messaggio = document.getElementById('messaggio');
+  var nota = document.getElementById('nota');
   var turno = 0;        // a later opening overtakes one still reading
   // Files go in once main has built the start scene, not before.
   var pronto = new Promise(function (fatto) { addOnPostRun(fatto); });
 
-  function mostra(testo) {
-    messaggio.textContent = testo;
-    messaggio.hidden = !testo;
+  function mostra(elemento, testo) {
+    elemento.textContent = testo;
+    elemento.hidden = !testo;
   }
 
   // One file's bytes into the heap, or 0 for one not read. One at a time:
@@ -29,11 +30,19 @@
     }, function () { return 0; });
   }
 
+  // Picked with a .gltf, a file that is no model is one of its buffers
+  // (.bin, or any name its URIs give): handed beside the models.
+  var MODELLO = /\.(off|obj|ply|stl|gltf|glb|3mf)$/i;
+
   function apri(elenco) {
-    var file = Array.prototype.slice.call(elenco || []);
-    if (!file.length) return;
+    var tutti = Array.prototype.slice.call(elenco || []);
+    if (!tutti.length) return;
+    var gltf = tutti.some(function (f) { return /\.gltf$/i.test(f.name); });
+    var modelli = tutti.filter(function (f) { return !gltf || MODELLO.test(f.name); });
+    var accanto = tutti.filter(function (f) { return gltf && !MODELLO.test(f.name); });
+    var file = modelli.concat(accanto);
     var mio = ++turno;
-    var tanti = file.length > 4, dati = [];
+    var tanti = modelli.length > 4, dati = [];
     var catena = pronto;
     file.forEach(function (f) {
       catena = catena.then(function () {
@@ -41,14 +50,15 @@
       });
     });
     catena.then(function () {
-      if (mio == turno) consegna(file, dati);
+      if (mio == turno) consegna(file, modelli.length, dati);
       dati.forEach(function (p) { if (p) _free(p); });
       // Openings finished, for the tests and the benchmarks.
       Module['aperture'] = (Module['aperture'] || 0) + 1;
     });
   }
 
-  function consegna(file, dati) {
+  // file: the models first, then the files beside them.
+  function consegna(file, modelli, dati) {
     var n = file.length, utf8 = new TextEncoder();
     var tabelle = _malloc(12 * n), nomi = [];
     file.forEach(function (f, k) {
@@ -62,8 +72,10 @@
       // The length the page knows, also of a file it did not read.
       HEAPU32[(tabelle >> 2) + 2 * n + k] = Math.min(f.size, 0xffffffff);
     });
-    var esito = _apri_file(n, tabelle, tabelle + 4 * n, tabelle + 8 * n);
-    mostra(esito ? UTF8ToString(esito) : '');
+    var esito = _apri_file(modelli, n - modelli, tabelle, tabelle + 4 * n, tabelle + 8 * n);
+    mostra(messaggio, esito ? UTF8ToString(esito) : '');
+    // A refused scene leaves the picture, and so its notes, as they were.
+    if (!esito) mostra(nota, UTF8ToString(_apri_note()).replace(/\n$/, ''));
     nomi.forEach(function (p) { _free(p); });
     _free(tabelle);
   }

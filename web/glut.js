@@ -306,6 +306,13 @@
   // size: fitted once more after main.
   addOnPostRun(adatta);
   window.addEventListener('resize', adatta);
+  // A window moved to a screen of another density keeps its size and gets
+  // no resize: a query on the density it has says when that stops holding,
+  // and then one on the new density takes its place.
+  (function densita() {
+    var q = matchMedia('(resolution: ' + (window.devicePixelRatio || 1) + 'dppx)');
+    q.addEventListener('change', function () { adatta(); densita(); }, { once: true });
+  })();
   // The controls' heights change too (a message shown): a frame later, as
   // a resize made inside the observer would be reported as a loop.
   if (window.ResizeObserver) {

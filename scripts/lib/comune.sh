@@ -27,8 +27,11 @@ declare -A PACKAGE_GROUPS=(
   [icon]="@run netpbm"
   # dpkg-buildflags; cpack's dpkg-shlibdeps step needs file.
   [package]="@viewer dpkg-dev file"
-  # The page, and the surface's generator built natively for it.
-  [web]="g++ make cmake libfast-float-dev emscripten"
+  # The page, and the surface's generator built natively for it. The page
+  # compiles Debian's sources of the desktop's libraries, of the versions
+  # their -dev packages have here (apt-get source; dpkg-source unpacks).
+  [web]="g++ make cmake libfast-float-dev emscripten dpkg-dev
+         libmeshoptimizer-dev zlib1g-dev libexpat1-dev rapidjson-dev"
   [bench-web]="@web chromium python3-websocket"
   # pgrep (procps) finds the process apitrace starts.
   [bench]="@run @screen @bench-web libbenchmark-dev libxtst-dev apitrace procps time"

@@ -145,12 +145,13 @@ class Desktop:
         self.ultima = self.stabile(None)
         return self.ultima
 
-    def chiudi(self, falliti):
-        """Stops the viewer; anything it printed is a failure."""
+    def chiudi(self, falliti, atteso=""):
+        """Stops the viewer; anything it printed but atteso on its standard
+        error is a failure."""
         self.processo.terminate()
         out, err = self.processo.communicate(timeout=30)
-        if out + err:
-            falliti.append("the desktop viewer printed: %r" % (out + err)[:200])
+        if out or err.decode(errors="replace") != atteso:
+            falliti.append("the desktop viewer printed %r, not %r" % ((out + err)[:200], atteso))
 
 
 class Pagina:

@@ -3,21 +3,32 @@ same files named on the desktop viewer's command line.
 
 Sample files are written here at run time: the built-in surface exported as
 NOFF and OBJ by the real exporter, a coloured OFF cube, a binary STL
-octahedron, a binary PLY pyramid, a file the readers refuse and one over the
-store's capacity. They are given to one page, in turn, through its Open
-button (the file input's files, as the chooser sets them) and by dropping
-them on it. A scene that opens must look as the desktop viewer started
-with the same files (same tolerance as confronto.py); a refused one must
-show the desktop's message, without "superficie: ", and leave the picture
-exactly as it was. Fails also on any console message, log entry or
-uncaught exception of the page. OUT, if given, keeps the pictures (PPM)."""
+octahedron, a binary PLY pyramid, a file the readers refuse, and two over
+the store's capacities: a vertex too many, and a bumpy sphere of 5120
+triangles as binary STL. They are given to one page, in turn, through its
+Open button (the file input's files, as the chooser sets them) and by
+dropping them on it. A scene that opens must look as the desktop viewer
+started with the same files (same tolerance as confronto.py); a refused one
+must show the desktop's message, without "superficie: ", and leave the
+picture exactly as it was. glTF (a GLB, and a .gltf picked together with
+its buffer) and 3MF too; a .gltf picked without its buffer is refused with a
+message naming it. A file over a capacity is fitted: the page shows,
+beside the picture and not as an error, the line the desktop prints for it
+(without "superficie: "), and a later scene without one takes it away.
+Fails also on any console message, log entry or uncaught exception of the
+page. OUT, if given, keeps the pictures (PPM)."""
 
+import io
+import json
+import math
 import os
+import re
 import struct
 import subprocess
 import sys
 import tempfile
 import shutil
+import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
@@ -28,19 +39,37 @@ from confronto import Desktop, Pagina, ppm, confronta, SOGLIA, QUOTA_DIVERSI  # 
 ATTESA_APERTURA = 30
 ATTESA_DESKTOP = 60
 
-# (what, how, files, opens): opens False is a scene the desktop refuses.
+# (what, how, files, what happens): "refused" is a scene the desktop
+# refuses, "opens" one it opens saying nothing, and for a scene with files
+# fitted to the store the names of those files.
 CASI = [
-    ("a bad file, first thing", "chooser", ["malo.off"], False),
-    ("the surface as OBJ", "chooser", ["superficie.obj"], True),
-    ("two files", "chooser", ["cubo.off", "ottaedro.stl"], True),
+    ("a bad file, first thing", "chooser", ["malo.off"], "refused"),
+    ("the surface as OBJ", "chooser", ["superficie.obj"], "opens"),
+    ("two files", "chooser", ["cubo.off", "ottaedro.stl"], "opens"),
     ("five files", "chooser", ["cubo.off", "ottaedro.stl", "piramide.ply", "superficie.off",
-                               "superficie.obj"], False),
-    ("over the capacity, after a good one", "chooser", ["cubo.off", "troppi.off"], False),
-    ("four files", "chooser", ["superficie.off", "cubo.off", "ottaedro.stl", "piramide.ply"], True),
-    ("a bad file dropped", "drop", ["cubo.off", "malo.off"], False),
-    ("one file dropped", "drop", ["piramide.ply"], True),
-    ("two files dropped", "drop", ["ottaedro.stl", "superficie.obj"], True),
+                               "superficie.obj"], "refused"),
+    ("over the capacity, after a good one", "chooser", ["cubo.off", "troppi.off"],
+     ["troppi.off"]),
+    ("a bad file after a fitted scene", "chooser", ["malo.off"], "refused"),
+    ("four files", "chooser", ["superficie.off", "cubo.off", "ottaedro.stl", "piramide.ply"], "opens"),
+    ("a large sphere", "chooser", ["sfera.stl"], ["sfera.stl"]),
+    ("a bad file dropped", "drop", ["cubo.off", "malo.off"], "refused"),
+    ("one file dropped", "drop", ["piramide.ply"], "opens"),
+    ("two large files dropped", "drop", ["sfera.stl", "troppi.off"], ["sfera.stl", "troppi.off"]),
+    ("two files dropped", "drop", ["ottaedro.stl", "superficie.obj"], "opens"),
+    ("a GLB", "chooser", ["piramide.glb"], "opens"),
+    # Picked together, in any order; its folder on the desktop.
+    ("a glTF with its buffer", "chooser", ["ottaedro.bin", "ottaedro.gltf"], "opens"),
+    ("a 3MF", "chooser", ["cubo.3mf"], "opens"),
+    ("glTF, 3MF and OFF together", "chooser", ["ottaedro.gltf", "cubo.3mf", "cubo.off",
+                                               "ottaedro.bin"], "opens"),
 ]
+# A glTF picked without its buffer: refused with a message that names the
+# buffer, the picture left as it was. (The desktop, which looks beside the
+# file, words it otherwise.)
+SENZA_BUFFER = ("a glTF without its buffer", ["ottaedro.gltf"], "ottaedro.bin")
+# What the fitting line says after the file's name.
+NOTA = re.compile(r"^(\d+) faces shown as (\d+) \(a polyhedron holds 5000\)$")
 
 
 def scrivi_campioni(cartella, exporter):
@@ -78,10 +107,137 @@ def scrivi_campioni(cartella, exporter):
     scrivi("piramide.ply", ply)
     # A face naming a vertex that is not there.
     scrivi("malo.off", "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 1 2\n3 0 2 7\n")
+    # The pyramid as GLB, its faces as triangles, coloured by its material;
+    # the octahedron as glTF with its buffer beside it, turned and moved by
+    # its node.
+    piramide = [(0, 2, 1), (0, 3, 2), (0, 4, 1), (1, 4, 2), (2, 4, 3), (3, 4, 0)]
+    scrivi("piramide.glb", glb(p, piramide, (0.9, 0.2, 0.1, 1)))
+    json_ottaedro, bin_ottaedro = gltf(o, tri, "ottaedro.bin")
+    scrivi("ottaedro.gltf", json_ottaedro)
+    scrivi("ottaedro.bin", bin_ottaedro)
+    # The cube as 3MF, deflated, a colour per side.
+    scrivi("cubo.3mf", tremf(v, facce))
+    # A sphere subdivided four times, 5120 triangles, with bumps: over the
+    # faces an object holds, as a triangle soup.
+    scrivi("sfera.stl", sfera_stl(4))
     # One vertex more than an object holds.
     n = 3001
     scrivi("troppi.off", "OFF\n%d 1 0\n" % n + "".join("%d %d 0\n" % (i % 60, i // 60)
                                                        for i in range(n)) + "3 0 1 60\n")
+
+
+def gltf_parti(punti, triangoli, colore=None):
+    """The JSON (without buffers) and the one buffer of a mesh: float
+    positions, 16-bit indices."""
+    posizioni = b"".join(struct.pack("<3f", *q) for q in punti)
+    indici = b"".join(struct.pack("<3H", *t) for t in triangoli)
+    indici += b"\0" * (-len(indici) % 4)
+    primitiva = {"attributes": {"POSITION": 0}, "indices": 1, "mode": 4}
+    documento = {
+        "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}],
+        "nodes": [{"mesh": 0}], "meshes": [{"primitives": [primitiva]}],
+        "bufferViews": [
+            {"buffer": 0, "byteOffset": 0, "byteLength": len(posizioni)},
+            {"buffer": 0, "byteOffset": len(posizioni), "byteLength": 6 * len(triangoli)}],
+        "accessors": [
+            {"bufferView": 0, "componentType": 5126, "count": len(punti), "type": "VEC3",
+             "min": [min(q[i] for q in punti) for i in range(3)],
+             "max": [max(q[i] for q in punti) for i in range(3)]},
+            {"bufferView": 1, "componentType": 5123, "count": 3 * len(triangoli),
+             "type": "SCALAR"}],
+    }
+    if colore:
+        documento["materials"] = [{"pbrMetallicRoughness": {"baseColorFactor": list(colore)}}]
+        primitiva["material"] = 0
+    return documento, posizioni + indici
+
+
+def glb(punti, triangoli, colore):
+    documento, dati = gltf_parti(punti, triangoli, colore)
+    documento["buffers"] = [{"byteLength": len(dati)}]
+    testo = json.dumps(documento).encode()
+    testo += b" " * (-len(testo) % 4)
+    corpo = (struct.pack("<I4s", len(testo), b"JSON") + testo +
+             struct.pack("<I4s", len(dati), b"BIN\0") + dati)
+    return struct.pack("<4sII", b"glTF", 2, 12 + len(corpo)) + corpo
+
+
+def gltf(punti, triangoli, uri):
+    """A .gltf naming its buffer uri, and the buffer's bytes; its node
+    turns the mesh a quarter about z and moves it along x."""
+    documento, dati = gltf_parti(punti, triangoli)
+    documento["buffers"] = [{"uri": uri, "byteLength": len(dati)}]
+    documento["nodes"][0].update(rotation=[0, 0, math.sqrt(0.5), math.sqrt(0.5)],
+                                 translation=[2, 0, 0])
+    return json.dumps(documento, indent=1), dati
+
+
+def tremf(punti, facce):
+    """A 3MF package, deflated, of polygons facce [(corners, "r g b")] cut into
+    fans, each face coloured through a colour group."""
+    colori, triangoli = [], []
+    for k, (f, rgb) in enumerate(facce):
+        colori.append("#%02X%02X%02X" % tuple(int(float(c) * 255) for c in rgb.split()))
+        triangoli += ['<triangle v1="%d" v2="%d" v3="%d" pid="2" p1="%d"/>' % (f[0], f[i], f[i + 1], k)
+                      for i in range(1, len(f) - 1)]
+    modello = (
+        '<?xml version="1.0" encoding="UTF-8"?>\n'
+        '<model unit="millimeter" xmlns="http://schemas.microsoft.com/3dmanufacturing/core/2015/02"'
+        ' xmlns:m="http://schemas.microsoft.com/3dmanufacturing/material/2015/02">\n'
+        '<resources>\n<m:colorgroup id="2">%s</m:colorgroup>\n'
+        '<object id="1" type="model"><mesh>\n<vertices>%s</vertices>\n'
+        '<triangles>%s</triangles>\n</mesh></object>\n</resources>\n'
+        '<build><item objectid="1" transform="1 0 0 0 1 0 0 0 1 0 0.5 0"/></build>\n</model>\n') % (
+        "".join('<m:color color="%s"/>' % c for c in colori),
+        "".join('<vertex x="%d" y="%d" z="%d"/>' % q for q in punti), "\n".join(triangoli))
+    tipi = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+            '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
+            '<Default Extension="rels" ContentType="application/'
+            'vnd.openxmlformats-package.relationships+xml"/>'
+            '<Default Extension="model" ContentType="application/'
+            'vnd.ms-package.3dmanufacturing-3dmodel+xml"/></Types>\n')
+    relazioni = ('<?xml version="1.0" encoding="UTF-8"?>\n'
+                 '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
+                 '<Relationship Target="/3D/3dmodel.model" Id="rel0" Type="http://schemas.'
+                 'microsoft.com/3dmanufacturing/2013/01/3dmodel"/></Relationships>\n')
+    uscita = io.BytesIO()
+    with zipfile.ZipFile(uscita, "w", zipfile.ZIP_DEFLATED) as z:
+        z.writestr("[Content_Types].xml", tipi)
+        z.writestr("_rels/.rels", relazioni)
+        z.writestr("3D/3dmodel.model", modello)
+    return uscita.getvalue()
+
+
+def sfera_stl(volte):
+    """A binary STL of an icosahedron subdivided volte times onto a bumpy sphere."""
+    t = (1 + 5 ** 0.5) / 2
+    v = [(-1, t, 0), (1, t, 0), (-1, -t, 0), (1, -t, 0), (0, -1, t), (0, 1, t),
+         (0, -1, -t), (0, 1, -t), (t, 0, -1), (t, 0, 1), (-t, 0, -1), (-t, 0, 1)]
+    f = [(0, 11, 5), (0, 5, 1), (0, 1, 7), (0, 7, 10), (0, 10, 11), (1, 5, 9), (5, 11, 4),
+         (11, 10, 2), (10, 7, 6), (7, 1, 8), (3, 9, 4), (3, 4, 2), (3, 2, 6), (3, 6, 8),
+         (3, 8, 9), (4, 9, 5), (2, 4, 11), (6, 2, 10), (8, 6, 7), (9, 8, 1)]
+    for _ in range(volte):
+        medi, nuove = {}, []
+
+        def medio(a, b):
+            k = (min(a, b), max(a, b))
+            if k not in medi:
+                medi[k] = len(v)
+                v.append(tuple((p + q) / 2 for p, q in zip(v[a], v[b])))
+            return medi[k]
+        for a, b, c in f:
+            ab, bc, ca = medio(a, b), medio(b, c), medio(c, a)
+            nuove += [(a, ab, ca), (b, bc, ab), (c, ca, bc), (ab, bc, ca)]
+        f = nuove
+
+    def su_sfera(p):
+        r = math.sqrt(sum(x * x for x in p))
+        x, y, z = (c / r for c in p)
+        raggio = 3 * (1 + 0.15 * math.sin(3 * x) * math.cos(4 * y) + 0.1 * math.sin(5 * z))
+        return (x * raggio, y * raggio, z * raggio)
+    p = [su_sfera(q) for q in v]
+    return b"bumpy sphere".ljust(80, b" ") + struct.pack("<I", len(f)) + b"".join(
+        struct.pack("<12f2x", 0, 0, 0, *(x for i in t for x in p[i])) for t in f)
 
 
 def rifiuto_desktop(viewer, cartella, file):
@@ -94,13 +250,14 @@ def rifiuto_desktop(viewer, cartella, file):
     return righe[0][len("superficie: "):]
 
 
-def quadro_desktop(viewer, cartella, file):
+def quadro_desktop(viewer, cartella, file, atteso=""):
+    """The desktop's picture of these files; on its standard error atteso."""
     d = Desktop(viewer, file, cartella)
     try:
         return d.ultima
     finally:
         detto = []
-        d.chiudi(detto)
+        d.chiudi(detto, atteso)
         assert not detto, detto[0]
 
 
@@ -127,12 +284,21 @@ def main():
         def schermata():
             return ppm(c.schermata(c.rettangolo("#canvas")))
 
-        def messaggio():
-            return c.valuta("(e => e.hidden ? '' : e.textContent)(document.getElementById('messaggio'))")
+        def messaggio(quale="messaggio"):
+            return c.valuta("(e => e.hidden ? '' : e.textContent)(document.getElementById(%r))"
+                            % quale)
+
+        def nota_di(nome, note):
+            """The fitting line of file nome among the page's notes, or a failure."""
+            righe = [r for r in note.splitlines() if r.startswith(nome + ": ")]
+            if len(righe) != 1 or not NOTA.match(righe[0][len(nome) + 2:]):
+                return None
+            return righe[0]
 
         totale = confronto.LARGHEZZA * confronto.ALTEZZA
         prima = schermata()
-        for i, (nome, come, file, apre) in enumerate(CASI):
+        nota_prima = ""
+        for i, (nome, come, file, esito) in enumerate(CASI):
             percorsi = [os.path.join(campioni, f) for f in file]
             n = c.valuta("Module.aperture || 0")
             if come == "chooser":
@@ -142,10 +308,27 @@ def main():
                 c.trascina_file(x + w / 2, y + h / 2, percorsi)
             c.attendi("(Module.aperture || 0) > %d" % n, ATTESA_APERTURA)
             p.calma()
+            # A note of two lines takes height from the picture, and one
+            # gone gives it back: the window that gives the desktop's size.
+            if c.valuta("[Module.canvas.width, Module.canvas.height]") != [
+                    confronto.LARGHEZZA, confronto.ALTEZZA]:
+                p.dimensiona(confronto.LARGHEZZA, confronto.ALTEZZA)
             w = schermata()
             detto = messaggio()
-            if apre:
-                d = quadro_desktop(viewer, campioni, file)
+            nota = messaggio("nota")
+            if esito != "refused":
+                adattati = esito if isinstance(esito, list) else []
+                righe = [nota_di(f, nota) for f in adattati]
+                if None in righe or len(nota.splitlines()) != len(adattati):
+                    falliti.append("%s: the page's note is %r, for the fitted %s" % (
+                        nome, nota, adattati))
+                    righe = [r for r in righe if r]
+                # The desktop prints the same lines, in the same order.
+                atteso = "".join("superficie: %s\n" % r for r in righe)
+                print("%-36s note: %r" % (nome, nota))
+                # The desktop is named the models; it finds a glTF's buffers beside it.
+                d = quadro_desktop(viewer, campioni, [f for f in file if not f.endswith(".bin")],
+                                   atteso)
                 oltre, massimo, _ = confronta(d, w)
                 print("%-36s %7d pixels beyond %d (%.4f %%), largest difference %3d" % (
                     nome, oltre, SOGLIA, 100.0 * oltre / totale, massimo))
@@ -161,11 +344,25 @@ def main():
                     falliti.append("%s: the page says %r, the desktop %r" % (nome, detto, atteso))
                 if w != prima:
                     falliti.append("%s: the picture changed" % nome)
+                if nota != nota_prima:
+                    falliti.append("%s: the note went from %r to %r" % (nome, nota_prima, nota))
             salva(uscita, i, "page", w)
             # Keys go on reaching the viewer.
             if c.valuta("document.activeElement.id") != "canvas":
                 falliti.append("%s: the canvas lost the keyboard focus" % nome)
-            prima = w
+            prima, nota_prima = w, nota
+        # Alone, without the buffer it names.
+        nome, file, manca = SENZA_BUFFER
+        n = c.valuta("Module.aperture || 0")
+        c.scegli_file("#apri", [os.path.join(campioni, f) for f in file])
+        c.attendi("(Module.aperture || 0) > %d" % n, ATTESA_APERTURA)
+        p.calma()
+        detto = messaggio()
+        print("%-36s refused: %s" % (nome, detto))
+        if not detto.startswith(file[0] + ": ") or manca not in detto:
+            falliti.append("%s: the page says %r, naming not %s" % (nome, detto, manca))
+        if schermata() != prima or messaggio("nota") != nota_prima:
+            falliti.append("%s: the picture or its note changed" % nome)
         if c.valuta("document.URL") != indirizzo:
             falliti.append("the browser left the page for %s" % c.valuta("document.URL"))
         navigatore.controlla_pagina(c, falliti)

@@ -21,9 +21,11 @@ OPZIONI = [
     "--headless", "--use-angle=swiftshader", "--enable-unsafe-swiftshader",
     "--no-first-run", "--no-default-browser-check", "--disable-background-networking",
     "--disable-component-update", "--disable-sync", "--disable-extensions",
-    "--disable-default-apps", "--mute-audio", "--force-device-scale-factor=1",
-    "--window-size=1100,1000", "--remote-debugging-port=0",
+    "--disable-default-apps", "--mute-audio", "--window-size=1100,1000",
+    "--remote-debugging-port=0",
 ]
+# Every screen of density 1, whatever a test's emulated screens say.
+DENSITA_FISSA = "--force-device-scale-factor=1"
 ATTESA_AVVIO = 30   # seconds; a cold start on a loaded 2-core machine takes a few
 
 
@@ -37,11 +39,14 @@ class Errore(Exception):
 
 
 class Chromium:
-    """A headless Chromium with a fresh profile and one page, about:blank."""
+    """A headless Chromium with a fresh profile and one page, about:blank;
+    its screens of density 1 unless schermi is true (then each emulated
+    screen has its own)."""
 
-    def __init__(self, opzioni=()):
+    def __init__(self, opzioni=(), schermi=False):
         self.profilo = tempfile.mkdtemp(prefix="superficie-chromium-")
-        argomenti = [CHROMIUM] + OPZIONI + list(opzioni) + ["--user-data-dir=" + self.profilo]
+        argomenti = [CHROMIUM] + OPZIONI + ([] if schermi else [DENSITA_FISSA]) + list(opzioni)
+        argomenti.append("--user-data-dir=" + self.profilo)
         if os.geteuid() == 0:
             argomenti.append("--no-sandbox")   # the sandbox refuses to run as root
         argomenti.append("about:blank")
@@ -216,6 +221,17 @@ class Chromium:
         device would give them."""
         self.invia("Emulation.setDeviceMetricsOverride", width=larghezza, height=altezza,
                    deviceScaleFactor=densita, mobile=False)
+
+    def sposta(self, sinistra, alto, larghezza, altezza, densita_ora=1, densita_dopo=1):
+        """Moves the window (onto another emulated screen, perhaps) and gives
+        it larghezza x altezza CSS pixels there. Headless Chromium takes the
+        size in the pixels of the screen the window leaves and keeps its
+        device pixels: what the window's new density needs is asked here."""
+        finestra = self.invia("Browser.getWindowForTarget")["windowId"]
+        fattore = densita_dopo / densita_ora
+        self.invia("Browser.setWindowBounds", windowId=finestra, bounds={
+            "left": sinistra, "top": alto, "width": round(larghezza * fattore),
+            "height": round(altezza * fattore)})
 
     def due_quadri(self):
         self.valuta("new Promise(r => requestAnimationFrame(() => requestAnimationFrame(r)))",
