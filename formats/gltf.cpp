@@ -175,8 +175,8 @@ struct TavolaBase64 {
             v['A' + i] = (unsigned char)i, v['a' + i] = (unsigned char)(26 + i);
         for (int i = 0; i < 10; i++)
             v['0' + i] = (unsigned char)(52 + i);
-        v['+'] = v['-'] = 62;
-        v['/'] = v['_'] = 63;
+        v[(unsigned char)'+'] = v[(unsigned char)'-'] = 62;
+        v[(unsigned char)'/'] = v[(unsigned char)'_'] = 63;
     }
 };
 constexpr TavolaBase64 BASE64;
