@@ -10,12 +10,12 @@ import math
 import os
 import shutil
 import statistics
-import struct
 import sys
 import tempfile
 
 # The DevTools client the browser tests drive Chromium with.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
+import file_aperti  # noqa: E402
 import navigatore  # noqa: E402
 
 APERTURE = int(os.environ.get("WEB_APERTURE", "7"))
@@ -78,41 +78,11 @@ def file_al_limite(percorso):
         out.write("OFF\n%d %d 0\n%s\n%s\n" % (len(v), len(f), "\n".join(v), "\n".join(f)))
 
 def sfera_grande(percorso, volte=8):
-    """A binary STL of an icosahedron subdivided volte times (20 * 4^volte
-    triangles: 1,310,720 and 65 MB for 8) onto a bumpy sphere, so that
-    fitting it has a shape to keep."""
-    t = (1 + 5 ** 0.5) / 2
-    v = [(-1, t, 0), (1, t, 0), (-1, -t, 0), (1, -t, 0), (0, -1, t), (0, 1, t),
-         (0, -1, -t), (0, 1, -t), (t, 0, -1), (t, 0, 1), (-t, 0, -1), (-t, 0, 1)]
-    f = [(0, 11, 5), (0, 5, 1), (0, 1, 7), (0, 7, 10), (0, 10, 11), (1, 5, 9), (5, 11, 4),
-         (11, 10, 2), (10, 7, 6), (7, 1, 8), (3, 9, 4), (3, 4, 2), (3, 2, 6), (3, 6, 8),
-         (3, 8, 9), (4, 9, 5), (2, 4, 11), (6, 2, 10), (8, 6, 7), (9, 8, 1)]
-    for _ in range(volte):
-        medi, nuove = {}, []
-        for a, b, c in f:
-            m = []
-            for p, q in ((a, b), (b, c), (c, a)):
-                k = (p, q) if p < q else (q, p)
-                i = medi.get(k)
-                if i is None:
-                    i = medi[k] = len(v)
-                    vp, vq = v[p], v[q]
-                    v.append(((vp[0] + vq[0]) / 2, (vp[1] + vq[1]) / 2, (vp[2] + vq[2]) / 2))
-                m.append(i)
-            ab, bc, ca = m
-            nuove += [(a, ab, ca), (b, bc, ab), (c, ca, bc), (ab, bc, ca)]
-        f = nuove
-    impacca = struct.Struct("<3f").pack
-    punti = []
-    for x, y, z in v:
-        r = math.sqrt(x * x + y * y + z * z)
-        x, y, z = x / r, y / r, z / r
-        raggio = 3 * (1 + 0.15 * math.sin(3 * x) * math.cos(4 * y) + 0.1 * math.sin(5 * z))
-        punti.append(impacca(x * raggio, y * raggio, z * raggio))
-    zero, fine = impacca(0, 0, 0), b"\0\0"
+    """The file test's bumpy sphere subdivided volte times: 20 * 4^volte
+    triangles, 1,310,720 and 65 MB for 8, so that fitting it has a shape to
+    keep."""
     with open(percorso, "wb") as out:
-        out.write(b"bumpy sphere".ljust(80, b" ") + struct.pack("<I", len(f)))
-        out.write(b"".join(zero + punti[a] + punti[b] + punti[c] + fine for a, b, c in f))
+        out.write(file_aperti.sfera_stl(volte))
 
 # Every animation frame asks the viewer for the next redisplay and notes
 # when a new frame was drawn: the intervals are what a user sees while

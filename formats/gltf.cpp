@@ -200,17 +200,6 @@ bool da_base64(const char *s, size_t n, std::string &out)
     return !(cattivi & 64);
 }
 
-int esadecimale(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // A relative URI as the path of a file beside the model, or "" when it
 // would leave that folder: a scheme, an absolute path, a "..".
 std::string percorso_vicino(const char *u, size_t n)

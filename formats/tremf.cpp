@@ -181,17 +181,6 @@ bool trasformazione(Analisi &a, const char *s, Affine *t)
     return true;
 }
 
-int esadecimale(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "#RRGGBB" or "#RRGGBBAA"; the alpha is not shown.
 bool colore(Analisi &a, const char *s, const char *nome, std::vector<float> &dove)
 {

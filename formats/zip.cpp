@@ -27,6 +27,17 @@ std::string testo(const char *formato, ...)
     return b;
 }
 
+int esadecimale(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 // Entry names come from the file: a message quotes at most this much.
 static std::string citato(const std::string &s) { return s.size() <= 60 ? s : s.substr(0, 60) + "..."; }
 
