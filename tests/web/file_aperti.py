@@ -1,4 +1,4 @@
-"""file_aperti.py VIEWER EXPORTER PAGE [OUT]: files opened in the browser page against the
+"""file_aperti.py VIEWER EXPORTER WRITER PAGE [OUT]: files opened in the browser page against the
 same files named on the desktop viewer's command line.
 
 Sample files are written here at run time: the built-in surface exported as
@@ -10,16 +10,14 @@ Open button (the file input's files, as the chooser sets them) and by
 dropping them on it. A scene that opens must look as the desktop viewer
 started with the same files (same tolerance as confronto.py); a refused one
 must show the desktop's message, without "superficie: ", and leave the
-picture exactly as it was. glTF (a GLB, and a .gltf picked together with
-its buffer) and 3MF too; a .gltf picked without its buffer is refused with a
+picture exactly as it was. The surface again as glTF (a GLB, and a .gltf picked together with its
+buffer) and 3MF, by WRITER (the end-to-end tests' scrivi_pacchetti), too; a .gltf picked without its buffer is refused with a
 message naming it. A file over a capacity is fitted: the page shows,
 beside the picture and not as an error, the line the desktop prints for it
 (without "superficie: "), and a later scene without one takes it away.
 Fails also on any console message, log entry or uncaught exception of the
 page. OUT, if given, keeps the pictures (PPM)."""
 
-import io
-import json
 import math
 import os
 import re
@@ -28,7 +26,6 @@ import subprocess
 import sys
 import tempfile
 import shutil
-import zipfile
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import confronto  # noqa: E402
@@ -57,22 +54,22 @@ CASI = [
     ("one file dropped", "drop", ["piramide.ply"], "opens"),
     ("two large files dropped", "drop", ["sfera.stl", "troppi.off"], ["sfera.stl", "troppi.off"]),
     ("two files dropped", "drop", ["ottaedro.stl", "superficie.obj"], "opens"),
-    ("a GLB", "chooser", ["piramide.glb"], "opens"),
+    ("a GLB", "chooser", ["superficie.glb"], "opens"),
     # Picked together, in any order; its folder on the desktop.
-    ("a glTF with its buffer", "chooser", ["ottaedro.bin", "ottaedro.gltf"], "opens"),
-    ("a 3MF", "chooser", ["cubo.3mf"], "opens"),
-    ("glTF, 3MF and OFF together", "chooser", ["ottaedro.gltf", "cubo.3mf", "cubo.off",
-                                               "ottaedro.bin"], "opens"),
+    ("a glTF with its buffer", "chooser", ["m.bin", "superficie.gltf"], "opens"),
+    ("a 3MF", "chooser", ["superficie.3mf"], "opens"),
+    ("glTF, 3MF and OFF together", "chooser", ["superficie.gltf", "superficie.3mf", "cubo.off",
+                                               "m.bin"], "opens"),
 ]
 # A glTF picked without its buffer: refused with a message that names the
 # buffer, the picture left as it was. (The desktop, which looks beside the
 # file, words it otherwise.)
-SENZA_BUFFER = ("a glTF without its buffer", ["ottaedro.gltf"], "ottaedro.bin")
+SENZA_BUFFER = ("a glTF without its buffer", ["superficie.gltf"], "m.bin")
 # What the fitting line says after the file's name.
 NOTA = re.compile(r"^(\d+) faces shown as (\d+) \(a polyhedron holds 5000\)$")
 
 
-def scrivi_campioni(cartella, exporter):
+def scrivi_campioni(cartella, exporter, scrittore):
     def scrivi(nome, dati):
         with open(os.path.join(cartella, nome), "wb" if isinstance(dati, bytes) else "w") as f:
             f.write(dati)
@@ -107,16 +104,14 @@ def scrivi_campioni(cartella, exporter):
     scrivi("piramide.ply", ply)
     # A face naming a vertex that is not there.
     scrivi("malo.off", "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 1 2\n3 0 2 7\n")
-    # The pyramid as GLB, its faces as triangles, coloured by its material;
-    # the octahedron as glTF with its buffer beside it, turned and moved by
-    # its node.
-    piramide = [(0, 2, 1), (0, 3, 2), (0, 4, 1), (1, 4, 2), (2, 4, 3), (3, 4, 0)]
-    scrivi("piramide.glb", glb(p, piramide, (0.9, 0.2, 0.1, 1)))
-    json_ottaedro, bin_ottaedro = gltf(o, tri, "ottaedro.bin")
-    scrivi("ottaedro.gltf", json_ottaedro)
-    scrivi("ottaedro.bin", bin_ottaedro)
-    # The cube as 3MF, deflated, a colour per side.
-    scrivi("cubo.3mf", tremf(v, facce))
+    # The surface as GLB, as glTF with its buffer beside it, and as 3MF, by
+    # the end-to-end tests' own writer.
+    pacchetti = os.path.join(cartella, "pacchetti")
+    os.makedirs(pacchetti)
+    subprocess.run([scrittore, os.path.join(cartella, "superficie.off"), pacchetti], check=True)
+    for da, a in (("m.glb", "superficie.glb"), ("m.gltf", "superficie.gltf"), ("m.bin", "m.bin"),
+                  ("m.3mf", "superficie.3mf")):
+        shutil.copy(os.path.join(pacchetti, da), os.path.join(cartella, a))
     # A sphere subdivided four times, 5120 triangles, with bumps: over the
     # faces an object holds, as a triangle soup.
     scrivi("sfera.stl", sfera_stl(4))
@@ -124,88 +119,6 @@ def scrivi_campioni(cartella, exporter):
     n = 3001
     scrivi("troppi.off", "OFF\n%d 1 0\n" % n + "".join("%d %d 0\n" % (i % 60, i // 60)
                                                        for i in range(n)) + "3 0 1 60\n")
-
-
-def gltf_parti(punti, triangoli, colore=None):
-    """The JSON (without buffers) and the one buffer of a mesh: float
-    positions, 16-bit indices."""
-    posizioni = b"".join(struct.pack("<3f", *q) for q in punti)
-    indici = b"".join(struct.pack("<3H", *t) for t in triangoli)
-    indici += b"\0" * (-len(indici) % 4)
-    primitiva = {"attributes": {"POSITION": 0}, "indices": 1, "mode": 4}
-    documento = {
-        "asset": {"version": "2.0"}, "scene": 0, "scenes": [{"nodes": [0]}],
-        "nodes": [{"mesh": 0}], "meshes": [{"primitives": [primitiva]}],
-        "bufferViews": [
-            {"buffer": 0, "byteOffset": 0, "byteLength": len(posizioni)},
-            {"buffer": 0, "byteOffset": len(posizioni), "byteLength": 6 * len(triangoli)}],
-        "accessors": [
-            {"bufferView": 0, "componentType": 5126, "count": len(punti), "type": "VEC3",
-             "min": [min(q[i] for q in punti) for i in range(3)],
-             "max": [max(q[i] for q in punti) for i in range(3)]},
-            {"bufferView": 1, "componentType": 5123, "count": 3 * len(triangoli),
-             "type": "SCALAR"}],
-    }
-    if colore:
-        documento["materials"] = [{"pbrMetallicRoughness": {"baseColorFactor": list(colore)}}]
-        primitiva["material"] = 0
-    return documento, posizioni + indici
-
-
-def glb(punti, triangoli, colore):
-    documento, dati = gltf_parti(punti, triangoli, colore)
-    documento["buffers"] = [{"byteLength": len(dati)}]
-    testo = json.dumps(documento).encode()
-    testo += b" " * (-len(testo) % 4)
-    corpo = (struct.pack("<I4s", len(testo), b"JSON") + testo +
-             struct.pack("<I4s", len(dati), b"BIN\0") + dati)
-    return struct.pack("<4sII", b"glTF", 2, 12 + len(corpo)) + corpo
-
-
-def gltf(punti, triangoli, uri):
-    """A .gltf naming its buffer uri, and the buffer's bytes; its node
-    turns the mesh a quarter about z and moves it along x."""
-    documento, dati = gltf_parti(punti, triangoli)
-    documento["buffers"] = [{"uri": uri, "byteLength": len(dati)}]
-    documento["nodes"][0].update(rotation=[0, 0, math.sqrt(0.5), math.sqrt(0.5)],
-                                 translation=[2, 0, 0])
-    return json.dumps(documento, indent=1), dati
-
-
-def tremf(punti, facce):
-    """A 3MF package, deflated, of polygons facce [(corners, "r g b")] cut into
-    fans, each face coloured through a colour group."""
-    colori, triangoli = [], []
-    for k, (f, rgb) in enumerate(facce):
-        colori.append("#%02X%02X%02X" % tuple(int(float(c) * 255) for c in rgb.split()))
-        triangoli += ['<triangle v1="%d" v2="%d" v3="%d" pid="2" p1="%d"/>' % (f[0], f[i], f[i + 1], k)
-                      for i in range(1, len(f) - 1)]
-    modello = (
-        '<?xml version="1.0" encoding="UTF-8"?>\n'
-        '<model unit="millimeter" xmlns="http://schemas.microsoft.com/3dmanufacturing/core/2015/02"'
-        ' xmlns:m="http://schemas.microsoft.com/3dmanufacturing/material/2015/02">\n'
-        '<resources>\n<m:colorgroup id="2">%s</m:colorgroup>\n'
-        '<object id="1" type="model"><mesh>\n<vertices>%s</vertices>\n'
-        '<triangles>%s</triangles>\n</mesh></object>\n</resources>\n'
-        '<build><item objectid="1" transform="1 0 0 0 1 0 0 0 1 0 0.5 0"/></build>\n</model>\n') % (
-        "".join('<m:color color="%s"/>' % c for c in colori),
-        "".join('<vertex x="%d" y="%d" z="%d"/>' % q for q in punti), "\n".join(triangoli))
-    tipi = ('<?xml version="1.0" encoding="UTF-8"?>\n'
-            '<Types xmlns="http://schemas.openxmlformats.org/package/2006/content-types">'
-            '<Default Extension="rels" ContentType="application/'
-            'vnd.openxmlformats-package.relationships+xml"/>'
-            '<Default Extension="model" ContentType="application/'
-            'vnd.ms-package.3dmanufacturing-3dmodel+xml"/></Types>\n')
-    relazioni = ('<?xml version="1.0" encoding="UTF-8"?>\n'
-                 '<Relationships xmlns="http://schemas.openxmlformats.org/package/2006/relationships">'
-                 '<Relationship Target="/3D/3dmodel.model" Id="rel0" Type="http://schemas.'
-                 'microsoft.com/3dmanufacturing/2013/01/3dmodel"/></Relationships>\n')
-    uscita = io.BytesIO()
-    with zipfile.ZipFile(uscita, "w", zipfile.ZIP_DEFLATED) as z:
-        z.writestr("[Content_Types].xml", tipi)
-        z.writestr("_rels/.rels", relazioni)
-        z.writestr("3D/3dmodel.model", modello)
-    return uscita.getvalue()
 
 
 def sfera_stl(volte):
@@ -269,12 +182,12 @@ def salva(uscita, i, chi, immagine):
 
 
 def main():
-    viewer, exporter, pagina = sys.argv[1:4]
-    uscita = sys.argv[4] if len(sys.argv) > 4 else None
+    viewer, exporter, scrittore, pagina = sys.argv[1:5]
+    uscita = sys.argv[5] if len(sys.argv) > 5 else None
     lavoro = tempfile.mkdtemp(prefix="superficie-web-file-")
     campioni = os.path.join(lavoro, "file")
     os.makedirs(campioni)
-    scrivi_campioni(campioni, exporter)
+    scrivi_campioni(campioni, exporter, scrittore)
     falliti = []
     p = Pagina(pagina, os.path.join(lavoro, "pagina"))
     c = p.c
