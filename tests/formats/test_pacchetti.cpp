@@ -52,9 +52,8 @@ const auto incolore = [](size_t) { return std::string(); };
     for (int i = 0; i < a.numpunti; i++) {
         const Punto &p = a.punti[i], &q = b.punti[i];
         if (std::fabs(p.x - q.x) > toll || std::fabs(p.y - q.y) > toll || std::fabs(p.z - q.z) > toll)
-            return ::testing::AssertionFailure() << "vertex " << i << " at " << p.x << " " << p.y
-                                                 << " " << p.z << ", the OFF's at " << q.x << " "
-                                                 << q.y << " " << q.z;
+            return ::testing::AssertionFailure() << "vertex " << i << ": " << p.x << " " << p.y << " "
+                                                 << p.z << ", the OFF's " << q.x << " " << q.y << " " << q.z;
     }
     for (int j = 0; j < a.numfacce; j++) {
         const Faccia &f = a.facce[j], &g = b.facce[j];
@@ -106,14 +105,6 @@ struct Cartella {
     }
 };
 
-std::string per_percorso(const std::string &percorso, bool *ok)
-{
-    static Maglia m;
-    char e[512] = "";
-    *ok = leggi_percorso(percorso.c_str(), &m, e, sizeof e);
-    return e;
-}
-
 }  // namespace
 
 TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
@@ -125,14 +116,27 @@ TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
 
     Cartella c;
     c.scrivi("sotto dir.bin", bin);
-    bool ok;
+    c.scrivi("cubo.bin", bin);
+    std::system(("mkdir '" + c.via + "/dentro'").c_str());
     std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
-    std::string e = per_percorso(c.scrivi("spazio.gltf", gltf_di(t, "sotto%20dir.bin")), &ok);
-    EXPECT_TRUE(ok) << e;
+    const struct {
+        const char *nome, *uri, *atteso;
+    } casi[] = {
+        {"spazio.gltf", "sotto%20dir.bin", ""},   // percent-escapes name the file as it is on disk
+        {"manca.gltf", "manca.bin", "buffers[0]: manca.bin: No such file or directory"},
+        // The file above the folder exists: reading it would have succeeded.
+        {"dentro/m.gltf", "../cubo.bin", "buffers[0]: uri \"../cubo.bin\" leaves the model's folder "
+                                         "(only data: URIs and files beside the model are read)"},
+    };
+    for (const auto &k : casi) {
+        static Maglia m;
+        char e[512] = "";
+        const std::string via = c.scrivi(k.nome, gltf_di(t, k.uri));
+        const bool ok = leggi_percorso(via.c_str(), &m, e, sizeof e);
+        EXPECT_EQ(ok, !*k.atteso) << e;
+        if (*k.atteso) { EXPECT_EQ(e, via + ": " + k.atteso); }
+    }
     EXPECT_EQ(ElencoPoliedri[0].numfacce, 0) << "leggi_percorso touched the store";
-    e = per_percorso(c.scrivi("manca.gltf", gltf_di(t, "manca.bin")), &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(e, c.via + "/manca.gltf: buffers[0]: manca.bin: No such file or directory");
 
     // As the page hands them over: the .bin beside it by name only.
     const std::string gltf = gltf_di(t, "dati/cubo.bin");
@@ -190,7 +194,7 @@ TEST(Gltf, NodeTreeWithMatrixAndTrsPlacesEveryInstance)
 
 // A glTF of one mesh from its pieces, each the members of its JSON array;
 // `estensione`, when given, is used and required.
-std::string gltf_da(const std::string &estensione, const std::string &primitive,
+static std::string gltf_da(const std::string &estensione, const std::string &primitive,
                     const std::string &buffers, const std::string &viste, const std::string &accessori)
 {
     const std::string e = estensione.empty() ? "" : "\"extensionsUsed\":[\"" + estensione +
@@ -199,22 +203,22 @@ std::string gltf_da(const std::string &estensione, const std::string &primitive,
            primitive + "]}],\"buffers\":[" + buffers + "],\"bufferViews\":[" + viste +
            "],\"accessors\":[" + accessori + "]}";
 }
-std::string buffer_di(const std::string &bin)
+static std::string buffer_di(const std::string &bin)
 {
     return "{\"byteLength\":" + std::to_string(bin.size()) + ",\"uri\":\"" + uri_dati(bin) + "\"}";
 }
-std::string vista(size_t da, size_t quanti, const std::string &altro = "", int buffer = 0)
+static std::string vista(size_t da, size_t quanti, const std::string &altro = "", int buffer = 0)
 {
     return "{\"buffer\":" + std::to_string(buffer) + ",\"byteOffset\":" + std::to_string(da) + ",\"byteLength\":" +
            std::to_string(quanti) + altro + "}";
 }
-std::string accessorio(int vista, const std::string &tipo, int quanti, const char *forma)
+static std::string accessorio(int vista, const std::string &tipo, int quanti, const char *forma)
 {
     return "{\"bufferView\":" + std::to_string(vista) + ",\"componentType\":" + tipo +
            ",\"count\":" + std::to_string(quanti) + ",\"type\":\"" + forma + "\"}";
 }
-const char POS_IND[] = "{\"attributes\":{\"POSITION\":0},\"indices\":1}";
-const std::string INDICI_CUBO = accessorio(1, "5125", 36, "SCALAR");
+static const char POS_IND[] = "{\"attributes\":{\"POSITION\":0},\"indices\":1}";
+static const std::string INDICI_CUBO = accessorio(1, "5125", 36, "SCALAR");
 
 TEST(Gltf, QuantizedPositionsWithAStrideReadAsTheirValues)
 {
@@ -348,27 +352,6 @@ TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
                          off_di(girato, [](double *p) { p[0] = -p[0]; }, incolore)));
 }
 
-// 300 MiB of zeros, deflated to some 300 KB.
-static std::string zeri_deflati()
-{
-    std::string zeri, blocco(1 << 20, '\0');
-    z_stream s{};
-    deflateInit2(&s, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    char out[1 << 16];
-    for (int i = 0; i < 300; i++) {
-        s.next_in = (Bytef *)&blocco[0];
-        s.avail_in = (uInt)blocco.size();
-        do {
-            s.next_out = (Bytef *)out;
-            s.avail_out = sizeof out;
-            deflate(&s, i == 299 ? Z_FINISH : Z_NO_FLUSH);
-            zeri.append(out, sizeof out - s.avail_out);
-        } while (s.avail_out == 0);
-    }
-    deflateEnd(&s);
-    return zeri;
-}
-
 // Each hostile file: one line naming the file and the place, nothing read.
 TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
 {
@@ -389,22 +372,20 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
     Triangoli linee = t;
     linee.tri = {0, 1, 2, 3};
 
-    const std::string zeri = zeri_deflati();
+    const std::string zeri = deflato(std::string(1 << 20, '\0'));   // a MiB of zeros in a KB
     auto bomba = [&](uint32_t dichiarata) {
         Voce v{"3D/3dmodel.model", "x"};
         v.compressa = zeri, v.piena = dichiarata;
         return zip_di({{"[Content_Types].xml", TIPI_3MF}, {"_rels/.rels", rels_3mf("3D/3dmodel.model")}, v});
     };
     const std::string intero = tremf(modello);
-    std::string crc = intero, danneggiato = intero;
+    std::string crc = intero;
     crc[crc.rfind(std::string("PK\1\2", 4)) + 16] ^= 1;   // the model's CRC in the central directory
-    danneggiato[intero.find("3D/3dmodel.model") + 16 + 10] ^= 0x5a;   // inside its deflated data
 
     const std::string risate =
         "<?xml version=\"1.0\"?>\n<!DOCTYPE model [\n<!ENTITY a \"hahahahahahaha\">\n"
         "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n"
-        "<!ENTITY d \"&c;&c;&c;&c;&c;&c;&c;&c;&c;&c;\">\n<!ENTITY e \"&d;&d;&d;&d;&d;&d;&d;&d;&d;&d;\">\n"
-        "]>\n<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">&e;</model>\n";
+        "]>\n<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">&c;</model>\n";
     // Components of components, a hundred each: a million cubes from a few kilobytes.
     std::string strati = std::string(TESTA_MODELLO) + "<resources><object id=\"1\">" + mesh_3mf(t) + "</object>\n";
     for (int o = 2; o <= 4; o++) {
@@ -426,21 +407,15 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
     } casi[] = {
         {"m.gltf", g("\"count\":8", "\"count\":18446744073709551615"),
          "m.gltf: accessors[0]: count 18446744073709551615 runs past bufferView 0 (96 bytes)"},
-        {"m.gltf", g("\"bufferView\":0,", "\"bufferView\":0,\"byteOffset\":90,"),
-         "m.gltf: accessors[0]: count 8 runs past bufferView 0 (96 bytes)"},
         {"m.gltf", g("\"byteLength\":96}", "\"byteLength\":96,\"byteStride\":8}"),
          "m.gltf: accessors[0]: bufferView 0's byteStride 8 is smaller than its element (12 bytes)"},
         {"m.gltf", g("\"byteLength\":144}", "\"byteLength\":1440}"),
          "m.gltf: bufferViews[1]: 1440 bytes at byte 96 run past buffer 0 (240 bytes)"},
-        {"m.gltf", g("\"byteLength\":240", "\"byteLength\":241"),
-         "m.gltf: buffers[0]: byteLength 241, but its data holds 240 bytes"},
         {"m.gltf", gltf_incorporato(fuori), "m.gltf: accessors[1]: index 8 is not below POSITION's count 8"},
         {"m.gltf", g("\"scenes\"", "\"extensionsRequired\":[\"KHR_draco_mesh_compression\"],\"scenes\""),
          "m.gltf: extensionsRequired[0]: KHR_draco_mesh_compression, which this reader does not read"},
         {"m.gltf", g("\"nodes\":[{\"mesh\":0}]", "\"nodes\":[{\"mesh\":0,\"children\":[1]},{\"children\":[0]}]"),
          "m.gltf: nodes[0]: reached twice: the node hierarchy has a cycle"},
-        {"m.gltf", g("\"uri\":\"data:", "\"uri\":\"file:///etc/passwd\",\"u\":\""),
-         "m.gltf: buffers[0]: uri \"file:///etc/passwd\" leaves the model's folder"},
         {"m.gltf", g("\"uri\":\"data:", "\"uri\":\"a/%2e%2e/../b.bin\",\"u\":\""),
          "m.gltf: buffers[0]: uri \"a/%2e%2e/../b.bin\" leaves the model's folder"},
         {"standard input", gltf_di(t, "cubo.bin"),
@@ -451,15 +426,10 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         {"z.3mf", bomba(300u << 20), "z.3mf: 3D/3dmodel.model: unpacks to 314572800 bytes, past the 256 MiB"},
         {"z.3mf", bomba(1000), "z.3mf: 3D/3dmodel.model: inflates past the 1000 bytes its header gives: a ZIP bomb"},
         {"z.3mf", crc, "z.3mf: 3D/3dmodel.model: CRC "},
-        {"z.3mf", danneggiato, "z.3mf: 3D/3dmodel.model: "},
         {"z.3mf", intero.substr(0, intero.size() - 10), "z.3mf: ZIP archive without its end record: truncated"},
-        {"z.3mf", zip_di({{"a.txt", "ciao"}}), "z.3mf: a ZIP archive without [Content_Types].xml: not a 3MF package"},
         {"t.3mf", tremf(risate), "t.3mf: 3D/3dmodel.model:2: a DTD (<!DOCTYPE>): refused"},
         {"t.3mf", m("v3=\"1\"/>", "v3=\"8\"/>"), "t.3mf: 3D/3dmodel.model:13: v3=8 is not below the object's 8 vertices"},
         {"t.3mf", m("x=\"1\"", "x=\"nan\""), "t.3mf: 3D/3dmodel.model:5: x \"nan\" is not a finite number"},
-        {"t.3mf", m("<item objectid=\"1\"", "<item objectid=\"4\""),
-         "t.3mf: 3D/3dmodel.model:26: object 4 is not among the part's resources"},
-        {"t.3mf", tremf(modello.substr(0, 200)), "t.3mf: 3D/3dmodel.model:"},
         {"t.3mf", tremf(strati), "t.3mf: 3D/3dmodel.model:27: the build repeats its meshes past "},
         {"t.3mf", pacchetto_3mf({{"3D/3dmodel.model", ciclo1}, {"3D/due.model", ciclo2}}),
          "t.3mf: 3D/due.model:5: a component cycle: object 1 contains itself"},
@@ -471,18 +441,4 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         EXPECT_EQ(r.errore.find('\n'), std::string::npos) << c.atteso;
         EXPECT_EQ(r.m.punti.size() + r.m.facce.size(), 0u) << c.atteso;
     }
-}
-
-TEST(Ostili, AUriLeavingTheFolderReadsNothingThere)
-{
-    // The file above the folder exists: reading it would have succeeded.
-    Cartella c;
-    const Triangoli t = cubo();
-    c.scrivi("cubo.bin", byte_di(t.pos) + byte_di(t.tri));
-    std::system(("mkdir '" + c.via + "/dentro'").c_str());
-    bool ok;
-    const std::string e = per_percorso(c.scrivi("dentro/m.gltf", gltf_di(t, "../cubo.bin")), &ok);
-    EXPECT_FALSE(ok);
-    EXPECT_EQ(e, c.via + "/dentro/m.gltf: buffers[0]: uri \"../cubo.bin\" leaves the model's folder "
-                         "(only data: URIs and files beside the model are read)");
 }
