@@ -406,38 +406,37 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         std::string nome, file, atteso;
     } casi[] = {
         {"m.gltf", g("\"count\":8", "\"count\":18446744073709551615"),
-         "m.gltf: accessors[0]: count 18446744073709551615 runs past bufferView 0 (96 bytes)"},
+         "accessors[0]: count 18446744073709551615 runs past bufferView 0 (96 bytes)"},
         {"m.gltf", g("\"byteLength\":96}", "\"byteLength\":96,\"byteStride\":8}"),
-         "m.gltf: accessors[0]: bufferView 0's byteStride 8 is smaller than its element (12 bytes)"},
+         "accessors[0]: bufferView 0's byteStride 8 is smaller than its element (12 bytes)"},
         {"m.gltf", g("\"byteLength\":144}", "\"byteLength\":1440}"),
-         "m.gltf: bufferViews[1]: 1440 bytes at byte 96 run past buffer 0 (240 bytes)"},
-        {"m.gltf", gltf_incorporato(fuori), "m.gltf: accessors[1]: index 8 is not below POSITION's count 8"},
+         "bufferViews[1]: 1440 bytes at byte 96 run past buffer 0 (240 bytes)"},
+        {"m.gltf", gltf_incorporato(fuori), "accessors[1]: index 8 is not below POSITION's count 8"},
         {"m.gltf", g("\"scenes\"", "\"extensionsRequired\":[\"KHR_draco_mesh_compression\"],\"scenes\""),
-         "m.gltf: extensionsRequired[0]: KHR_draco_mesh_compression, which this reader does not read"},
+         "extensionsRequired[0]: KHR_draco_mesh_compression, which this reader does not read"},
         {"m.gltf", g("\"nodes\":[{\"mesh\":0}]", "\"nodes\":[{\"mesh\":0,\"children\":[1]},{\"children\":[0]}]"),
-         "m.gltf: nodes[0]: reached twice: the node hierarchy has a cycle"},
+         "nodes[0]: reached twice: the node hierarchy has a cycle"},
         {"m.gltf", g("\"uri\":\"data:", "\"uri\":\"a/%2e%2e/../b.bin\",\"u\":\""),
-         "m.gltf: buffers[0]: uri \"a/%2e%2e/../b.bin\" leaves the model's folder"},
-        {"standard input", gltf_di(t, "cubo.bin"),
-         "standard input: buffers[0]: cubo.bin: the model was not read from a folder"},
-        {"l.gltf", gltf_incorporato(linee, "", ",\"mode\":1"), "l.gltf: no triangles in the scene: nothing to show"},
-        {"m.gltf", gltf.substr(0, 100), "m.gltf: byte 100: JSON: "},
-        {"m.gltf", std::string(100000, '[') + "{\"asset\":1}", "m.gltf: byte "},
-        {"z.3mf", bomba(300u << 20), "z.3mf: 3D/3dmodel.model: unpacks to 314572800 bytes, past the 256 MiB"},
-        {"z.3mf", bomba(1000), "z.3mf: 3D/3dmodel.model: inflates past the 1000 bytes its header gives: a ZIP bomb"},
-        {"z.3mf", crc, "z.3mf: 3D/3dmodel.model: CRC "},
-        {"z.3mf", intero.substr(0, intero.size() - 10), "z.3mf: ZIP archive without its end record: truncated"},
-        {"t.3mf", tremf(risate), "t.3mf: 3D/3dmodel.model:2: a DTD (<!DOCTYPE>): refused"},
-        {"t.3mf", m("v3=\"1\"/>", "v3=\"8\"/>"), "t.3mf: 3D/3dmodel.model:13: v3=8 is not below the object's 8 vertices"},
-        {"t.3mf", m("x=\"1\"", "x=\"nan\""), "t.3mf: 3D/3dmodel.model:5: x \"nan\" is not a finite number"},
-        {"t.3mf", tremf(strati), "t.3mf: 3D/3dmodel.model:27: the build repeats its meshes past "},
+         "buffers[0]: uri \"a/%2e%2e/../b.bin\" leaves the model's folder"},
+        {"standard input", gltf_di(t, "cubo.bin"), "buffers[0]: cubo.bin: the model was not read from a folder"},
+        {"l.gltf", gltf_incorporato(linee, "", ",\"mode\":1"), "no triangles in the scene: nothing to show"},
+        {"m.gltf", gltf.substr(0, 100), "byte 100: JSON: "},
+        {"m.gltf", std::string(100000, '[') + "{\"asset\":1}", "byte "},
+        {"z.3mf", bomba(300u << 20), "3D/3dmodel.model: unpacks to 314572800 bytes, past the 256 MiB"},
+        {"z.3mf", bomba(1000), "3D/3dmodel.model: inflates past the 1000 bytes its header gives: a ZIP bomb"},
+        {"z.3mf", crc, "3D/3dmodel.model: CRC "},
+        {"z.3mf", intero.substr(0, intero.size() - 10), "ZIP archive without its end record: truncated"},
+        {"t.3mf", tremf(risate), "3D/3dmodel.model:2: a DTD (<!DOCTYPE>): refused"},
+        {"t.3mf", m("v3=\"1\"/>", "v3=\"8\"/>"), "3D/3dmodel.model:13: v3=8 is not below the object's 8 vertices"},
+        {"t.3mf", m("x=\"1\"", "x=\"nan\""), "3D/3dmodel.model:5: x \"nan\" is not a finite number"},
+        {"t.3mf", tremf(strati), "3D/3dmodel.model:27: the build repeats its meshes past "},
         {"t.3mf", pacchetto_3mf({{"3D/3dmodel.model", ciclo1}, {"3D/due.model", ciclo2}}),
-         "t.3mf: 3D/due.model:5: a component cycle: object 1 contains itself"},
+         "3D/due.model:5: a component cycle: object 1 contains itself"},
     };
     for (const auto &c : casi) {
         const Letto r = leggi(c.nome, c.file);
         EXPECT_FALSE(r.ok) << c.atteso;
-        EXPECT_EQ(r.errore.rfind(c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
+        EXPECT_EQ(r.errore.rfind(c.nome + ": " + c.atteso, 0), 0u) << "got:  " << r.errore << "\nwant: " << c.atteso;
         EXPECT_EQ(r.errore.find('\n'), std::string::npos) << c.atteso;
         EXPECT_EQ(r.m.punti.size() + r.m.facce.size(), 0u) << c.atteso;
     }
