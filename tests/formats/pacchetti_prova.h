@@ -57,18 +57,13 @@ struct Voce {
     std::string compressa;   // ready deflated data instead of dati's
 };
 
-inline uint32_t crc_di(const std::string &s)
-{
-    return (uint32_t)crc32(0L, (const Bytef *)s.data(), (uInt)s.size());
-}
-
 inline std::string zip_di(const std::vector<Voce> &voci)
 {
     std::string z, cd;
     for (const Voce &v : voci) {
         const std::string c = !v.compressa.empty() ? v.compressa : v.deflata ? deflato(v.dati) : v.dati;
         const uint32_t piena = v.piena ? v.piena : (uint32_t)v.dati.size();
-        const uint32_t crc = crc_di(v.dati);
+        const uint32_t crc = (uint32_t)crc32(0L, (const Bytef *)v.dati.data(), (uInt)v.dati.size());
         const uint32_t dove = (uint32_t)z.size();
         const uint16_t metodo = v.deflata ? 8 : 0;
         le32(z, 0x04034b50);
@@ -214,14 +209,13 @@ inline std::string off_di(const Triangoli &t)
 }
 
 // One glTF of t: positions then indices in buffer 0 (whose uri is given,
-// or the GLB's chunk for ""), one mesh, one node with `nodo` (extra JSON
-// members, e.g. a matrix).
-inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std::string &nodo = "",
-                           const std::string &primitiva = "")
+// or the GLB's chunk for ""), one mesh whose primitive has `primitiva`
+// (extra JSON members, e.g. a mode), one node.
+inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std::string &primitiva = "")
 {
     const std::string bin = byte_di(t.pos) + byte_di(t.tri);
     std::string j = "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],";
-    j += "\"nodes\":[{\"mesh\":0" + nodo + "}],";
+    j += "\"nodes\":[{\"mesh\":0}],";
     j += "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0},\"indices\":1" + primitiva +
          "}]}],";
     j += "\"buffers\":[{\"byteLength\":" + std::to_string(bin.size()) +
@@ -236,10 +230,9 @@ inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std
     return j;
 }
 
-inline std::string gltf_incorporato(const Triangoli &t, const std::string &nodo = "",
-                                    const std::string &primitiva = "")
+inline std::string gltf_incorporato(const Triangoli &t, const std::string &primitiva = "")
 {
-    return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), nodo, primitiva);
+    return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), primitiva);
 }
 inline std::string glb_di(const Triangoli &t)
 {

@@ -165,7 +165,7 @@ TEST(Gltf, StripsAndFansAreTriangulatedWithTheirWinding)
     for (const auto &c : casi) {
         Triangoli letti = t, attesi = t;
         letti.tri = c.dati, attesi.tri = c.attesi;
-        EXPECT_TRUE(come_off("s.gltf", gltf_incorporato(letti, "", c.modo), off_di(attesi))) << c.modo;
+        EXPECT_TRUE(come_off("s.gltf", gltf_incorporato(letti, c.modo), off_di(attesi))) << c.modo;
     }
 }
 
@@ -419,7 +419,7 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         {"m.gltf", g("\"uri\":\"data:", "\"uri\":\"a/%2e%2e/../b.bin\",\"u\":\""),
          "buffers[0]: uri \"a/%2e%2e/../b.bin\" leaves the model's folder"},
         {"standard input", gltf_di(t, "cubo.bin"), "buffers[0]: cubo.bin: the model was not read from a folder"},
-        {"l.gltf", gltf_incorporato(linee, "", ",\"mode\":1"), "no triangles in the scene: nothing to show"},
+        {"l.gltf", gltf_incorporato(linee, ",\"mode\":1"), "no triangles in the scene: nothing to show"},
         {"m.gltf", gltf.substr(0, 100), "byte 100: JSON: "},
         {"m.gltf", std::string(100000, '[') + "{\"asset\":1}", "byte "},
         {"z.3mf", bomba(300u << 20), "3D/3dmodel.model: unpacks to 314572800 bytes, past the 256 MiB"},
