@@ -23,7 +23,7 @@ using File = std::pair<std::string, std::string>;
 // Memory a reading may take: twice the file and a margin for everything else.
 constexpr size_t MARGINE_MEMORIA = 100u << 20;
 
-// A bumpy torus of u x v vertices: vertex (i, j), and quad k counter-clockwise from outside.
+// A bumpy torus of u x v vertices: vertex k, and quad k counter-clockwise from outside.
 void punto_toro(int k, int u, int v, double p[3])
 {
     const double a = 2 * M_PI * (k / v) / u, b = 2 * M_PI * (k % v) / v;
