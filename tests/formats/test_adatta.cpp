@@ -77,8 +77,6 @@ void aggiungi_faccia(Maglia &m, const std::vector<int> &v)
     m.facce.push_back(f);
 }
 
-// ---- the meshes ----------------------------------------------------------
-
 struct Icosfera {
     std::vector<V3> dir;                   // unit
     std::vector<std::array<int, 3>> facce; // outward
@@ -249,8 +247,6 @@ Maglia cubo(int n)
     }
     return m;
 }
-
-// ---- measures ------------------------------------------------------------
 
 struct Tri {
     V3 v[3];
@@ -439,8 +435,6 @@ Maglia adattata(const Maglia &m, int max_punti = MAX_PUNTI, int max_facce = MAX_
     EXPECT_TRUE(adatta_maglia(r, max_punti, max_facce));
     return r;
 }
-
-// ---- the tests -----------------------------------------------------------
 
 TEST(Adatta, WithinBothLimitsNothingChanges)
 {
