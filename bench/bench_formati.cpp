@@ -10,7 +10,7 @@
 
 #include "bench/minimi.h"
 #include "bench/maglie_prova.h"
-#include "formats/formati.h"
+#include "loading/formati.h"
 #include "model/poliedro.h"
 
 namespace {

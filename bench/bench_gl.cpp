@@ -24,13 +24,13 @@
 #include "bench/maglie_prova.h"
 #include "bench/flusso.h"
 #include "data/superficie.h"
-#include "formats/formati.h"
+#include "loading/formati.h"
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "transform/trasforma.h"
 #include "viewer/finestra.h"
 #include "viewer/scena.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 
 static int disegnati = 0;     // frames the event loop has drawn

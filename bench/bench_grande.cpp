@@ -35,8 +35,8 @@
 #include <string>
 #include <vector>
 
-#include "formats/adatta.h"
-#include "formats/formati.h"
+#include "mesh/adatta.h"
+#include "loading/formati.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <cstring>
 #include <string>
 
-#include "formats/formati.h"
+#include "loading/formati.h"
 #include "model/poliedro.h"
 #include "tests/formats/pacchetti_prova.h"
 

@@ -9,7 +9,7 @@
 #include <cstring>
 #include <vector>
 
-#include "formats/maglia.h"
+#include "mesh/maglia.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include <unistd.h>
 
 #include "data/superficie.h"
-#include "formats/formati.h"
+#include "loading/formati.h"
 
 static const char USO[] =
     "usage: superficie-export [--from MESH] [--obj] [--] [FILE]\n"

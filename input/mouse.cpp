@@ -5,7 +5,7 @@
 #include "model/poliedro.h"
 #include "transform/trasforma.h"
 #include "viewer/finestra.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 int centrale = 0;
 

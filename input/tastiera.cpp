@@ -7,7 +7,7 @@
 #include "model/poliedro.h"
 #include "transform/matrice.h"
 #include "transform/trasforma.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 static void azzera(int slot)
 {

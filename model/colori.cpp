@@ -4,7 +4,7 @@
 #include <cctype>
 
 #include "model/poliedro.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 namespace {
 

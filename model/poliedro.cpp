@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "transform/matrice.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 Poliedro ElencoPoliedri[MAX_POLIEDRI];
 

@@ -9,7 +9,7 @@
 
 #include "viewer/identita.h"
 #include "viewer/scena.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 void (*trascinamento)(int, int) = nullptr;
 

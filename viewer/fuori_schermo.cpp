@@ -22,7 +22,7 @@
 #include "model/poliedro.h"
 #include "viewer/finestra.h"
 #include "viewer/scena.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 // The handlers post a redisplay after every change, which the window needs.
 // Here there is no window to post it to, and freeglut, never initialised,

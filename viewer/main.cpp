@@ -14,12 +14,12 @@
 #include <cstring>
 
 #include "data/superficie.h"
-#include "formats/formati.h"
+#include "loading/formati.h"
 #include "viewer/finestra.h"
 #ifndef __EMSCRIPTEN__
 #include "viewer/fuori_schermo.h"   // the page has no EGL: only the window there
 #endif
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 #include <GL/freeglut.h>
 

@@ -5,7 +5,7 @@
 #include "model/poliedro.h"
 #include "viewer/finestra.h"
 #include "viewer/scena.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 static const GLfloat colore_ombra[] = {0.1f, 0.1f, 0.1f, 1.0f};
 

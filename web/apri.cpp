@@ -5,7 +5,7 @@
 #include <emscripten.h>
 #include <GL/freeglut.h>
 
-#include "formats/formati.h"
+#include "loading/formati.h"
 
 static char messaggio[600];
 static char note[MAX_POLIEDRI * 600];

@@ -10,7 +10,7 @@
 #include "model/faccia.h"
 #include "transform/matrice.h"
 #include "transform/trasforma.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include <fstream>
 #include <string>
 
-#include "formats/formati.h"
+#include "loading/formati.h"
 #include "tests/formats/pacchetti_prova.h"
 
 using namespace prova;

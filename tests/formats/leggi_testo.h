@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "formats/formati.h"
+#include "loading/formati.h"
 
 // The outcome of reading one file: the Maglia and, on failure, the message.
 struct Letto {

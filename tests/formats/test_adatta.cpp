@@ -14,8 +14,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "formats/adatta.h"
-#include "formats/maglia.h"
+#include "mesh/adatta.h"
+#include "mesh/maglia.h"
 
 namespace {
 

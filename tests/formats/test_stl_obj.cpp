@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "formats/lettura.h"
+#include "text/lettura.h"
 #include "tests/formats/leggi_testo.h"
 
 namespace {

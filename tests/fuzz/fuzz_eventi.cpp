@@ -26,7 +26,7 @@
 #include "transform/matrice.h"
 #include "viewer/finestra.h"
 #include "viewer/scena.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 // Aborting is what libFuzzer reports as a crash, with the input kept.
 #define ROTTO(...) \

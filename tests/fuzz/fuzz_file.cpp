@@ -14,8 +14,8 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "formats/adatta.h"
-#include "formats/formati.h"
+#include "mesh/adatta.h"
+#include "loading/formati.h"
 #include "model/poliedro.h"
 
 #define ROTTO(...) \

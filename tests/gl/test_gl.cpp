@@ -14,7 +14,7 @@
 #include "model/poliedro.h"
 #include "viewer/finestra.h"
 #include "viewer/scena.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 namespace {
 

@@ -15,7 +15,7 @@
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "viewer/finestra.h"
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 #ifndef SUPERFICIE_SOAK_PASSI
 #define SUPERFICIE_SOAK_PASSI 1000000

@@ -1,5 +1,5 @@
 // lettura.cpp: a file's bytes, and the choice of its reader.
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -10,7 +10,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "formats/pacchetti.h"
+#include "packaged/pacchetti.h"
 
 enum Formato { SCONOSCIUTO, OFF, OBJ, PLY, STL, GLTF, TREMF };
 

@@ -8,8 +8,8 @@
 // chiudi_maglia (adatta_maglia). chiudi_maglia checks the whole (faces
 // present, some extent) and lists every face from a corner whose first three
 // vertices are not collinear.
-#ifndef SUPERFICIE_FORMATS_MAGLIA_H
-#define SUPERFICIE_FORMATS_MAGLIA_H
+#ifndef SUPERFICIE_MESH_MAGLIA_H
+#define SUPERFICIE_MESH_MAGLIA_H
 
 #include "model/poliedro.h"
 

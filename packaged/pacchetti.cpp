@@ -1,12 +1,12 @@
 // pacchetti.cpp: what the glTF and 3MF readers share: transforms, and the
 // gathered triangles into a Maglia.
-#include "formats/pacchetti.h"
+#include "packaged/pacchetti.h"
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 Affine identita()
 {

@@ -4,7 +4,7 @@
 // same position (exactly, as doubles) become one vertex, so that a closed
 // surface in the file is a closed polyhedron here. Facet normals are not
 // used: the faces are flat and their normals come from their corners.
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,5 +1,5 @@
 // vista.cpp: the view state with its start values.
-#include "viewer/vista.h"
+#include "state/vista.h"
 
 int p_target = 0;
 int ombra = 1;

@@ -6,7 +6,7 @@
 // the JSON gives is checked against what is actually there before a byte is
 // read through it; decoded data (base64, meshopt, external files) counts
 // against one budget for the whole file.
-#include "formats/pacchetti.h"
+#include "packaged/pacchetti.h"
 
 #include <meshoptimizer.h>
 #include <rapidjson/document.h>
@@ -23,7 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "formats/maglia.h"
+#include "mesh/maglia.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 // file of a few bytes asks for gigabytes. Each part is parsed once into its
 // objects; the root part's build items are then walked down the components,
 // every mesh instance placed by the product of the transforms on its way.
-#include "formats/pacchetti.h"
+#include "packaged/pacchetti.h"
 
 #include <expat.h>
 #include <fast_float/fast_float.h>

@@ -1,10 +1,10 @@
 // scrivi.cpp: a polyhedron of the scene out to NOFF or Wavefront OBJ.
-#include "formats/formati.h"
+#include "loading/formati.h"
 
 #include <cstdio>
 #include <cstdlib>
 
-#include "formats/maglia.h"
+#include "mesh/maglia.h"
 
 #include "model/poliedro.h"
 

@@ -12,7 +12,7 @@
 // each further normal it is used with. The v vertices keep their file order
 // at 0..nv-1 either way, so the OBJ that superficie-export writes reads back
 // to the same vertices.
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 #include <cstring>
 #include <unordered_map>

@@ -16,16 +16,16 @@
 //   lessico.cpp   the cursor, words, numbers, binary values, the messages
 //   maglia.cpp    vertices and faces into the Maglia, its closing, its fitting
 //   lettura.cpp   the choice of a reader and the file's bytes
-#ifndef SUPERFICIE_FORMATS_LETTURA_H
-#define SUPERFICIE_FORMATS_LETTURA_H
+#ifndef SUPERFICIE_TEXT_LETTURA_H
+#define SUPERFICIE_TEXT_LETTURA_H
 
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <vector>
 
-#include "formats/formati.h"
-#include "formats/maglia.h"
+#include "loading/formati.h"
+#include "mesh/maglia.h"
 
 struct Cursore {
     const char *p;                  // next byte; *p == '\0' only at the end

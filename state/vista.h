@@ -2,8 +2,8 @@
 // and the renderer reads. All of it has static initial values; no code sets
 // the defaults at run time and nothing is saved between runs. Plain data,
 // linked into the GL-free core so that the model and the tests can read it.
-#ifndef SUPERFICIE_VIEWER_VISTA_H
-#define SUPERFICIE_VIEWER_VISTA_H
+#ifndef SUPERFICIE_STATE_VISTA_H
+#define SUPERFICIE_STATE_VISTA_H
 
 extern int p_target;          // selected slot; 0..3 names a slot, 4 and -1 name none
 extern int ombra;             // 1: draw every face's shadow on the floor y = -18

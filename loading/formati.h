@@ -25,13 +25,13 @@
 // surface's. Colours from the file go to the nearest colour letter; without
 // them slot k takes LETTERE_SLOT[k]. Vertex normals in the file make the
 // object smooth (liscio 1), otherwise it is flat.
-#ifndef SUPERFICIE_FORMATS_FORMATI_H
-#define SUPERFICIE_FORMATS_FORMATI_H
+#ifndef SUPERFICIE_LOADING_FORMATI_H
+#define SUPERFICIE_LOADING_FORMATI_H
 
 #include <cstddef>
 #include <cstdio>
 
-#include "formats/maglia.h"
+#include "mesh/maglia.h"
 
 constexpr double RAGGIO_SCENA = 5.59995;   // bounding radius of every object from a file
 constexpr double PASSO_SCENA = 12.0;       // x distance between neighbouring objects

@@ -30,10 +30,10 @@
 // any max_punti >= 3 and max_facce >= 1 (smaller limits count as those).
 // The same mesh and limits give the same result, bit for bit. Memory is a
 // few times the mesh's own arrays; nothing is sized by anything else.
-#ifndef SUPERFICIE_FORMATS_ADATTA_H
-#define SUPERFICIE_FORMATS_ADATTA_H
+#ifndef SUPERFICIE_MESH_ADATTA_H
+#define SUPERFICIE_MESH_ADATTA_H
 
-#include "formats/maglia.h"
+#include "mesh/maglia.h"
 #include "model/poliedro.h"
 
 bool adatta_maglia(Maglia &m, int max_punti = MAX_PUNTI, int max_facce = MAX_FACCE);

@@ -12,8 +12,8 @@
 // the place in the file ("accessors[3]: ...", "3D/3dmodel.model:12: ...",
 // "byte 40: ..."); the reader puts the file's name in front. Storage grows
 // with what was actually read, never with a count the file claims.
-#ifndef SUPERFICIE_FORMATS_PACCHETTI_H
-#define SUPERFICIE_FORMATS_PACCHETTI_H
+#ifndef SUPERFICIE_PACKAGED_PACCHETTI_H
+#define SUPERFICIE_PACKAGED_PACCHETTI_H
 
 #include <cstddef>
 #include <cstdint>

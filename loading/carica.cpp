@@ -1,5 +1,5 @@
 // carica.cpp: read files into the scene, placed side by side.
-#include "formats/formati.h"
+#include "loading/formati.h"
 
 #include <cmath>
 #include <cstdio>

@@ -1,6 +1,6 @@
 // lessico.cpp: the reading of text and binary values that every reader
 // shares, and the one place a message is written.
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 #include <fast_float/fast_float.h>
 

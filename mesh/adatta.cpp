@@ -1,5 +1,5 @@
 // adatta.cpp: fitting a large mesh to the store (see adatta.h).
-#include "formats/adatta.h"
+#include "mesh/adatta.h"
 
 #include <meshoptimizer.h>
 

@@ -11,7 +11,7 @@
 // Ascii bodies are read a record per line (blank lines between records are
 // allowed): a value missing or left over is caught on the line where it
 // happens rather than at the end of the file.
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 #include <climits>
 #include <cmath>

@@ -3,7 +3,7 @@
 // ZIP64. Every offset and size from the archive is checked against the
 // bytes before it is used; inflated entries are bounded by what zlib
 // actually produces, never by the sizes the headers claim.
-#include "formats/pacchetti.h"
+#include "packaged/pacchetti.h"
 
 #include <zlib.h>
 

@@ -10,7 +10,7 @@
 // as big-endian 32-bit ints and floats, and always four colour components.
 #include <cstring>
 
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 namespace {
 
