@@ -52,6 +52,12 @@ bool crescita_ammessa(int slot, double factor);
 // Turn of one arrow key, radians (not degrees).
 constexpr double PASSO_FRECCIA = 6.0;
 
+// The motion callback currently installed (nullptr before the first frame).
+// Every glutMotionFunc call of the program goes through
+// installa_trascinamento, so this always names what the toolkit would call.
+extern void (*trascinamento)(int x, int y);
+void installa_trascinamento(void (*handler)(int x, int y));
+
 void mouse(int button, int state, int x, int y);
 void rotazione_mouse(int x, int y);          // 100 px = 1 radian, about world X and Y
 void riscalamento_mouse(int x, int y);       // 1 % per pixel of vertical movement

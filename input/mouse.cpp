@@ -4,10 +4,17 @@
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "transform/trasforma.h"
-#include "viewer/finestra.h"
 #include "state/vista.h"
 
 int centrale = 0;
+
+void (*trascinamento)(int, int) = nullptr;
+
+void installa_trascinamento(void (*handler)(int, int))
+{
+    trascinamento = handler;
+    glutMotionFunc(handler);
+}
 
 // What was installed when the middle button went down, put back on release
 // so that the next left or right drag starts exactly as it would have.

@@ -11,14 +11,6 @@
 #include "viewer/scena.h"
 #include "state/vista.h"
 
-void (*trascinamento)(int, int) = nullptr;
-
-void installa_trascinamento(void (*handler)(int, int))
-{
-    trascinamento = handler;
-    glutMotionFunc(handler);
-}
-
 // A minimised window reports a height of 0; raising each side to 1 keeps
 // the aspect finite.
 static void proiezione()

@@ -24,12 +24,6 @@ void init();
 // (45 degrees, aspect with each side raised to at least 1), posts a redisplay.
 void resize(int width, int height);
 
-// The motion callback currently installed (nullptr before the first frame).
-// Every glutMotionFunc call of the program goes through
-// installa_trascinamento, so this always names what the toolkit would call.
-extern void (*trascinamento)(int x, int y);
-void installa_trascinamento(void (*handler)(int x, int y));
-
 // Fixed values of the picture.
 constexpr double PIANO_OMBRA = -18.0;       // y of the floor that takes the shadows
 constexpr double DISTANZA_OCCHIO = 50.0;    // world origin lies this far in front of the eye
