@@ -196,14 +196,18 @@ static bool scrivi_png(const char *percorso, int larghezza, int altezza, int can
     return scritto;
 }
 
+namespace {
+
 struct NomeTasto {
     const char *nome;
     int codice;
 };
-static const NomeTasto FRECCE[] = {
+const NomeTasto FRECCE[] = {
     {"<Up>", GLUT_KEY_UP}, {"<Down>", GLUT_KEY_DOWN},
     {"<Left>", GLUT_KEY_LEFT}, {"<Right>", GLUT_KEY_RIGHT},
 };
+
+}  // namespace
 
 // The arrow named at p, or nullptr.
 static const NomeTasto *freccia(const char *p)

@@ -39,6 +39,8 @@ static const char USO[] =
     "Toolkit options: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
     "-iconic, -gldebug, -sync.\n";
 
+namespace {
+
 // What the options ask for besides the window.
 struct Richiesta {
     const char *png = nullptr;          // --output
@@ -47,6 +49,8 @@ struct Richiesta {
     const char *miniatura[3] = {};      // --thumbnail SIZE INPUT OUTPUT
     bool toolkit = false;               // a toolkit option was given
 };
+
+}  // namespace
 
 // Splits argv: toolkit options stay in argv (argc shrinks to them), files go
 // to `file` (the first MAX_POLIEDRI) and their count to *nfile, the
