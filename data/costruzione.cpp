@@ -55,7 +55,7 @@ static const int CENTRALE = 2;
 // Offset of a lobe's control vertex i (0..23) from the lobe's centre: -b
 // in x, +b in x, then -a in x (b in y, then b in z), then +a in x; each four
 // in the sign order (+,+) (+,-) (-,+) (-,-) of the remaining (y, z).
-static Vec offset_locale(int i)
+static Vec offset_lobo(int i)
 {
     if (i < 8) {
         const double sx = i < 4 ? -B : B;
@@ -75,7 +75,7 @@ static Vec offset_locale(int i)
 static int vertice_lobo(const Vec &offset)
 {
     for (int i = 0; i < 24; i++) {
-        const Vec o = offset_locale(i);
+        const Vec o = offset_lobo(i);
         if (std::fabs(o.x - offset.x) < 1e-9 && std::fabs(o.y - offset.y) < 1e-9 &&
             std::fabs(o.z - offset.z) < 1e-9)
             return i;
@@ -189,15 +189,15 @@ static void punti_controllo(Maglia *m)
     m->punti.resize(SUP_CONTROLLO);
     for (int l = 0; l < 5; l++)
         for (int i = 0; i < 24; i++)
-            m->punti[24 * l + i] = somma(CENTRI[l], offset_locale(i));
+            m->punti[24 * l + i] = somma(CENTRI[l], offset_lobo(i));
 }
 
 // Edges of a lobe by smaller, then larger index, the same for all lobes.
 static std::vector<std::pair<int, int>> spigoli_lobo(const std::vector<FacciaLobo> &modello)
 {
-    std::vector<Vec> locali(24);
+    std::vector<Vec> centrati(24);
     for (int i = 0; i < 24; i++)
-        locali[i] = offset_locale(i);
+        centrati[i] = offset_lobo(i);
     std::vector<std::pair<int, int>> spigoli;
     for (const FacciaLobo &f : modello) {
         std::vector<int> v;
@@ -206,7 +206,7 @@ static std::vector<std::pair<int, int>> spigoli_lobo(const std::vector<FacciaLob
             v.push_back(vertice_lobo(o));
             fuori = somma(fuori, o);
         }
-        v = ordina_giro(locali, v, fuori);
+        v = ordina_giro(centrati, v, fuori);
         for (size_t k = 0; k < v.size(); k++)
             spigoli.push_back(chiave(v[k], v[(k + 1) % v.size()]));
     }

@@ -152,14 +152,14 @@ bool parola_uguale(Cursore &c, const char *testo)
     return true;
 }
 
-bool non_numero(Lettura &l, Cursore &c, const char *dove)
+bool non_numero(Lettura &l, Cursore &c, const char *ambito)
 {
     const int riga = c.riga;
     const char *p = c.p;
     size_t k = 0;
     parola(c, &p, &k);
-    if (dove)
-        return errore(l, in_riga(riga), "'%.*s' %s is not a number", corto(k), p, dove);
+    if (ambito)
+        return errore(l, in_riga(riga), "'%.*s' %s is not a number", corto(k), p, ambito);
     return errore(l, in_riga(riga), "'%.*s' is not a number", corto(k), p);
 }
 

@@ -218,7 +218,7 @@ static int con_normale(Lettura &l, Obj &s, int riga, int v, const double *n)
 
 static bool leggi_faccia(Lettura &l, Cursore &c, Obj &s, int nv, int nn, bool lisce)
 {
-    std::vector<int> &vertici = l.indici, &normali = l.accanto;
+    std::vector<int> &vertici = l.indici, &normali = l.allegati;
     vertici.clear();
     normali.clear();
     const int riga = c.riga;

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <csetjmp>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,10 +48,15 @@ constexpr EGLint BIT_PROFONDITA = 32;
 
 static EGLDisplay schermo = EGL_NO_DISPLAY;
 
-static int errore(const char *formato, const char *a = "", const char *b = "")
+// One line on standard error; the exit status that goes with it.
+static int errore(const char *formato, ...) __attribute__((format(printf, 1, 2)));
+static int errore(const char *formato, ...)
 {
+    va_list a;
+    va_start(a, formato);
     std::fputs("superficie: ", stderr);
-    std::fprintf(stderr, formato, a, b);
+    std::vfprintf(stderr, formato, a);
+    va_end(a);
     std::fputc('\n', stderr);
     return 2;
 }
