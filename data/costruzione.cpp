@@ -55,7 +55,7 @@ static const int CENTRALE = 2;
 // Offset of a lobe's control vertex i (0..23) from the lobe's centre: -b
 // in x, +b in x, then -a in x (b in y, then b in z), then +a in x; each four
 // in the sign order (+,+) (+,-) (-,+) (-,-) of the remaining (y, z).
-static Vec offset_locale(int i)
+static Vec offset_lobo(int i)
 {
     if (i < 8) {
         const double sx = i < 4 ? -B : B;
@@ -75,7 +75,7 @@ static Vec offset_locale(int i)
 static int vertice_lobo(const Vec &offset)
 {
     for (int i = 0; i < 24; i++) {
-        const Vec o = offset_locale(i);
+        const Vec o = offset_lobo(i);
         if (std::fabs(o.x - offset.x) < 1e-9 && std::fabs(o.y - offset.y) < 1e-9 &&
             std::fabs(o.z - offset.z) < 1e-9)
             return i;
@@ -183,21 +183,22 @@ static bool quadrato_tolto(int lobo, int asse, int segno)
     return c != 0.0 && (c > 0) != (segno > 0);
 }
 
-// Builds the control mesh with its numbering.
-static void maglia_controllo(Maglia *m, std::vector<int> *spigolo_tubo)
+// The control vertices: lobe l's vertex i at 24 l + i.
+static void punti_controllo(Maglia *m)
 {
     m->punti.resize(SUP_CONTROLLO);
     for (int l = 0; l < 5; l++)
         for (int i = 0; i < 24; i++)
-            m->punti[24 * l + i] = somma(CENTRI[l], offset_locale(i));
+            m->punti[24 * l + i] = somma(CENTRI[l], offset_lobo(i));
+}
 
-    const std::vector<FacciaLobo> modello = facce_lobo();
-
-    // Edges of a lobe by smaller, then larger index, the same for all lobes.
-    std::vector<Vec> locali(24);
+// Edges of a lobe by smaller, then larger index, the same for all lobes.
+static std::vector<std::pair<int, int>> spigoli_lobo(const std::vector<FacciaLobo> &modello)
+{
+    std::vector<Vec> centrati(24);
     for (int i = 0; i < 24; i++)
-        locali[i] = offset_locale(i);
-    std::vector<std::pair<int, int>> spigoli_lobo;
+        centrati[i] = offset_lobo(i);
+    std::vector<std::pair<int, int>> spigoli;
     for (const FacciaLobo &f : modello) {
         std::vector<int> v;
         Vec fuori = {0, 0, 0};
@@ -205,79 +206,95 @@ static void maglia_controllo(Maglia *m, std::vector<int> *spigolo_tubo)
             v.push_back(vertice_lobo(o));
             fuori = somma(fuori, o);
         }
-        v = ordina_giro(locali, v, fuori);
+        v = ordina_giro(centrati, v, fuori);
         for (size_t k = 0; k < v.size(); k++)
-            spigoli_lobo.push_back(chiave(v[k], v[(k + 1) % v.size()]));
+            spigoli.push_back(chiave(v[k], v[(k + 1) % v.size()]));
     }
-    std::sort(spigoli_lobo.begin(), spigoli_lobo.end());
-    spigoli_lobo.erase(std::unique(spigoli_lobo.begin(), spigoli_lobo.end()), spigoli_lobo.end());
-    if (spigoli_lobo.size() != 48)
+    std::sort(spigoli.begin(), spigoli.end());
+    spigoli.erase(std::unique(spigoli.begin(), spigoli.end()), spigoli.end());
+    if (spigoli.size() != 48)
         std::abort();
+    return spigoli;
+}
 
-    auto blocco_lobo = [&](int l) {
-        for (const auto &e : spigoli_lobo) {
-            const int n = (int)m->spigolo.size();
-            m->spigolo[{24 * l + e.first, 24 * l + e.second}] = n;
-        }
-        for (const FacciaLobo &f : modello) {
-            if (f.asse_quadrato >= 0 && quadrato_tolto(l, f.asse_quadrato, f.segno_quadrato))
-                continue;
-            std::vector<int> v;
-            for (const Vec &o : f.offset)
-                v.push_back(24 * l + vertice_lobo(o));
-            Vec fuori = {0, 0, 0};
-            for (const Vec &o : f.offset)
-                fuori = somma(fuori, o);
-            m->facce.push_back(ordina_giro(m->punti, v, fuori));
-        }
-    };
-    auto blocco_tubo = [&](int l) {
-        // Axis from the centre to the outer lobe; the faces turn about it
-        // right-handed and end with the +y face.
-        const Vec d = per(CENTRI[l], 0.25);
-        const Vec sopra = {0, 1, 0};
-        const Vec primo = vettoriale(d, sopra);   // +y a quarter turn on about d
-        const Vec giro[4] = {primo, per(sopra, -1), per(primo, -1), sopra};
-        for (int k = 0; k < 4; k++) {
-            const Vec e = giro[k];
-            // Corners: central square towards d, outer square towards -d, on side e.
-            std::vector<int> v;
-            for (int lobo : {CENTRALE, l}) {
-                const double verso = lobo == CENTRALE ? 1 : -1;
-                for (int s : {1, -1}) {
-                    const Vec t = vettoriale(d, e);   // along the face, across the tube
-                    Vec o = somma(per(d, verso * B), somma(per(e, A), per(t, s * A)));
-                    v.push_back(24 * lobo + vertice_lobo(o));
-                }
+// Lobe l's edges, then its faces but the squares that give way to tubes.
+static void aggiungi_lobo(Maglia *m, int l, const std::vector<FacciaLobo> &modello,
+                          const std::vector<std::pair<int, int>> &spigoli)
+{
+    for (const auto &e : spigoli) {
+        const int n = (int)m->spigolo.size();
+        m->spigolo[{24 * l + e.first, 24 * l + e.second}] = n;
+    }
+    for (const FacciaLobo &f : modello) {
+        if (f.asse_quadrato >= 0 && quadrato_tolto(l, f.asse_quadrato, f.segno_quadrato))
+            continue;
+        std::vector<int> v;
+        for (const Vec &o : f.offset)
+            v.push_back(24 * l + vertice_lobo(o));
+        Vec fuori = {0, 0, 0};
+        for (const Vec &o : f.offset)
+            fuori = somma(fuori, o);
+        m->facce.push_back(ordina_giro(m->punti, v, fuori));
+    }
+}
+
+// The four faces of the tube from the central lobe to lobe l, then its
+// longitudinal edges, whose indices go to *spigolo_tubo.
+static void aggiungi_tubo(Maglia *m, int l, std::vector<int> *spigolo_tubo)
+{
+    // Axis from the centre to the outer lobe; the faces turn about it
+    // right-handed and end with the +y face.
+    const Vec d = per(CENTRI[l], 0.25);
+    const Vec sopra = {0, 1, 0};
+    const Vec primo = vettoriale(d, sopra);   // +y a quarter turn on about d
+    const Vec giro[4] = {primo, per(sopra, -1), per(primo, -1), sopra};
+    for (int k = 0; k < 4; k++) {
+        const Vec e = giro[k];
+        // Corners: central square towards d, outer square towards -d, on side e.
+        std::vector<int> v;
+        for (int lobo : {CENTRALE, l}) {
+            const double verso = lobo == CENTRALE ? 1 : -1;
+            for (int s : {1, -1}) {
+                const Vec t = vettoriale(d, e);   // along the face, across the tube
+                Vec o = somma(per(d, verso * B), somma(per(e, A), per(t, s * A)));
+                v.push_back(24 * lobo + vertice_lobo(o));
             }
-            std::vector<int> g = ordina_giro(m->punti, v, e);
-            // Start at the central corner followed by the other central one.
-            for (int r = 0; r < 4; r++) {
-                if (g[0] / 24 == CENTRALE && g[1] / 24 == CENTRALE)
-                    break;
-                std::rotate(g.begin(), g.begin() + 1, g.end());
-            }
-            m->facce.push_back(g);
         }
-        // Longitudinal edges in the same turn, starting with face 0's edge
-        // back to its first corner.
-        const size_t prima = m->facce.size() - 4;
-        for (int k = 0; k < 4; k++) {
-            const std::vector<int> &f = m->facce[prima + k];
-            const int n = (int)m->spigolo.size();
-            m->spigolo[chiave(f[0], f[3])] = n;
-            spigolo_tubo->push_back(n);
+        std::vector<int> g = ordina_giro(m->punti, v, e);
+        // Start at the central corner followed by the other central one.
+        for (int r = 0; r < 4; r++) {
+            if (g[0] / 24 == CENTRALE && g[1] / 24 == CENTRALE)
+                break;
+            std::rotate(g.begin(), g.begin() + 1, g.end());
         }
-    };
-    blocco_lobo(0);
-    blocco_lobo(1);
-    blocco_lobo(2);
-    blocco_tubo(1);
-    blocco_tubo(0);
-    blocco_lobo(3);
-    blocco_tubo(3);
-    blocco_lobo(4);
-    blocco_tubo(4);
+        m->facce.push_back(g);
+    }
+    // Longitudinal edges in the same turn, starting with face 0's edge
+    // back to its first corner.
+    const size_t prima = m->facce.size() - 4;
+    for (int k = 0; k < 4; k++) {
+        const std::vector<int> &f = m->facce[prima + k];
+        const int n = (int)m->spigolo.size();
+        m->spigolo[chiave(f[0], f[3])] = n;
+        spigolo_tubo->push_back(n);
+    }
+}
+
+// Builds the control mesh with its numbering: lobes and tubes in this order.
+static void maglia_controllo(Maglia *m, std::vector<int> *spigolo_tubo)
+{
+    punti_controllo(m);
+    const std::vector<FacciaLobo> modello = facce_lobo();
+    const std::vector<std::pair<int, int>> spigoli = spigoli_lobo(modello);
+    aggiungi_lobo(m, 0, modello, spigoli);
+    aggiungi_lobo(m, 1, modello, spigoli);
+    aggiungi_lobo(m, 2, modello, spigoli);
+    aggiungi_tubo(m, 1, spigolo_tubo);
+    aggiungi_tubo(m, 0, spigolo_tubo);
+    aggiungi_lobo(m, 3, modello, spigoli);
+    aggiungi_tubo(m, 3, spigolo_tubo);
+    aggiungi_lobo(m, 4, modello, spigoli);
+    aggiungi_tubo(m, 4, spigolo_tubo);
     if ((int)m->spigolo.size() != SUP_SPIGOLI || (int)m->facce.size() != SUP_FACCE_CONTROLLO)
         std::abort();
 }
@@ -356,29 +373,21 @@ double arrotonda_sei_cifre(double v)
     return std::strtod(testo, nullptr);
 }
 
-void costruisci_superficie(Superficie *s)
+// First-step edges. A half of control edge e (u < v) gets 514 + e for the
+// half at u and 770 + e for the other, tubes the other way round; the
+// edges from a face point to its edge points follow in groups of the
+// face, starting with the edge arriving at the face's first corner.
+// Returns the number of edges.
+static int spigoli_primo_passo(const Maglia &m0, const std::vector<int> &spigolo_tubo, Maglia *m1)
 {
-    Maglia m0;
-    std::vector<int> spigolo_tubo;
-    maglia_controllo(&m0, &spigolo_tubo);
-
-    // First step: edge points 120 + edge, face points 376 + face.
-    Maglia m1;
-    suddividi(m0, SUP_CONTROLLO, SUP_CONTROLLO + SUP_SPIGOLI, &m1.punti);
-    quadrilateri(m0, SUP_CONTROLLO, SUP_CONTROLLO + SUP_SPIGOLI, &m1.facce);
-
-    // First-step edges. A half of control edge e (u < v) gets 514 + e for the
-    // half at u and 770 + e for the other, tubes the other way round; the
-    // edges from a face point to its edge points follow in groups of the
-    // face, starting with the edge arriving at the face's first corner.
     std::vector<bool> di_tubo(SUP_SPIGOLI, false);
     for (int e : spigolo_tubo)
         di_tubo[e] = true;
     for (const auto &e : m0.spigolo) {
         const int u = e.first.first, v = e.first.second, p = SUP_CONTROLLO + e.second;
         const bool primo_u = !di_tubo[e.second];
-        m1.spigolo[chiave(primo_u ? u : v, p)] = e.second;
-        m1.spigolo[chiave(primo_u ? v : u, p)] = SUP_SPIGOLI + e.second;
+        m1->spigolo[chiave(primo_u ? u : v, p)] = e.second;
+        m1->spigolo[chiave(primo_u ? v : u, p)] = SUP_SPIGOLI + e.second;
     }
     int gruppo = 2 * SUP_SPIGOLI;
     for (size_t f = 0; f < m0.facce.size(); f++) {
@@ -387,28 +396,19 @@ void costruisci_superficie(Superficie *s)
         const int fp = SUP_CONTROLLO + SUP_SPIGOLI + (int)f;
         for (size_t k = 0; k < n; k++) {
             const int ep = SUP_CONTROLLO + m0.spigolo.at(chiave(c[(k + n - 1) % n], c[k]));
-            m1.spigolo[chiave(fp, ep)] = gruppo++;
+            m1->spigolo[chiave(fp, ep)] = gruppo++;
         }
     }
-    if ((int)m1.punti.size() != SUP_PUNTI1 || (int)m1.facce.size() != SUP_QUAD1 ||
+    if ((int)m1->punti.size() != SUP_PUNTI1 || (int)m1->facce.size() != SUP_QUAD1 ||
         gruppo != 2 * SUP_SPIGOLI + SUP_QUAD1)
         std::abort();
+    return gruppo;
+}
 
-    // Second step: edge points 514 + edge, face points 1538 + quadrilateral.
-    std::vector<Vec> p2;
-    suddividi(m1, SUP_PUNTI1, SUP_PUNTI1 + gruppo, &p2);
-    std::vector<std::vector<int>> q2;
-    quadrilateri(m1, SUP_PUNTI1, SUP_PUNTI1 + gruppo, &q2);
-    if ((int)p2.size() != SUP_PUNTI || (int)q2.size() != SUP_QUAD)
-        std::abort();
-
-    for (int i = 0; i < SUP_PUNTI; i++) {
-        s->punto[i][0] = p2[i].x;
-        s->punto[i][1] = p2[i].y;
-        s->punto[i][2] = p2[i].z;
-    }
-    // Cut along the shorter diagonal; each quad (c, e1, F, e2) is counter-
-    // clockwise from outside, its triangles run the other way.
+// Cut along the shorter diagonal; each quad (c, e1, F, e2) is counter-
+// clockwise from outside, its triangles run the other way.
+static void taglia(const std::vector<Vec> &p2, const std::vector<std::vector<int>> &q2, Superficie *s)
+{
     for (int q = 0; q < SUP_QUAD; q++) {
         const int c = q2[q][0], e1 = q2[q][1], f = q2[q][2], e2 = q2[q][3];
         for (int k = 0; k < 4; k++)
@@ -426,7 +426,11 @@ void costruisci_superficie(Superficie *s)
             t1[0] = c; t1[1] = f; t1[2] = e1;
         }
     }
-    // Vertex normals: normalised sum of the unit triangle normals.
+}
+
+// Vertex normals: normalised sum of the unit triangle normals.
+static void normali_vertici(const std::vector<Vec> &p2, Superficie *s)
+{
     std::vector<Vec> somme(SUP_PUNTI, Vec{0, 0, 0});
     for (int t = 0; t < SUP_FACCE; t++) {
         const int *v = s->faccia[t];
@@ -441,4 +445,33 @@ void costruisci_superficie(Superficie *s)
         s->normale[i][1] = n.y;
         s->normale[i][2] = n.z;
     }
+}
+
+void costruisci_superficie(Superficie *s)
+{
+    Maglia m0;
+    std::vector<int> spigolo_tubo;
+    maglia_controllo(&m0, &spigolo_tubo);
+
+    // First step: edge points 120 + edge, face points 376 + face.
+    Maglia m1;
+    suddividi(m0, SUP_CONTROLLO, SUP_CONTROLLO + SUP_SPIGOLI, &m1.punti);
+    quadrilateri(m0, SUP_CONTROLLO, SUP_CONTROLLO + SUP_SPIGOLI, &m1.facce);
+    const int spigoli1 = spigoli_primo_passo(m0, spigolo_tubo, &m1);
+
+    // Second step: edge points 514 + edge, face points 1538 + quadrilateral.
+    std::vector<Vec> p2;
+    suddividi(m1, SUP_PUNTI1, SUP_PUNTI1 + spigoli1, &p2);
+    std::vector<std::vector<int>> q2;
+    quadrilateri(m1, SUP_PUNTI1, SUP_PUNTI1 + spigoli1, &q2);
+    if ((int)p2.size() != SUP_PUNTI || (int)q2.size() != SUP_QUAD)
+        std::abort();
+
+    for (int i = 0; i < SUP_PUNTI; i++) {
+        s->punto[i][0] = p2[i].x;
+        s->punto[i][1] = p2[i].y;
+        s->punto[i][2] = p2[i].z;
+    }
+    taglia(p2, q2, s);
+    normali_vertici(p2, s);
 }

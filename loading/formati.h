@@ -18,7 +18,8 @@
 // ([ST][C][N][4][n]OFF [BINARY]) or a first line of counts opens OFF; "solid"
 // opens ascii STL; "glTF" opens GLB; a ZIP archive opens 3MF (and is refused
 // if it is no 3MF package); a .gltf name or JSON with an "asset" object opens
-// glTF. OBJ has no mark and is known by its .obj extension.
+// glTF. OBJ has no mark and is known by its .obj extension. Any other file
+// named .stl goes to the STL reader, which says why it is neither form.
 //
 // Placement: object k of n has its centroid at x = PASSO_SCENA * (k - (n-1)/2),
 // y = z = 0, and its bounding radius scaled to RAGGIO_SCENA, the built-in

@@ -1,5 +1,8 @@
-// maglia.cpp: vertices and faces from a file into its Maglia, the checks of
-// the whole, and the fitting of a mesh over the store's capacities.
+// controlli.cpp: the checks between every reader and its Maglia: room sized
+// by the bytes left, each vertex, normal and colour as it comes, each face's
+// indices (large faces cut into fans, progress told as they come), then the
+// whole at the end (chiudi_maglia). adatta_file only wraps the fitting in
+// its note.
 #include "text/lettura.h"
 
 #include <cmath>
@@ -74,14 +77,14 @@ bool converti_colore(Lettura &l, Luogo dove, const double *c, float rgb[3])
     return true;
 }
 
-int togli_ripetuti(int *v, int n, int *accanto)
+int togli_ripetuti(int *v, int n, int *allegati)
 {
     int k = 0;
     for (int i = 0; i < n; i++)
         if (k == 0 || v[i] != v[k - 1]) {
             v[k] = v[i];
-            if (accanto)
-                accanto[k] = accanto[i];
+            if (allegati)
+                allegati[k] = allegati[i];
             k++;
         }
     while (k > 1 && v[k - 1] == v[0])

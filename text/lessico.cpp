@@ -27,6 +27,8 @@ bool errore(Lettura &l, Luogo dove, const char *formato, ...)
 
 // 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF: binary
 // data where text is expected. A table: one load per byte.
+namespace {
+
 struct TavolaBinari {
     unsigned char b[256];
     constexpr TavolaBinari() : b()
@@ -36,6 +38,8 @@ struct TavolaBinari {
     }
 };
 constexpr TavolaBinari BINARI;
+
+}  // namespace
 
 // The first binary byte of dati[da..a), or a. Control bytes are rare: look
 // for one without a branch per byte.
@@ -148,14 +152,14 @@ bool parola_uguale(Cursore &c, const char *testo)
     return true;
 }
 
-bool non_numero(Lettura &l, Cursore &c, const char *dove)
+bool non_numero(Lettura &l, Cursore &c, const char *ambito)
 {
     const int riga = c.riga;
     const char *p = c.p;
     size_t k = 0;
     parola(c, &p, &k);
-    if (dove)
-        return errore(l, in_riga(riga), "'%.*s' %s is not a number", corto(k), p, dove);
+    if (ambito)
+        return errore(l, in_riga(riga), "'%.*s' %s is not a number", corto(k), p, ambito);
     return errore(l, in_riga(riga), "'%.*s' is not a number", corto(k), p);
 }
 

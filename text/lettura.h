@@ -1,7 +1,15 @@
-// lettura.h: what every reader shares: the reading of one file (its bytes,
-// the cursor that walks its text, the message, the buffers), the numbers in
-// it, the one place errors are written, and the checks that take vertices
-// and faces into a Maglia.
+// lettura.h: what every reader shares: the reading of one file (its name and
+// bytes, where the polyhedron goes, the progress, the message), the one
+// place errors are written, and the checks that take vertices and faces into
+// a Maglia; and, for the text readers (OFF, OBJ, PLY, STL), the cursor that
+// walks the text, the numbers in it and the buffers of a face's corners.
+//
+// The packaged readers (glTF and 3MF, pacchetti.h) walk JSON, XML and ZIP
+// with tools of their own, not the cursor. What they share with the text
+// readers is the Lettura they are handed, errore, through which their message
+// reaches the user like any other, and the Maglia checks: every vertex and
+// triangle they gather goes through aggiungi_punto and aggiungi_faccia, and
+// chiudi_maglia ends their reading as it ends every other.
 //
 // The bytes are followed by one '\0' sentinel. Text readers first make sure
 // no other '\0' (or other binary byte) is in the file, so every loop may run
@@ -51,7 +59,7 @@ struct Lettura {
     Cursore c;                      // text readers' place in the file
     char errore[512];               // "NAME:LINE: what is wrong" after a failure
     std::vector<int> indici;        // one face's corners as the file lists them
-    std::vector<int> accanto;       // what goes with each corner (OBJ: its normal)
+    std::vector<int> allegati;      // what goes with each corner (OBJ: its normal)
     std::vector<int> distinti;      // the corners without repeated neighbours
     std::vector<int> posti;         // STL: the table of positions seen (vertex index or -1)
     Avanzamento avanzamento;        // told the share of the bytes read; may be null
@@ -171,22 +179,22 @@ inline bool parola(Cursore &c, const char **inizio, size_t *lunghezza)
 bool parola_uguale(Cursore &c, const char *testo);
 
 // The token at c, which is not a number: "'TOKEN' is not a number", or
-// "'TOKEN' DOVE is not a number" when dove is given.
-bool non_numero(Lettura &l, Cursore &c, const char *dove);
+// "'TOKEN' AMBITO is not a number" when ambito ("in a vertex") is given.
+bool non_numero(Lettura &l, Cursore &c, const char *ambito);
 
 // The numbers at c until fine(c) into v[0..*n): at most `massimo`, "more
-// than N numbers DOVE" otherwise; a token that is no number is quoted, with
-// dove when nel_messaggio.
+// than N numbers AMBITO" otherwise; a token that is no number is quoted, with
+// ambito when nel_messaggio.
 template <class Fine>
-bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *dove,
+bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *ambito,
             bool nel_messaggio, Fine fine)
 {
     *n = 0;
     while (!fine(c)) {
         if (*n == massimo)
-            return errore(l, in_riga(c.riga), "more than %d numbers %s", massimo, dove);
+            return errore(l, in_riga(c.riga), "more than %d numbers %s", massimo, ambito);
         if (!numero(c, &v[*n]))
-            return non_numero(l, c, nel_messaggio ? dove : nullptr);
+            return non_numero(l, c, nel_messaggio ? ambito : nullptr);
         ++*n;
     }
     return true;
@@ -217,8 +225,8 @@ bool controlla_normale(Lettura &l, Luogo dove, const double n[3]);
 bool converti_colore(Lettura &l, Luogo dove, const double *c, float rgb[3]);
 
 // Drops repeated neighbours from v[0..n), the closing pair too, moving
-// accanto (if given) alongside; the count left.
-int togli_ripetuti(int *v, int n, int *accanto);
+// allegati (if given) alongside; the count left.
+int togli_ripetuti(int *v, int n, int *allegati);
 
 // One face of the file: indices within 0..punti.size()-1 (messages show
 // them plus `base`, the file's own numbering). Repeated neighbours are

@@ -154,6 +154,8 @@ static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t
 
 // One corner: v, v/vt, v//vn or v/vt/vn. *vn is -1 without a normal.
 // Texture coordinates are not used: their index only has to be a number.
+// Some printers' models write every corner as v/, an empty texture index
+// and no normal: that slash alone may end a corner.
 static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn)
 {
     const int riga = c.riga;
@@ -174,7 +176,7 @@ static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn
             testo_normale = p;
             ok = ok && indice(p, fine, &in);
         }
-        ok = ok && p == fine && fine[-1] != '/';
+        ok = ok && p == fine && (fine[-1] != '/' || p == inizio + lunghezza_v + 1);
     }
     if (!ok)
         return errore(l, in_riga(riga), "'%.*s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
@@ -216,7 +218,7 @@ static int con_normale(Lettura &l, Obj &s, int riga, int v, const double *n)
 
 static bool leggi_faccia(Lettura &l, Cursore &c, Obj &s, int nv, int nn, bool lisce)
 {
-    std::vector<int> &vertici = l.indici, &normali = l.accanto;
+    std::vector<int> &vertici = l.indici, &normali = l.allegati;
     vertici.clear();
     normali.clear();
     const int riga = c.riga;

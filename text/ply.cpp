@@ -19,6 +19,8 @@
 #include <cstring>
 #include <memory>
 
+namespace {
+
 enum Codifica { TESTO, BINARIO_LE, BINARIO_BE };
 
 enum Tipo { INT8, UINT8, INT16, UINT16, INT32, UINT32, FLOAT32, FLOAT64, NESSUN_TIPO };
@@ -30,7 +32,7 @@ struct DatiTipo {
     double minimo, massimo;         // integer types only
 };
 
-static const DatiTipo TIPI[] = {
+const DatiTipo TIPI[] = {
     {"char", "int8", 1, true, -128.0, 127.0},
     {"uchar", "uint8", 1, true, 0.0, 255.0},
     {"short", "int16", 2, true, -32768.0, 32767.0},
@@ -77,6 +79,8 @@ struct Intestazione {
     int numproprieta;
     Proprieta proprieta[MAX_PROPRIETA];
 };
+
+}  // namespace
 
 static Tipo tipo(const char *p, size_t n)
 {
@@ -335,6 +339,8 @@ static bool assegna_ruoli(Lettura &l, Intestazione &h)
 
 // ---- Body ------------------------------------------------------------------
 
+namespace {
+
 struct Corpo {
     Lettura &l;
     Codifica codifica;
@@ -343,6 +349,8 @@ struct Corpo {
     const Elemento *e;              // being read, for messages
     long long letti;                // its whole records so far
 };
+
+}  // namespace
 
 // Where a message about the body points: the current line in ascii, the
 // byte given in binary.
@@ -487,11 +495,15 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
     return true;
 }
 
+namespace {
+
 struct Record {
     double valore[NUM_RUOLI];
     Tipo tipo[NUM_RUOLI];
     int numindici;
 };
+
+}  // namespace
 
 static bool leggi_record(Corpo &b, const Intestazione &h, const Elemento &e, Record &r)
 {

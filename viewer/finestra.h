@@ -2,11 +2,13 @@
 // handler that the last frame installed. The display callback is in
 // viewer/scena.h.
 //
-// Start-up order (main.cpp): build the scene, glutInit, display mode, window
-// size and position, create the window, register display, resize,
-// keyboard, keyboard_s and mouse, then init() and the event loop. No motion
-// callback is registered at start-up: display() picks one at the end of
-// every frame from the button flags.
+// Start-up order: main.cpp builds the scene, then apri_finestra
+// (finestra.cpp) runs glutInit, display mode, window size and position,
+// creates the window, gives it its identity (viewer/identita.h, desktop
+// only), registers display, resize, keyboard, keyboard_s and mouse, then
+// init(); main.cpp enters the event loop. No motion callback is registered
+// at start-up: display() picks one at the end of every frame from the button
+// flags.
 #ifndef SUPERFICIE_VIEWER_FINESTRA_H
 #define SUPERFICIE_VIEWER_FINESTRA_H
 

@@ -11,6 +11,7 @@
 #include <cerrno>
 #include <cmath>
 #include <csetjmp>
+#include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -47,10 +48,15 @@ constexpr EGLint BIT_PROFONDITA = 32;
 
 static EGLDisplay schermo = EGL_NO_DISPLAY;
 
-static int errore(const char *formato, const char *a = "", const char *b = "")
+// One line on standard error; the exit status that goes with it.
+static int errore(const char *formato, ...) __attribute__((format(printf, 1, 2)));
+static int errore(const char *formato, ...)
 {
+    va_list a;
+    va_start(a, formato);
     std::fputs("superficie: ", stderr);
-    std::fprintf(stderr, formato, a, b);
+    std::vfprintf(stderr, formato, a);
+    va_end(a);
     std::fputc('\n', stderr);
     return 2;
 }
@@ -196,14 +202,18 @@ static bool scrivi_png(const char *percorso, int larghezza, int altezza, int can
     return scritto;
 }
 
+namespace {
+
 struct NomeTasto {
     const char *nome;
     int codice;
 };
-static const NomeTasto FRECCE[] = {
+const NomeTasto FRECCE[] = {
     {"<Up>", GLUT_KEY_UP}, {"<Down>", GLUT_KEY_DOWN},
     {"<Left>", GLUT_KEY_LEFT}, {"<Right>", GLUT_KEY_RIGHT},
 };
+
+}  // namespace
 
 // The arrow named at p, or nullptr.
 static const NomeTasto *freccia(const char *p)

@@ -6,11 +6,10 @@
 // Both draw into an OpenGL context of Mesa's EGL on the surfaceless platform
 // (a pbuffer of the picture's size with the window's colour and depth bits,
 // compatibility profile, so that the fixed-function calls work), never into
-// X: neither needs a display, and
-// freeglut is never initialised. Call order: build the scene first (the
-// built-in surface or the files), then one of the two below; each returns
-// the process's exit status after writing its PNG or one line on standard
-// error.
+// X: neither needs a display, and freeglut is never initialised. Call order:
+// build the scene first (the built-in surface or the files), then one of the
+// two below; each returns the process's exit status after writing its PNG or
+// one line on standard error.
 //
 // The picture is the window's first frame: init(), resize() with the size,
 // the keys through keyboard() and keyboard_s() as if typed, then

@@ -27,8 +27,8 @@ static const char USO[] =
     "usage: superficie [toolkit options] [--] [FILE...]\n"
     "       superficie --output FILE.png [--size WxH] [--keys KEYS] [--] [FILE...]\n"
     "       superficie --thumbnail SIZE INPUT OUTPUT\n"
-    "Shows up to four polyhedra from OFF, OBJ, PLY or STL files (\"-\" is standard\n"
-    "input), side by side; with no FILE, the built-in surface.\n"
+    "Shows up to four polyhedra from OFF, OBJ, PLY, STL, glTF or 3MF files (\"-\" is\n"
+    "standard input), side by side; with no FILE, the built-in surface.\n"
     "  --output FILE.png   write the window's first picture as PNG, with no display\n"
     "  --size WxH          its size (default 1000x660)\n"
     "  --keys KEYS         keys typed first; arrows <Up> <Down> <Left> <Right>\n"
@@ -39,6 +39,8 @@ static const char USO[] =
     "Toolkit options: -display DISPLAY, -geometry WxH+X+Y, -direct, -indirect,\n"
     "-iconic, -gldebug, -sync.\n";
 
+namespace {
+
 // What the options ask for besides the window.
 struct Richiesta {
     const char *png = nullptr;          // --output
@@ -47,6 +49,8 @@ struct Richiesta {
     const char *miniatura[3] = {};      // --thumbnail SIZE INPUT OUTPUT
     bool toolkit = false;               // a toolkit option was given
 };
+
+}  // namespace
 
 // Splits argv: toolkit options stay in argv (argc shrinks to them), files go
 // to `file` (the first MAX_POLIEDRI) and their count to *nfile, the

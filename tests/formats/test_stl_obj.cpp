@@ -230,8 +230,8 @@ namespace {
 const double NORMALI_CUBO[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0},
                                    {0, 1, 0},  {-1, 0, 0}, {1, 0, 0}};
 
-// The cube as OBJ, every corner written as `forma` says ("v", "v/t", "v//n"
-// or "v/t/n"), indices counted from the start or back from the end.
+// The cube as OBJ, every corner written as `forma` says ("v", "v/", "v/t",
+// "v//n" or "v/t/n"), indices counted from the start or back from the end.
 std::string vertici_cubo()
 {
     std::string s;
@@ -252,8 +252,8 @@ std::string obj_cubo(const std::string &forma, bool relativi = false)
         for (int v : QUADRATI[j]) {
             const std::string iv = std::to_string(relativi ? v - 8 : v + 1);
             const std::string in = std::to_string(relativi ? j - 6 : j + 1);
-            if (forma == "v")
-                s += " " + iv;
+            if (forma == "v" || forma == "v/")
+                s += " " + iv + (forma == "v/" ? "/" : "");
             else if (forma == "v/t")
                 s += " " + iv + "/1";
             else if (forma == "v//n")
@@ -293,7 +293,7 @@ TEST(Obj, EveryCornerFormGivesTheSameFaces)
     const auto facce = angoli(piatto.m);
 
     for (bool relativi : {false, true}) {
-        for (const char *f : {"v", "v/t"}) {
+        for (const char *f : {"v", "v/", "v/t"}) {
             const Letto r = leggi("cubo.obj", obj_cubo(f, relativi));
             ASSERT_TRUE(r.ok) << f << ": " << r.errore;
             EXPECT_EQ(forma(r.m), cubo) << f;
@@ -410,6 +410,7 @@ TEST(Obj, BadInputIsRefusedWithItsLine)
          "t.obj:6: vertex index 99999999999999999999999 is beyond the 3 vertices defined so far"},
         {"f 1 2 \\\n 3/x", "t.obj:7: '3/x' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
         {"f 1 2 3//", "t.obj:6: '3//' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
+        {"f 1 2 3/1/", "t.obj:6: '3/1/' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
         {"f 1 2 /3", "t.obj:6: '/3' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
         {"f 1 2 3/1/1/1", "t.obj:6: '3/1/1/1' is not a face corner (v, v/vt, v//vn or v/vt/vn)"},
         {"f 1 2 3\nf 1 2 4\nv 1 1 1", "t.obj:7: vertex index 4 is beyond the 3 vertices defined so far"},
