@@ -56,21 +56,21 @@ static void misura(const Maglia &m, double centro[3], double *raggio)
 
 Posto PostiScena[MAX_POLIEDRI];
 
-// Empties slot and builds m into it at p.
-static void costruisci(int slot, const Maglia &m, const Posto &p)
+// Empties slot and builds m into it at dove.
+static void costruisci(int slot, const Maglia &m, const Posto &dove)
 {
     std::memset(&ElencoPoliedri[slot], 0, sizeof ElencoPoliedri[slot]);
-    const double *c = p.centro, s = p.scala, posto = p.spostamento;
+    const double *c = dove.centro, s = dove.scala, posto = dove.spostamento;
     const int numpunti = (int)m.punti.size(), numfacce = (int)m.facce.size();
     for (int i = 0; i < numpunti; i++) {
-        const PuntoLetto &q = m.punti[i];
-        const double *nr = q.normale;
+        const PuntoLetto &p = m.punti[i];
+        const double *nr = p.normale;
         if (m.normali)
-            creapunto(slot, i, (q.pos[0] - c[0]) * s + posto, (q.pos[1] - c[1]) * s,
-                      (q.pos[2] - c[2]) * s, nr[0], nr[1], nr[2]);
+            creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
+                      (p.pos[2] - c[2]) * s, nr[0], nr[1], nr[2]);
         else
-            creapunto(slot, i, (q.pos[0] - c[0]) * s + posto, (q.pos[1] - c[1]) * s,
-                      (q.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
+            creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
+                      (p.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
     }
     for (int j = 0; j < numfacce; j++) {
         const FacciaLetta &f = m.facce[j];
@@ -87,16 +87,16 @@ void metti_in_scena(const Maglia *const *maglie, int n)
     std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
     for (int slot = 0; slot < n && slot < MAX_POLIEDRI; slot++) {
         const Maglia &m = *maglie[slot];
-        Posto &p = PostiScena[slot];
+        Posto &dove = PostiScena[slot];
         double r;
-        misura(m, p.centro, &r);
+        misura(m, dove.centro, &r);
         // chiudi_maglia refused a file without extent, so r > 0; a radius so
         // small that the factor overflows keeps its size instead.
-        p.scala = RAGGIO_SCENA / r;
-        if (!std::isfinite(p.scala))
-            p.scala = 1.0;
-        p.spostamento = PASSO_SCENA * (slot - (n - 1) / 2.0);
-        costruisci(slot, m, p);
+        dove.scala = RAGGIO_SCENA / r;
+        if (!std::isfinite(dove.scala))
+            dove.scala = 1.0;
+        dove.spostamento = PASSO_SCENA * (slot - (n - 1) / 2.0);
+        costruisci(slot, m, dove);
     }
 }
 
@@ -105,8 +105,12 @@ bool ricarica_file(int slot, const char *percorso, char *errore, size_t dim_erro
 {
     if (dim_nota)
         nota[0] = '\0';
+    if (!slot_valido(slot)) {
+        std::snprintf(errore, dim_errore, "%s: no slot %d", percorso, slot);
+        return false;
+    }
     Maglia m;
-    if (!slot_valido(slot) || !leggi_percorso(percorso, &m, errore, dim_errore))
+    if (!leggi_percorso(percorso, &m, errore, dim_errore))
         return false;
     adatta_file(percorso, &m, nota, dim_nota);
     // What the user did is in the matrices and the scale; the rest is the shape's.
