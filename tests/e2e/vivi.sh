@@ -34,6 +34,12 @@ fuori() {   # fuori NAME ARGS...: superficie --output's pixels in NAME.out.ppm
 come() { fuori "$@" && cmp -s "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm"; }
 stabile() { sleep 1 && quadro "$1"; }   # once a change would have been read
 righe() { grep -c -- "$1" "$LAVORO/stderr" || true; }
+# righe_dopo PATTERN N: the count of lines matching, once it reaches N or 30 s pass.
+righe_dopo() {
+  local fine=$((SECONDS + 30))
+  while [ "$(righe "$1")" -lt "$2" ] && [ "$SECONDS" -lt "$fine" ]; do sleep 0.2; done
+  righe "$1"
+}
 
 cd "$LAVORO"
 cubo >a.off && cubo >b.off && cubo >c.off && "$GENERA" off 12000 d.off
@@ -61,16 +67,16 @@ verifica "a deleted file: its object stays" uguali cancellato a_pezzi
 PRIMA=cancellato
 cambio riscritto 'cubo >c.off'
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n' >a.off
+verifica "a bad version: one line naming the file" uguale "$(righe_dopo 'a.off:6: vertex index 9' 1)" 1
 stabile cattivo
 verifica "a bad version: the object stays" uguali cattivo riscritto
-verifica "a bad version: one line naming the file" uguale "$(righe 'a.off:6: vertex index 9')" 1
 PRIMA=cattivo
 cambio dopo_cattivo 'cubo >a.off'
 verifica "a fitted file: its line at start" uguale "$(righe '^superficie: d.off: .* shown as')" 1
 cp d.off .d.tmp && mv .d.tmp d.off
+verifica "a fitted file read again: its line again" uguale "$(righe_dopo '^superficie: d.off: .* shown as' 2)" 2
 stabile adattato
 verifica "a fitted file read again: the same picture" uguali adattato dopo_cattivo
-verifica "a fitted file read again: its line again" uguale "$(righe '^superficie: d.off: .* shown as')" 2
 
 # Nothing changing: the viewer sleeps (under a tenth of a core).
 read -r u1 s1 < <(awk '{ print $14, $15 }' /proc/"$VPID"/stat)
@@ -102,8 +108,9 @@ FILE=()
 avvia
 quadro vuota
 url() { printf 'file://%s/%s' "$LAVORO" "$1"; }
-# caso NAME WHAT EXPECTED FILES...: a drop of the URIs WHAT (a word list);
-# taken, the picture is --output's of FILES; refused, it stays.
+# caso NAME WHAT taken FILES... | caso NAME WHAT refused LINE: a drop of the
+# URIs WHAT (words); taken, the picture is --output's of FILES; refused, one
+# line on standard error holds LINE and the picture stays.
 caso() {
   local nome="$1" uri="$2" esito="$3" prima="$PRIMA"; shift 3
   eval "rilascia $uri"
@@ -112,6 +119,7 @@ caso() {
     quadro "$nome" "$prima" && PRIMA="$nome"
     verifica "$nome: --output's picture of the files dropped" come "$nome" "$@"
   else
+    verifica "$nome: one line" uguale "$(righe_dopo "$1" 1)" 1
     stabile "$nome"
     verifica "$nome: the scene stays" uguali "$nome" "$prima"
   fi
@@ -120,12 +128,10 @@ PRIMA=vuota
 caso due '"$(url a.off)" "$(url b.off)"' taken a.off b.off
 caso spazio '"$(url a%20b.off)"' taken 'a b.off'
 printf 'OFF\n3 1 0\n' >rotto.off
-caso cattivo '"$(url rotto.off)"' refused
-verifica "a bad file dropped: one line naming it" uguale "$(righe 'rotto.off:')" 1
-caso non_file '"http://example.org/a.off"' refused
-verifica "a URI that is no local file: one line" uguale "$(righe 'http://example.org/a.off: not a local file')" 1
-caso cinque '"$(url a.off)" "$(url a.off)" "$(url a.off)" "$(url a.off)" "$(url a.off)"' refused
-verifica "five files: one line" uguale "$(righe 'more than 4 files')" 1
+caso cattivo '"$(url rotto.off)"' refused 'rotto.off:'
+caso non_file '"http://example.org/a.off"' refused 'http://example.org/a.off: not a local file'
+caso cinque '"$(url a.off)" "$(url a.off)" "$(url a.off)" "$(url a.off)" "$(url a.off)"' refused \
+  'more than 4 files'
 ottaedro >'a b.off'
 quadro cambiato "$PRIMA"
 verifica "a dropped file that changes: --output's picture of it" come cambiato 'a b.off'
