@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <cstring>
 
+#include <climits>
+#include <cstdlib>
+
 #include <fcntl.h>
 #include <strings.h>
 #include <sys/inotify.h>
@@ -14,21 +17,42 @@
 // Writing in place ends with IN_CLOSE_WRITE, but a writer that keeps the file
 // open gives IN_MODIFY only; renaming over gives IN_MOVED_TO alone. A
 // deletion needs nothing: the name is read again when it comes back.
+static_assert(LUNGHEZZA_PERCORSO >= PATH_MAX, "realpath writes up to PATH_MAX bytes");
+
 constexpr unsigned EVENTI = IN_CLOSE_WRITE | IN_MODIFY | IN_MOVED_TO | IN_CREATE;
 
 namespace {
+// A name and its folder's watch.
+struct Nome {
+    const char *nome;   // after the path's last '/'
+    int cartella;       // inotify watch of its folder; -1 for none
+};
 struct Osservato {
     char percorso[LUNGHEZZA_PERCORSO];
-    const char *nome;   // in percorso, after its last '/'
-    int cartella;       // inotify watch of its folder; -1 for none
-    bool cambiato;      // an event came and the file has not been read since
-    double ultimo;      // time of the last event
+    char vero[LUNGHEZZA_PERCORSO];   // where a symbolic link leads, or ""
+    Nome nomi[2];                    // the path's, and the link's end's
+    bool cambiato;                   // an event came and the file has not been read since
+    double ultimo;                   // time of the last event
 };
 }  // namespace
 
 static Osservato osservati[MAX_POLIEDRI];
 static int numosservati;
 static int descrittore = -1;
+
+// Watches the folder of percorso for its name.
+static Nome guarda(const char *percorso)
+{
+    char cartella[LUNGHEZZA_PERCORSO];
+    const char *barra = std::strrchr(percorso, '/');
+    if (!barra)
+        std::strcpy(cartella, ".");
+    else if (barra == percorso)
+        std::strcpy(cartella, "/");
+    else
+        std::snprintf(cartella, sizeof cartella, "%.*s", (int)(barra - percorso), percorso);
+    return Nome{barra ? barra + 1 : percorso, inotify_add_watch(descrittore, cartella, EVENTI)};
+}
 
 void osserva_file(const char *const *percorsi, int n)
 {
@@ -44,23 +68,19 @@ void osserva_file(const char *const *percorsi, int n)
     for (int k = 0; k < n && k < MAX_POLIEDRI; k++) {
         Osservato &o = osservati[numosservati++];
         o = Osservato{};
-        o.cartella = -1;
+        o.nomi[0].cartella = o.nomi[1].cartella = -1;
         if (!std::strcmp(percorsi[k], "-") || std::strlen(percorsi[k]) >= sizeof o.percorso)
             continue;
         std::strcpy(o.percorso, percorsi[k]);
-        char cartella[LUNGHEZZA_PERCORSO];
-        const char *barra = std::strrchr(o.percorso, '/');
-        o.nome = barra ? barra + 1 : o.percorso;
-        if (!barra)
-            std::strcpy(cartella, ".");
-        else if (barra == o.percorso)
-            std::strcpy(cartella, "/");
-        else
-            std::snprintf(cartella, sizeof cartella, "%.*s", (int)(barra - o.percorso), o.percorso);
-        o.cartella = inotify_add_watch(descrittore, cartella, EVENTI);
-        if (o.cartella < 0)
+        o.nomi[0] = guarda(o.percorso);
+        if (o.nomi[0].cartella < 0)
             std::fprintf(stderr, "superficie: %s will not be followed: %s\n", o.percorso,
                          std::strerror(errno));
+        // Saving through a symbolic link changes the file it leads to, in
+        // that file's folder.
+        struct stat s;
+        if (lstat(o.percorso, &s) == 0 && S_ISLNK(s.st_mode) && realpath(o.percorso, o.vero))
+            o.nomi[1] = guarda(o.vero);
     }
 }
 
@@ -74,17 +94,17 @@ void osserva_leggi(double adesso)
         for (ssize_t i = 0; i < letti;) {
             const inotify_event *e = reinterpret_cast<const inotify_event *>(dati + i);
             i += (ssize_t)(sizeof *e + e->len);
-            for (int k = 0; k < numosservati; k++) {
-                Osservato &o = osservati[k];
-                // Lost events may have named any file.
-                const bool questo = (e->mask & IN_Q_OVERFLOW) ||
-                                    ((e->mask & EVENTI) && e->len > 0 && o.cartella == e->wd &&
-                                     !std::strcmp(e->name, o.nome));
-                if (questo && o.cartella >= 0) {
-                    o.cambiato = true;
-                    o.ultimo = adesso;
+            for (int k = 0; k < numosservati; k++)
+                for (const Nome &nome : osservati[k].nomi) {
+                    // Lost events may have named any file.
+                    const bool questo = (e->mask & IN_Q_OVERFLOW) ||
+                                        ((e->mask & EVENTI) && e->len > 0 &&
+                                         nome.cartella == e->wd && !std::strcmp(e->name, nome.nome));
+                    if (questo && nome.cartella >= 0) {
+                        osservati[k].cambiato = true;
+                        osservati[k].ultimo = adesso;
+                    }
                 }
-            }
         }
     }
 }
@@ -106,7 +126,7 @@ unsigned osserva_pronti(double adesso)
 
 const char *osservato(int slot)
 {
-    return slot >= 0 && slot < numosservati && osservati[slot].cartella >= 0
+    return slot >= 0 && slot < numosservati && osservati[slot].nomi[0].cartella >= 0
                ? osservati[slot].percorso
                : nullptr;
 }

@@ -7,7 +7,8 @@
 //   written in place              IN_MODIFY, IN_CLOSE_WRITE
 //   written beside and renamed    IN_MOVED_TO
 //   deleted and written again     IN_CREATE, IN_MODIFY, IN_CLOSE_WRITE
-// A file is ready to read once no event has named it for QUIETE seconds, so
+// A symbolic link is followed at its end's folder too, where saving through it
+// writes. A file is ready to read once no event has named it for QUIETE seconds, so
 // that one being written is not read halfway. A file that is not there
 // when it falls quiet is not ready: deleted, it waits for its name to come
 // back.

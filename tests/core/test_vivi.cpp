@@ -98,15 +98,20 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
 }
 
 // Every way of saving is seen once the file has been quiet for QUIETE, and
-// only for the file it names; a deleted file waits for its name to return.
+// only for the file it names (or a link leads to); a deleted file waits for
+// its name to return.
 TEST(Vivi, EveryWayOfSavingIsSeenOnceQuiet)
 {
     Cartella c;
     const std::string a = c.via + "/a.off", b = c.via + "/b b.off", tmp = c.via + "/.a.tmp";
+    const std::string vero = c.via + "/sotto/vero.off", link = c.via + "/link.off";
     scrivi(a, cubo(1));
     scrivi(b, cubo(1));
-    const char *nomi[] = {a.c_str(), "-", b.c_str()};
-    osserva_file(nomi, 3);
+    mkdir((c.via + "/sotto").c_str(), 0700);
+    scrivi(vero, cubo(1));
+    ASSERT_EQ(symlink("sotto/vero.off", link.c_str()), 0);
+    const char *nomi[] = {a.c_str(), "-", b.c_str(), link.c_str()};
+    osserva_file(nomi, 4);
     EXPECT_STREQ(osservato(0), a.c_str());
     EXPECT_EQ(osservato(1), nullptr);
     const struct {
@@ -118,6 +123,7 @@ TEST(Vivi, EveryWayOfSavingIsSeenOnceQuiet)
         {"appended", [&] { scrivi(b, "# more\n", "a"); }, 4u},
         {"renamed over", [&] { scrivi(tmp, cubo(3)); rename(tmp.c_str(), a.c_str()); }, 1u},
         {"another file of the folder", [&] { scrivi(c.via + "/c.off", cubo(1)); }, 0u},
+        {"through a symbolic link", [&] { scrivi(link, cubo(2)); }, 8u},
         {"deleted", [&] { unlink(a.c_str()); }, 0u},
         {"written again", [&] { scrivi(a, cubo(1)); }, 1u},
         {"both, deleted and written again", [&] {
