@@ -9,8 +9,9 @@
 //   0xe0-0xef reshape: width, height as byte, int16, int32 or int16 * 65536 (opcode & 3)
 //   0xf0-0xf7 frame, once EVENTI_PER_FOTOGRAMMA events passed since the last
 //   0xf8-0xfe the window's timer: changed files and drops looked at
-//   0xff      slot 0's file read again, as the timer does once it has changed
-//             (rationed: a sanitized reading costs a frame)
+//   0xff      slot 0's file read again, as the timer does once it has changed:
+//             the first at once, then once EVENTI_PER_FOTOGRAMMA events passed
+//             since the last (a sanitized reading costs about a frame)
 #include <GL/freeglut.h>
 
 #include <cmath>
@@ -267,7 +268,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     dati = data;
     resto = size;
     input++;
-    int n = 0, frames = 0;
+    int n = 0, frames = 0, letture = 0;
     while (resto > 0) {
         const uint8_t op = byte();
         int tasto = -1, a = 0, b = 0, x = 0, y = 0;
@@ -297,6 +298,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         } else if (op < 0xff) {
             vivi_passo();
         } else {
+            if (letture > 0 && n < EVENTI_PER_FOTOGRAMMA * letture)
+                continue;
+            letture++;
             char errore[600], nota[600];
             if (!ricarica_file(0, file_slot0, errore, sizeof errore, nota, sizeof nota))
                 ROTTO("slot 0's file no longer reads: %s", errore);
