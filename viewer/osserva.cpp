@@ -2,11 +2,10 @@
 #include "viewer/osserva.h"
 
 #include <cerrno>
-#include <cstdio>
-#include <cstring>
-
 #include <climits>
+#include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 #include <fcntl.h>
 #include <strings.h>
@@ -14,11 +13,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+static_assert(LUNGHEZZA_PERCORSO >= PATH_MAX, "realpath writes up to PATH_MAX bytes");
+
 // Writing in place ends with IN_CLOSE_WRITE, but a writer that keeps the file
 // open gives IN_MODIFY only; renaming over gives IN_MOVED_TO alone. A
 // deletion needs nothing: the name is read again when it comes back.
-static_assert(LUNGHEZZA_PERCORSO >= PATH_MAX, "realpath writes up to PATH_MAX bytes");
-
 constexpr unsigned EVENTI = IN_CLOSE_WRITE | IN_MODIFY | IN_MOVED_TO | IN_CREATE;
 
 namespace {
