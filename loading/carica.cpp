@@ -11,6 +11,7 @@
 #include "model/colori.h"
 #include "model/faccia.h"
 #include "model/poliedro.h"
+#include "transform/trasforma.h"
 
 const char LETTERE_SLOT[MAX_POLIEDRI] = {'y', 'l', 'p', 'g'};
 
@@ -53,6 +54,32 @@ static void misura(const Maglia &m, double centro[3], double *raggio)
     *raggio = r;
 }
 
+Posto PostiScena[MAX_POLIEDRI];
+
+// Empties slot and builds m into it at dove.
+static void costruisci(int slot, const Maglia &m, const Posto &dove)
+{
+    std::memset(&ElencoPoliedri[slot], 0, sizeof ElencoPoliedri[slot]);
+    const double *c = dove.centro, s = dove.scala, posto = dove.spostamento;
+    const int numpunti = (int)m.punti.size(), numfacce = (int)m.facce.size();
+    for (int i = 0; i < numpunti; i++) {
+        const PuntoLetto &p = m.punti[i];
+        const double *nr = p.normale;
+        if (m.normali)
+            creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
+                      (p.pos[2] - c[2]) * s, nr[0], nr[1], nr[2]);
+        else
+            creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
+                      (p.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
+    }
+    for (int j = 0; j < numfacce; j++) {
+        const FacciaLetta &f = m.facce[j];
+        const char lettera = f.colorata ? lettera_vicina(f.colore) : LETTERE_SLOT[slot];
+        crea_faccia(slot, j, &m.angoli[(size_t)f.primo], f.numvertici, lettera);
+    }
+    creapoliedro(slot, numpunti, numfacce, m.normali ? 1 : 0);
+}
+
 void metti_in_scena(const Maglia *const *maglie, int n)
 {
     // Every slot starts over from zero, as at start-up: the objects named
@@ -60,32 +87,42 @@ void metti_in_scena(const Maglia *const *maglie, int n)
     std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
     for (int slot = 0; slot < n && slot < MAX_POLIEDRI; slot++) {
         const Maglia &m = *maglie[slot];
-        double c[3], r;
-        misura(m, c, &r);
+        Posto &dove = PostiScena[slot];
+        double r;
+        misura(m, dove.centro, &r);
         // chiudi_maglia refused a file without extent, so r > 0; a radius so
         // small that the factor overflows keeps its size instead.
-        double s = RAGGIO_SCENA / r;
-        if (!std::isfinite(s))
-            s = 1.0;
-        const double posto = PASSO_SCENA * (slot - (n - 1) / 2.0);
-        const int numpunti = (int)m.punti.size(), numfacce = (int)m.facce.size();
-        for (int i = 0; i < numpunti; i++) {
-            const PuntoLetto &p = m.punti[i];
-            const double *nr = p.normale;
-            if (m.normali)
-                creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
-                          (p.pos[2] - c[2]) * s, nr[0], nr[1], nr[2]);
-            else
-                creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
-                          (p.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
-        }
-        for (int j = 0; j < numfacce; j++) {
-            const FacciaLetta &f = m.facce[j];
-            const char lettera = f.colorata ? lettera_vicina(f.colore) : LETTERE_SLOT[slot];
-            crea_faccia(slot, j, &m.angoli[(size_t)f.primo], f.numvertici, lettera);
-        }
-        creapoliedro(slot, numpunti, numfacce, m.normali ? 1 : 0);
+        dove.scala = RAGGIO_SCENA / r;
+        if (!std::isfinite(dove.scala))
+            dove.scala = 1.0;
+        dove.spostamento = PASSO_SCENA * (slot - (n - 1) / 2.0);
+        costruisci(slot, m, dove);
     }
+}
+
+bool ricarica_file(int slot, const char *percorso, char *errore, size_t dim_errore, char *nota,
+                   size_t dim_nota)
+{
+    if (dim_nota)
+        nota[0] = '\0';
+    if (!slot_valido(slot)) {
+        std::snprintf(errore, dim_errore, "%s: no slot %d", percorso, slot);
+        return false;
+    }
+    Maglia m;
+    if (!leggi_percorso(percorso, &m, errore, dim_errore))
+        return false;
+    adatta_file(percorso, &m, nota, dim_nota);
+    // What the user did is in the matrices and the scale; the rest is the shape's.
+    Poliedro &p = ElencoPoliedri[slot];
+    const Matrice matrice = p.matrice, matrice_normali = p.matrice_normali;
+    const double scala = p.scala;
+    costruisci(slot, m, PostiScena[slot]);
+    p.matrice = matrice;
+    p.matrice_normali = matrice_normali;
+    p.scala = scala;
+    ApplicaTrasformazioni(slot);
+    return true;
 }
 
 // Appends riga (and a '\n') to note[0..dim_note), cut where it must be.

@@ -72,8 +72,26 @@ bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_er
 // (a polyhedron holds 5000)". Returns whether it did; nota is empty otherwise.
 bool adatta_file(const char *nome, Maglia *m, char *nota, size_t dim_nota);
 
+// Where a file's coordinates go in the scene: (p - centro) * scala, moved
+// by spostamento along x.
+struct Posto {
+    double centro[3];
+    double scala;
+    double spostamento;
+};
+// The placement metti_in_scena gave each slot.
+extern Posto PostiScena[MAX_POLIEDRI];
+
 // Builds maglie[0..n) into slots 0..n-1 and empties the other slots.
 void metti_in_scena(const Maglia *const *maglie, int n);
+
+// Reads percorso again, fitting it where it must be, into slot, at the
+// placement of its first reading (PostiScena[slot]) and with the slot's
+// matrices and scale: the shape is the file's, the turns, scalings and
+// moves stay the user's. Otherwise the message and the slot untouched.
+// nota as adatta_file.
+bool ricarica_file(int slot, const char *percorso, char *errore, size_t dim_errore, char *nota,
+                   size_t dim_nota);
 
 // Reads percorsi[0..n), fitting each where it must be, and, if all of them
 // can be read, puts them in the scene; otherwise the first file's message

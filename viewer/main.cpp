@@ -7,9 +7,11 @@
 // The toolkit's own options (-display and -geometry with their values,
 // -direct, -indirect, -iconic, -gldebug, -sync) are left in argv for
 // glutInit; the rest are up to four files, read before any window exists.
-// With none the scene is the built-in surface, as it always was. --output
-// and --thumbnail draw without any window (viewer/fuori_schermo.h): the
-// toolkit is then never initialised.
+// With none the scene is the built-in surface, as it always was. The window
+// follows its files as they change and takes files dropped onto it
+// (viewer/vivi.h). --output and --thumbnail draw without any window
+// (viewer/fuori_schermo.h), read once and follow nothing: the toolkit is
+// then never initialised.
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +20,7 @@
 #include "viewer/finestra.h"
 #ifndef __EMSCRIPTEN__
 #include "viewer/fuori_schermo.h"   // the page has no EGL: only the window there
+#include "viewer/vivi.h"            // nor inotify, nor X
 #endif
 #include "state/vista.h"
 
@@ -28,7 +31,8 @@ static const char USO[] =
     "       superficie --output FILE.png [--size WxH] [--keys KEYS] [--] [FILE...]\n"
     "       superficie --thumbnail SIZE INPUT OUTPUT\n"
     "Shows up to four polyhedra from OFF, OBJ, PLY, STL, glTF or 3MF files (\"-\" is\n"
-    "standard input), side by side; with no FILE, the built-in surface.\n"
+    "standard input), side by side; with no FILE, the built-in surface. The window\n"
+    "follows its files as they change, and opens files dropped onto it.\n"
     "  --output FILE.png   write the window's first picture as PNG, with no display\n"
     "  --size WxH          its size (default 1000x660)\n"
     "  --keys KEYS         keys typed first; arrows <Up> <Down> <Left> <Right>\n"
@@ -195,6 +199,9 @@ int main(int argc, char **argv)
     if (!scena(file, nfile))                      // before the window: its first frame draws it
         return 2;
     apri_finestra(&argc, argv);
+#ifndef __EMSCRIPTEN__
+    avvia_vivi(file, nfile < MAX_POLIEDRI ? nfile : MAX_POLIEDRI);
+#endif
     // Nothing after this runs: freeglut exits when the window is closed, and
     // in the page the toolkit leaves main here while the page runs on.
     glutMainLoop();

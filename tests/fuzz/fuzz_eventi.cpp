@@ -7,7 +7,11 @@
 //   0x80-0xdf motion to a position (a mode byte; below 0xc0 a step of two signed
 //             bytes from the last one, else two raw int32), to the drag installed
 //   0xe0-0xef reshape: width, height as byte, int16, int32 or int16 * 65536 (opcode & 3)
-//   0xf0-0xff frame, once EVENTI_PER_FOTOGRAMMA events passed since the last
+//   0xf0-0xf7 frame, once EVENTI_PER_FOTOGRAMMA events passed since the last
+//   0xf8-0xfe the window's timer: changed files and drops looked at
+//   0xff      slot 0's file read again, as the timer does once it has changed:
+//             the first at once, then once EVENTI_PER_FOTOGRAMMA events passed
+//             since the last (a sanitized reading costs about a frame)
 #include <GL/freeglut.h>
 
 #include <cmath>
@@ -21,12 +25,14 @@
 #include <unistd.h>
 
 #include "data/superficie.h"
+#include "loading/formati.h"
 #include "input/input.h"
 #include "model/poliedro.h"
 #include "transform/matrice.h"
 #include "viewer/finestra.h"
 #include "viewer/scena.h"
 #include "state/vista.h"
+#include "viewer/vivi.h"
 
 // Aborting is what libFuzzer reports as a crash, with the input kept.
 #define ROTTO(...) \
@@ -47,6 +53,9 @@ const uint8_t *dati;              // rest of the input
 size_t resto;
 int puntatore_x, puntatore_y;     // last position handed out, for steps
 unsigned long long eventi, fotogrammi, input;
+// Slot 0 written out, the file the window follows: read again, it gives the
+// same model, so the checks below hold across the timer's work.
+char file_slot0[] = "/tmp/superficie-fuzz-XXXXXX";
 
 // The view state an input starts from.
 #define VISTA(X)                                                                           \
@@ -202,9 +211,18 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     static char *argv[] = {nome, nullptr};
     static int argc = 1;
     inizializza_poliedro();
+    const int fd = mkstemp(file_slot0);
+    FILE *f = fd >= 0 ? fdopen(fd, "w") : nullptr;
+    if (f == nullptr)
+        ROTTO("no file for slot 0");
+    scrivi_noff(f, 0);
+    std::fclose(f);
+    PostiScena[0] = Posto{{0.0, 0.0, 0.0}, 1.0, 0.0};    // the surface's own coordinates
     screen_width = LARGHEZZA_FINESTRA;
     screen_height = ALTEZZA_FINESTRA;
     apri_finestra(&argc, argv);
+    const char *seguiti[] = {file_slot0};
+    avvia_vivi(seguiti, 1);
     for (int k = 0; k < 5000 && trascinamento == nullptr; k++) {    // the first reshape and frame
         glutMainLoopEvent();
         usleep(1000);
@@ -227,6 +245,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
             }
     }
     std::atexit([] {
+        unlink(file_slot0);
         std::fprintf(stderr, "superficie fuzz: %llu events in %llu inputs, %llu frames\n", eventi,
                      input, fotogrammi);
     });
@@ -249,7 +268,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     dati = data;
     resto = size;
     input++;
-    int n = 0, frames = 0;
+    int n = 0, frames = 0, letture = 0;
     while (resto > 0) {
         const uint8_t op = byte();
         int tasto = -1, a = 0, b = 0, x = 0, y = 0;
@@ -271,11 +290,20 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             a = lato(op & 3);
             b = lato(op & 3);
             resize(a, b);
-        } else {
+        } else if (op < 0xf8) {
             if (n < EVENTI_PER_FOTOGRAMMA * (frames + 1))
                 continue;
             frames++;
             display();
+        } else if (op < 0xff) {
+            vivi_passo();
+        } else {
+            if (letture > 0 && n < EVENTI_PER_FOTOGRAMMA * letture)
+                continue;
+            letture++;
+            char errore[600], nota[600];
+            if (!ricarica_file(0, file_slot0, errore, sizeof errore, nota, sizeof nota))
+                ROTTO("slot 0's file no longer reads: %s", errore);
         }
         controlla(tasto);
         n++;

@@ -1,0 +1,183 @@
+// Files followed as they change, without a display: a file read again into
+// its own slot, the inotify watch on a real folder with the times given, and
+// the list of a drop decoded.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "loading/formati.h"
+#include "model/poliedro.h"
+#include "transform/matrice.h"
+#include "transform/trasforma.h"
+#include "viewer/osserva.h"
+
+namespace {
+
+std::string cubo(double lato)
+{
+    char s[512];
+    const double a = lato / 2;
+    std::snprintf(s, sizeof s,
+                  "OFF\n8 6 0\n%g %g %g\n%g %g %g\n%g %g %g\n%g %g %g\n%g %g %g\n%g %g %g\n"
+                  "%g %g %g\n%g %g %g\n4 0 3 2 1\n4 4 5 6 7\n4 0 1 5 4\n4 1 2 6 5\n4 2 3 7 6\n"
+                  "4 3 0 4 7\n",
+                  -a, -a, -a, a, -a, -a, a, a, -a, -a, a, -a, -a, -a, a, a, -a, a, a, a, a, -a, a, a);
+    return s;
+}
+
+void scrivi(const std::string &percorso, const std::string &testo, const char *modo = "w")
+{
+    FILE *f = std::fopen(percorso.c_str(), modo);
+    ASSERT_NE(f, nullptr);
+    std::fputs(testo.c_str(), f);
+    std::fclose(f);
+}
+
+struct Cartella {
+    std::string via;
+    Cartella()
+    {
+        char t[] = "/tmp/superficie-vivi-XXXXXX";
+        via = mkdtemp(t);
+    }
+    ~Cartella() { std::system(("rm -rf " + via).c_str()); }
+};
+
+}  // namespace
+
+// The new shape takes the first reading's shift and scale, so a cube twice
+// the size is twice the size on screen; the user's turn and scaling stay, the
+// other slot is untouched; a bad version changes nothing.
+TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
+{
+    Cartella c;
+    const std::string a = c.via + "/a.off", b = c.via + "/b.off";
+    scrivi(a, cubo(2));
+    scrivi(b, cubo(2));
+    const char *nomi[] = {a.c_str(), b.c_str()};
+    char errore[600], nota[600];
+    ASSERT_TRUE(carica_file(nomi, 2, errore, sizeof errore)) << errore;
+    Ruota_oggetto(0.3, 0.7, 1);
+    Scala_oggetto(0.5, 1);
+    ApplicaTrasformazioni(1);
+    static Poliedro prima[MAX_POLIEDRI];
+    std::memcpy(prima, ElencoPoliedri, sizeof prima);
+
+    scrivi(b, cubo(4));
+    ASSERT_TRUE(ricarica_file(1, b.c_str(), errore, sizeof errore, nota, sizeof nota)) << errore;
+    EXPECT_STREQ(nota, "");
+    const Poliedro &p = ElencoPoliedri[1], &q = prima[1];
+    EXPECT_EQ(std::memcmp(&ElencoPoliedri[0], &prima[0], sizeof prima[0]), 0);
+    EXPECT_EQ(std::memcmp(&p.matrice, &q.matrice, 2 * sizeof(Matrice)), 0);
+    EXPECT_EQ(p.scala, q.scala);
+    ASSERT_EQ(p.numpunti, 8);
+    for (int i = 0; i < 8; i++) {
+        const double attesi[3] = {2 * (q.punti[i].x - q.centro[0]) + q.centro[0],
+                                  2 * q.punti[i].y, 2 * q.punti[i].z};
+        EXPECT_NEAR(p.punti[i].x, attesi[0], 1e-12) << i;
+        EXPECT_NEAR(p.punti[i].y, attesi[1], 1e-12) << i;
+        EXPECT_NEAR(p.punti[i].z, attesi[2], 1e-12) << i;
+        double w[4];
+        ApplicaMatrice(w, &p.matrice, &p.punti[i].x);
+        EXPECT_EQ(std::memcmp(w, &p.punti_trasformati[i].x, sizeof w), 0) << i;
+    }
+
+    std::memcpy(prima, ElencoPoliedri, sizeof prima);
+    scrivi(b, "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n");
+    EXPECT_FALSE(ricarica_file(1, b.c_str(), errore, sizeof errore, nota, sizeof nota));
+    char all_avvio[600];
+    EXPECT_FALSE(carica_file(nomi, 2, all_avvio, sizeof all_avvio));
+    EXPECT_STREQ(errore, all_avvio);
+    EXPECT_EQ(std::memcmp(prima, ElencoPoliedri, sizeof prima), 0);
+}
+
+// Every way of saving is seen once the file has been quiet for QUIETE, and
+// only for the file it names (or a link leads to); a deleted file waits for
+// its name to return.
+TEST(Vivi, EveryWayOfSavingIsSeenOnceQuiet)
+{
+    Cartella c;
+    const std::string a = c.via + "/a.off", b = c.via + "/b b.off", tmp = c.via + "/.a.tmp";
+    const std::string vero = c.via + "/sotto/vero.off", link = c.via + "/link.off";
+    scrivi(a, cubo(1));
+    scrivi(b, cubo(1));
+    mkdir((c.via + "/sotto").c_str(), 0700);
+    scrivi(vero, cubo(1));
+    ASSERT_EQ(symlink("sotto/vero.off", link.c_str()), 0);
+    const char *nomi[] = {a.c_str(), "-", b.c_str(), link.c_str()};
+    osserva_file(nomi, 4);
+    EXPECT_STREQ(osservato(0), a.c_str());
+    EXPECT_EQ(osservato(1), nullptr);
+    const struct {
+        const char *come;
+        std::function<void()> salva;
+        unsigned pronti;
+    } casi[] = {
+        {"in place", [&] { scrivi(a, cubo(2)); }, 1u},
+        {"appended", [&] { scrivi(b, "# more\n", "a"); }, 4u},
+        {"renamed over", [&] { scrivi(tmp, cubo(3)); rename(tmp.c_str(), a.c_str()); }, 1u},
+        {"another file of the folder", [&] { scrivi(c.via + "/c.off", cubo(1)); }, 0u},
+        {"through a symbolic link", [&] { scrivi(link, cubo(2)); }, 8u},
+        {"deleted", [&] { unlink(a.c_str()); }, 0u},
+        {"written again", [&] { scrivi(a, cubo(1)); }, 1u},
+        {"both, deleted and written again", [&] {
+             unlink(b.c_str()); scrivi(b, cubo(2)); scrivi(a, cubo(2)); }, 5u},
+    };
+    double t = 100.0;
+    for (const auto &caso : casi) {
+        caso.salva();
+        osserva_leggi(t);
+        EXPECT_EQ(osserva_pronti(t + QUIETE / 2), 0u) << caso.come << ": read before quiet";
+        osserva_leggi(t + QUIETE / 2);
+        EXPECT_EQ(osserva_pronti(t + 1.01 * QUIETE), caso.pronti) << caso.come;
+        EXPECT_EQ(osserva_pronti(t + 2 * QUIETE), 0u) << caso.come << ": handed out twice";
+        t += 1.0;
+    }
+    // Many small writes: each one puts the reading off, for as long as they come.
+    for (int k = 0; k < 5; k++, t += QUIETE / 2) {
+        EXPECT_EQ(osserva_pronti(t), 0u) << k;
+        scrivi(a, "#\n", "a");
+        osserva_leggi(t);
+    }
+    EXPECT_EQ(osserva_pronti(t + QUIETE), 1u);
+}
+
+TEST(Vivi, DroppedUriListsToPaths)
+{
+    const struct {
+        const char *lista;
+        int quanti;
+        const char *primo, *secondo;
+    } casi[] = {
+        {"file:///tmp/a.off\r\nfile:///tmp/b.off\r\n", 2, "/tmp/a.off", "/tmp/b.off"},
+        {"# from a file manager\r\nfile:///tmp/a%20b%2Bc.off", 1, "/tmp/a b+c.off", ""},
+        {"file://localhost/x/%C3%A8.stl\n", 1, "/x/\xc3\xa8.stl", ""},
+        {"FILE:/y.ply\r\n\r\n", 1, "/y.ply", ""},
+        {"file:///1\nfile:///2\nfile:///3\nfile:///4\nfile:///5\n", 5, "/1", "/2"},
+        {"http://example.org/a.off\r\n", -1, "", ""},
+        {"file://elsewhere/a.off\r\n", -1, "", ""},
+        {"file:///a%2.off\r\n", -1, "", ""},
+        {"file:///a%00b.off\r\n", -1, "", ""},
+        {"file:///a.off\r\nsmb://host/b.off\r\n", -1, "", ""},
+        {"# nothing\r\n", -1, "", ""},
+    };
+    for (const auto &caso : casi) {
+        char percorsi[MAX_POLIEDRI][LUNGHEZZA_PERCORSO] = {};
+        char errore[300] = "";
+        const int n = percorsi_da_uri(caso.lista, std::strlen(caso.lista), percorsi, MAX_POLIEDRI,
+                                      errore, sizeof errore);
+        EXPECT_EQ(n, caso.quanti) << caso.lista;
+        if (n < 0) {
+            EXPECT_NE(errore[0], '\0') << caso.lista;
+            continue;
+        }
+        EXPECT_STREQ(percorsi[0], caso.primo);
+        EXPECT_STREQ(percorsi[1], caso.secondo);
+    }
+}
