@@ -10,10 +10,11 @@
 //     The same, for programs with arguments (the viewer with a file), under
 //     the roles given.
 //   bench_processi settled RUNS -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...
-//     Starts each program RUNS times, in turn, with nothing preloaded (a
-//     peer is no GLX program of ours), grabs the whole screen over and over,
-//     and reports the median time from fork to the first grab equal to the
-//     settled picture: the one that then stays the same for SERENO_S. Also
+//     Starts each program once to find its settled picture (the one that
+//     stays the same for SERENO_S while the program is idle), then RUNS
+//     times, in turn, with nothing preloaded (a peer is no GLX program of
+//     ours), grabbing the whole screen over and over, and reports the median
+//     time from fork to the first grab equal to the settled picture. Also
 //     the median peak resident memory of the whole run.
 //   bench_processi drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]
 //     Starts each program, waits for its first frame, holds the left button
@@ -30,6 +31,7 @@
 #include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -349,9 +351,40 @@ uint64_t impronta(Display *dpy)
     return h;
 }
 
-// One launch: the time to the first grab of the picture that then stays,
-// and the peak resident memory up to its kill.
-Avvio un_assestamento(Display *dpy, const Programma &programma)
+// Some thread of pid is running or waiting to run (or on the disk): a
+// program still at work, whatever its window shows.
+bool al_lavoro(pid_t pid)
+{
+    char nome[64];
+    std::snprintf(nome, sizeof nome, "/proc/%d/task", (int)pid);
+    DIR *d = opendir(nome);
+    if (!d)
+        return false;
+    bool lavora = false;
+    while (dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        char stat[336], riga[512];
+        std::snprintf(stat, sizeof stat, "%s/%s/stat", nome, e->d_name);
+        FILE *f = std::fopen(stat, "r");
+        if (!f)
+            continue;
+        const bool ok = std::fgets(riga, sizeof riga, f) != nullptr;
+        std::fclose(f);
+        const char *p = ok ? std::strrchr(riga, ')') : nullptr;
+        if (p && (p[2] == 'R' || p[2] == 'D'))
+            lavora = true;
+    }
+    closedir(d);
+    return lavora;
+}
+
+// One launch. Without a reference (*settled == 0): waits for the picture
+// that stays the same for SERENO_S while no thread of the process is seen
+// at work, so that a program still loading behind a still window is not
+// taken as done, and keeps it in *settled. With one: the time to the first
+// grab equal to it. Both: the peak resident memory up to the kill.
+Avvio un_assestamento(Display *dpy, const Programma &programma, uint64_t *settled)
 {
     const uint64_t vuoto = impronta(dpy);
     const uint64_t t0 = adesso_ns();
@@ -361,10 +394,15 @@ Avvio un_assestamento(Display *dpy, const Programma &programma)
     for (;;) {
         const uint64_t h = impronta(dpy);
         const uint64_t t = adesso_ns();
-        if (h != ultima) {
+        if (*settled != 0 && h == *settled) {
+            a.ms = (double)(t - t0) / 1e6;
+            break;
+        }
+        if (h != ultima || (*settled == 0 && al_lavoro(pid))) {
             ultima = h;
             dal = t;
-        } else if (h != vuoto && t - dal >= (uint64_t)(SERENO_S * 1e9)) {
+        } else if (*settled == 0 && h != vuoto && t - dal >= (uint64_t)(SERENO_S * 1e9)) {
+            *settled = h;
             a.ms = (double)(dal - t0) / 1e6;
             break;
         }
@@ -392,12 +430,16 @@ int comando_settled(int runs, const std::vector<Programma> &programmi)
         return 1;
     }
     std::vector<double> ms[MAX_PROGRAMMI], kib[MAX_PROGRAMMI];
-    // One launch each first, not counted: the file in the page cache.
+    // One launch each first, not counted: the file in the page cache, and
+    // each program's settled picture.
+    uint64_t settled[MAX_PROGRAMMI] = {};
     for (size_t k = 0; k < n; k++)
-        un_assestamento(dpy, programmi[k]);
+        un_assestamento(dpy, programmi[k], &settled[k]);
     for (int i = 0; i < runs; i++)
         for (size_t k = 0; k < n; k++) {
-            const Avvio a = un_assestamento(dpy, programmi[k]);
+            if (settled[k] == 0)
+                continue;
+            const Avvio a = un_assestamento(dpy, programmi[k], &settled[k]);
             if (std::isnan(a.ms)) {
                 std::fprintf(stderr, "%s (%s): no settled picture\n", programmi[k].argv[0],
                              programmi[k].ruolo);

@@ -171,7 +171,11 @@ int leggi_descrittore(int fd, size_t massimo, std::string &dati, Avanzamento ava
                               : 0;
     // Room for the size and the one byte that tells a file grown meanwhile
     // (or over the limit); a pipe's bytes double it as they come.
-    dati.resize(atteso ? atteso + 1 : 65536);
+    const size_t primo = atteso ? atteso + 1 : 65536;
+    dati.clear();
+    dati.reserve(primo);
+    pagine_grandi(dati.data(), primo);
+    dati.resize(primo);
     size_t letti = 0;
     for (;;) {
         if (letti == dati.size())

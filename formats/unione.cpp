@@ -9,11 +9,16 @@ constexpr size_t POSTI_MINIMI = 1024;
 
 void pagine_grandi(const void *p, size_t n)
 {
+#ifdef MADV_HUGEPAGE
     constexpr uintptr_t GRANDE = 2u << 20;
     const uintptr_t a = ((uintptr_t)p + GRANDE - 1) & ~(GRANDE - 1);
     const uintptr_t b = ((uintptr_t)p + n) & ~(GRANDE - 1);
     if (b > a)
         madvise((void *)a, b - a, MADV_HUGEPAGE);
+#else
+    (void)p;
+    (void)n;
+#endif
 }
 
 static void rifai(Unione &u, size_t posti)
