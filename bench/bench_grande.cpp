@@ -14,6 +14,10 @@
 //     Prints one "case triangles key value" line per median, for a table.
 //   bench_grande write LEVEL FILE
 //     Only writes the file, for the start-up measurement of the viewer.
+//   bench_grande read FILE, bench_grande floor FILE
+//     One case of the above on any file, in this process.
+//   bench_grande numbers FILE
+//     The floor of a text format: its bytes read and its numbers parsed.
 //
 // Every process reports its own peak resident memory (ru_maxrss), so that
 // the read's peak is not the generator's.
@@ -34,6 +38,8 @@
 #include <ctime>
 #include <string>
 #include <vector>
+
+#include <fast_float/fast_float.h>
 
 #include "mesh/adatta.h"
 #include "loading/formati.h"
@@ -206,6 +212,42 @@ int misura_floor(const char *percorso)
     return 0;
 }
 
+// The floor of a text format: the file's bytes read as floor does, and every
+// token that is a number parsed with fast_float, as the readers parse them;
+// nothing else is checked or kept.
+int misura_numeri(const char *percorso)
+{
+    const double c0 = cpu_s();
+    std::string byte;
+    if (FILE *f = std::fopen(percorso, "rb")) {
+        char blocco[65536];
+        size_t r;
+        while ((r = std::fread(blocco, 1, sizeof blocco, f)) > 0)
+            byte.append(blocco, r);
+        std::fclose(f);
+    }
+    size_t numeri = 0;
+    double somma = 0.0;
+    const char *p = byte.data(), *fine = p + byte.size();
+    while (p < fine) {
+        while (p < fine && (unsigned char)*p <= ' ')
+            p++;
+        const char *q = p;
+        while (q < fine && (unsigned char)*q > ' ')
+            q++;
+        double v;
+        if (q > p && fast_float::from_chars(p, q, v).ec == std::errc()) {
+            numeri++;
+            somma += v;
+        }
+        p = q;
+    }
+    const double c1 = cpu_s();
+    std::printf("numbers_cpu_s %.6f\nnumbers %zu\nsum %g\npeak_mib %.1f\n", c1 - c0, numeri, somma,
+                picco_mib());
+    return 0;
+}
+
 struct Risultato {
     std::vector<std::pair<std::string, double>> valori;
 };
@@ -265,6 +307,8 @@ int main(int argc, char **argv)
         return misura_lettura(argv[2]);
     if (argc == 3 && std::strcmp(argv[1], "floor") == 0)
         return misura_floor(argv[2]);
+    if (argc == 3 && std::strcmp(argv[1], "numbers") == 0)
+        return misura_numeri(argv[2]);
 
     std::string cartella;
     if (argc >= 2) {

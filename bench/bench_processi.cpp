@@ -9,6 +9,13 @@
 //   bench_processi start RUNS PROBE -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...
 //     The same, for programs with arguments (the viewer with a file), under
 //     the roles given.
+//   bench_processi settled RUNS -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...
+//     Starts each program once to find its settled picture (the one that
+//     stays the same for SERENO_S while the program is idle), then RUNS
+//     times, in turn, with nothing preloaded (a peer is no GLX program of
+//     ours), grabbing the whole screen over and over, and reports the median
+//     time from fork to the first grab equal to the settled picture. Also
+//     the median peak resident memory of the whole run.
 //   bench_processi drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]
 //     Starts each program, waits for its first frame, holds the left button
 //     in its window and moves the pointer RATE times a second for SECONDS
@@ -21,8 +28,10 @@
 // the roles are viewer, bare and stream, in the order the programs are given,
 // unless named.
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <X11/extensions/XTest.h>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/mman.h>
@@ -120,7 +129,8 @@ struct Programma {
     std::vector<const char *> argv;     // argv[0] is the program; null-terminated
 };
 
-pid_t avvia(const Programma &programma, const char *sonda, const FileRegistro &reg, bool esci)
+// sonda null: nothing preloaded.
+pid_t avvia(const Programma &programma, const char *sonda, const FileRegistro *reg, bool esci)
 {
     const pid_t pid = fork();
     if (pid < 0) {
@@ -128,9 +138,11 @@ pid_t avvia(const Programma &programma, const char *sonda, const FileRegistro &r
         std::exit(1);
     }
     if (pid == 0) {
-        setenv("LD_PRELOAD", sonda, 1);
-        setenv("BENCH_SWAP_FILE", reg.nome.c_str(), 1);
-        setenv("BENCH_SWAP_EXIT", esci ? "1" : "0", 1);
+        if (sonda) {
+            setenv("LD_PRELOAD", sonda, 1);
+            setenv("BENCH_SWAP_FILE", reg->nome.c_str(), 1);
+            setenv("BENCH_SWAP_EXIT", esci ? "1" : "0", 1);
+        }
         const int null = open("/dev/null", O_WRONLY);
         if (null >= 0)
             dup2(null, STDOUT_FILENO);
@@ -168,7 +180,7 @@ Avvio un_avvio(const Programma &programma, const char *sonda)
     FileRegistro reg;
     rusage uso{};
     const uint64_t t0 = adesso_ns();
-    const pid_t pid = avvia(programma, sonda, reg, true);
+    const pid_t pid = avvia(programma, sonda, &reg, true);
     const bool ok = attendi(pid, t0 + (uint64_t)(ATTESA_MASSIMA_S * 1e9), &uso);
     Avvio a;
     if (ok && reg.swaps() > 0) {
@@ -222,7 +234,7 @@ Trascinamento un_trascinamento(Display *dpy, const Programma &programma, const c
     FileRegistro reg;
     Trascinamento esito;
     const uint64_t t0 = adesso_ns();
-    const pid_t pid = avvia(programma, sonda, reg, false);
+    const pid_t pid = avvia(programma, sonda, &reg, false);
     while (reg.swaps() == 0 && adesso_ns() < t0 + (uint64_t)(ATTESA_MASSIMA_S * 1e9))
         usleep(1000);
     if (reg.swaps() == 0) {
@@ -317,6 +329,137 @@ int comando_drag(double secondi, double frequenza, int giri, const char *sonda,
     return mancante ? 1 : 0;
 }
 
+constexpr double SERENO_S = 1.5;            // a picture unchanged this long has settled
+constexpr double ATTESA_SERENA_S = 90.0;    // no settled picture by then is a failure
+
+// The whole screen as one hash: the peer's window is wherever it puts it.
+uint64_t impronta(Display *dpy)
+{
+    const int s = DefaultScreen(dpy);
+    XImage *im = XGetImage(dpy, RootWindow(dpy, s), 0, 0, (unsigned)DisplayWidth(dpy, s),
+                           (unsigned)DisplayHeight(dpy, s), AllPlanes, ZPixmap);
+    if (!im)
+        return 0;
+    uint64_t h = 0xcbf29ce484222325ull;
+    const size_t n = (size_t)im->bytes_per_line * (size_t)im->height / 8;
+    for (size_t i = 0; i < n; i++) {
+        uint64_t w;
+        std::memcpy(&w, im->data + 8 * i, 8);
+        h = (h ^ w) * 0x100000001b3ull;
+    }
+    XDestroyImage(im);
+    return h;
+}
+
+// Some thread of pid is running or waiting to run (or on the disk): a
+// program still at work, whatever its window shows.
+bool al_lavoro(pid_t pid)
+{
+    char nome[64];
+    std::snprintf(nome, sizeof nome, "/proc/%d/task", (int)pid);
+    DIR *d = opendir(nome);
+    if (!d)
+        return false;
+    bool lavora = false;
+    while (dirent *e = readdir(d)) {
+        if (e->d_name[0] == '.')
+            continue;
+        char stat[336], riga[512];
+        std::snprintf(stat, sizeof stat, "%s/%s/stat", nome, e->d_name);
+        FILE *f = std::fopen(stat, "r");
+        if (!f)
+            continue;
+        const bool ok = std::fgets(riga, sizeof riga, f) != nullptr;
+        std::fclose(f);
+        const char *p = ok ? std::strrchr(riga, ')') : nullptr;
+        if (p && (p[2] == 'R' || p[2] == 'D'))
+            lavora = true;
+    }
+    closedir(d);
+    return lavora;
+}
+
+// One launch. Without a reference (*settled == 0): waits for the picture
+// that stays the same for SERENO_S while no thread of the process is seen
+// at work, so that a program still loading behind a still window is not
+// taken as done, and keeps it in *settled. With one: the time to the first
+// grab equal to it. Both: the peak resident memory up to the kill.
+Avvio un_assestamento(Display *dpy, const Programma &programma, uint64_t *settled)
+{
+    const uint64_t vuoto = impronta(dpy);
+    const uint64_t t0 = adesso_ns();
+    const pid_t pid = avvia(programma, nullptr, nullptr, false);
+    uint64_t ultima = vuoto, dal = t0;
+    Avvio a;
+    for (;;) {
+        const uint64_t h = impronta(dpy);
+        const uint64_t t = adesso_ns();
+        if (*settled != 0 && h == *settled) {
+            a.ms = (double)(t - t0) / 1e6;
+            break;
+        }
+        if (h != ultima || (*settled == 0 && al_lavoro(pid))) {
+            ultima = h;
+            dal = t;
+        } else if (*settled == 0 && h != vuoto && t - dal >= (uint64_t)(SERENO_S * 1e9)) {
+            *settled = h;
+            a.ms = (double)(dal - t0) / 1e6;
+            break;
+        }
+        if (t - t0 > (uint64_t)(ATTESA_SERENA_S * 1e9) || waitpid(pid, nullptr, WNOHANG) == pid)
+            break;
+        usleep(2000);
+    }
+    kill(pid, SIGKILL);
+    rusage uso{};
+    int stato;
+    wait4(pid, &stato, 0, &uso);
+    a.kib = (double)uso.ru_maxrss;
+    // The next launch starts from the empty screen again.
+    for (int i = 0; i < 500 && impronta(dpy) != vuoto; i++)
+        usleep(10000);
+    return a;
+}
+
+int comando_settled(int runs, const std::vector<Programma> &programmi)
+{
+    const size_t n = programmi.size();
+    Display *dpy = XOpenDisplay(nullptr);
+    if (!dpy) {
+        std::fprintf(stderr, "cannot open display\n");
+        return 1;
+    }
+    std::vector<double> ms[MAX_PROGRAMMI], kib[MAX_PROGRAMMI];
+    // One launch each first, not counted: the file in the page cache, and
+    // each program's settled picture.
+    uint64_t settled[MAX_PROGRAMMI] = {};
+    for (size_t k = 0; k < n; k++)
+        un_assestamento(dpy, programmi[k], &settled[k]);
+    for (int i = 0; i < runs; i++)
+        for (size_t k = 0; k < n; k++) {
+            if (settled[k] == 0)
+                continue;
+            const Avvio a = un_assestamento(dpy, programmi[k], &settled[k]);
+            if (std::isnan(a.ms)) {
+                std::fprintf(stderr, "%s (%s): no settled picture\n", programmi[k].argv[0],
+                             programmi[k].ruolo);
+                continue;
+            }
+            ms[k].push_back(a.ms);
+            kib[k].push_back(a.kib);
+        }
+    XCloseDisplay(dpy);
+    bool mancante = false;
+    for (size_t k = 0; k < n; k++) {
+        const char *ruolo = programmi[k].ruolo;
+        std::printf("settled_ms %s %.3f\n", ruolo, mediana(ms[k]));
+        std::printf("settled_runs %s %zu\n", ruolo, ms[k].size());
+        std::printf("settled_rss_kib %s %.0f\n", ruolo, mediana(kib[k]));
+        mancante |= ms[k].empty();
+    }
+    return mancante ? 1 : 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
@@ -346,6 +489,8 @@ int main(int argc, char **argv)
     if (argc >= 7 && std::strcmp(argv[1], "start") == 0 && std::strcmp(argv[4], "--") == 0 &&
         gruppi(4, &scelti))
         return comando_start(std::atoi(argv[2]), argv[3], scelti);
+    if (argc >= 6 && std::strcmp(argv[1], "settled") == 0 && gruppi(3, &scelti))
+        return comando_settled(std::atoi(argv[2]), scelti);
     if ((argc == 6 || argc == 7) && std::strcmp(argv[1], "start") == 0)
         return comando_start(std::atoi(argv[2]), argv[3], programmi(4));
     if ((argc == 8 || argc == 9) && std::strcmp(argv[1], "drag") == 0)
@@ -354,7 +499,8 @@ int main(int argc, char **argv)
     std::fprintf(stderr,
                  "usage: %s start RUNS PROBE VIEWER BARE [STREAM]\n"
                  "       %s start RUNS PROBE -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...\n"
+                 "       %s settled RUNS -- ROLE PROGRAM [ARG...] [-- ROLE PROGRAM [ARG...]]...\n"
                  "       %s drag SECONDS RATE ROUNDS PROBE VIEWER BARE [STREAM]\n",
-                 argv[0], argv[0], argv[0]);
+                 argv[0], argv[0], argv[0], argv[0]);
     return 2;
 }

@@ -1,6 +1,7 @@
 // lettura.cpp: a file's bytes, and the choice of its reader.
 #include "text/lettura.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -77,20 +78,14 @@ static void svuota(Maglia *m)
     m->colori_punti = 0;
 }
 
-bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
-                            size_t dim_errore, Avanzamento avanzamento, void *chi,
-                            const FileAccanto *accanto)
+// Everything a reading needs besides its reader: the Lettura, the closing
+// of the mesh, and on failure the message and nothing half-read kept.
+template <class Leggi>
+static bool leggi_con(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
+                      size_t dim_errore, Avanzamento avanzamento, void *chi,
+                      const FileAccanto *accanto, Leggi leggi)
 {
     svuota(m);
-    if (!dati) {
-        if (n > MAX_DIMENSIONE_FILE)
-            std::snprintf(testo, dim_errore, "%s: larger than %zu MiB, far more than %d vertices "
-                          "and %d faces need", nome, MAX_DIMENSIONE_FILE >> 20, MAX_PUNTI,
-                          MAX_FACCE);
-        else
-            std::snprintf(testo, dim_errore, "%s: could not be read", nome);
-        return false;
-    }
     Lettura l{};
     l.nome = nome;
     l.dati = dati;
@@ -100,30 +95,48 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
     l.avanzamento = avanzamento;
     l.chi = chi;
     l.file_accanto = accanto;
-    bool ok;
-    if (n == 0) {
-        ok = errore(l, NEL_FILE, "empty file");
-    } else {
-        switch (formato(l)) {
-        case OFF: ok = leggi_off(l); break;
-        case OBJ: ok = leggi_obj(l); break;
-        case PLY: ok = leggi_ply(l); break;
-        case STL: ok = leggi_stl(l); break;
-        case GLTF: ok = leggi_gltf(l); break;
-        case TREMF: ok = leggi_3mf(l); break;
-        default:
-            ok = errore(l, NEL_FILE, "unknown format: reads OFF, PLY, STL, glTF (.gltf, .glb), 3MF, and OBJ named *.obj");
-            break;
-        }
-        if (ok)
-            ok = chiudi_maglia(l);
-    }
+    const bool ok = leggi(l) && chiudi_maglia(l);
     if (!ok) {
         // Nothing half-read is kept, nor the room it took.
         *m = Maglia{};
         std::snprintf(testo, dim_errore, "%s", l.errore);
     }
     return ok;
+}
+
+static bool scegli_e_leggi(Lettura &l)
+{
+    if (l.dimensione == 0)
+        return errore(l, NEL_FILE, "empty file");
+    switch (formato(l)) {
+    case OFF: return leggi_off(l);
+    case OBJ: return leggi_obj(l);
+    case PLY: return leggi_ply(l);
+    case STL: return leggi_stl(l);
+    case GLTF: return leggi_gltf(l);
+    case TREMF: return leggi_3mf(l);
+    default:
+        return errore(l, NEL_FILE, "unknown format: reads OFF, PLY, STL, glTF (.gltf, .glb), 3MF, "
+                      "and OBJ named *.obj");
+    }
+}
+
+bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
+                            size_t dim_errore, Avanzamento avanzamento, void *chi,
+                            const FileAccanto *accanto)
+{
+    if (!dati) {
+        svuota(m);
+        if (n > MAX_DIMENSIONE_FILE)
+            std::snprintf(testo, dim_errore, "%s: larger than %zu MiB, far more than %d vertices "
+                          "and %d faces need", nome, MAX_DIMENSIONE_FILE >> 20, MAX_PUNTI,
+                          MAX_FACCE);
+        else
+            std::snprintf(testo, dim_errore, "%s: could not be read", nome);
+        return false;
+    }
+    return leggi_con(nome, dati, n, m, testo, dim_errore, avanzamento, chi, accanto,
+                     scegli_e_leggi);
 }
 
 // Share of the progress that the bytes from the disk take; the readers take
@@ -137,10 +150,78 @@ struct Inoltro {
 };
 }  // namespace
 
+static void sul_disco(void *chi, double frazione)
+{
+    const Inoltro &i = *static_cast<const Inoltro *>(chi);
+    i.avanzamento(i.chi, QUOTA_DISCO * frazione);
+}
+
 static void dopo_il_disco(void *chi, double frazione)
 {
     const Inoltro &i = *static_cast<const Inoltro *>(chi);
     i.avanzamento(i.chi, QUOTA_DISCO + (1.0 - QUOTA_DISCO) * frazione);
+}
+
+int leggi_descrittore(int fd, size_t massimo, std::string &dati, Avanzamento avanzamento,
+                      void *chi)
+{
+    struct stat st;
+    const size_t atteso = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0
+                              ? std::min((size_t)st.st_size, massimo)
+                              : 0;
+    // Room for the size and the one byte that tells a file grown meanwhile
+    // (or over the limit); a pipe's bytes double it as they come.
+    const size_t primo = atteso ? atteso + 1 : 65536;
+    dati.clear();
+    dati.reserve(primo);
+    pagine_grandi(dati.data(), primo);
+    dati.resize(primo);
+    size_t letti = 0;
+    for (;;) {
+        if (letti == dati.size())
+            dati.resize(std::min(2 * letti, massimo + 1));
+        // In large steps, so that progress can be told.
+        const size_t passo = std::min(dati.size() - letti, size_t{16} << 20);
+        const ssize_t r = read(fd, &dati[letti], passo);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r < 0) {
+            const int e = errno;
+            dati.clear();
+            return e;
+        }
+        if (r == 0)
+            break;
+        letti += (size_t)r;
+        if (letti > massimo)
+            break;
+        if (avanzamento && atteso)
+            avanzamento(chi, std::min(1.0, (double)letti / (double)atteso));
+    }
+    dati.resize(letti);
+    return 0;
+}
+
+// A regular file that is a binary STL by its size (and not PLY, which its
+// first bytes would say): its header into testa.
+static bool stl_binario_su_disco(int fd, const struct stat &st, char testa[TESTA_BINARIO + 1])
+{
+    if (!S_ISREG(st.st_mode) || st.st_size < (off_t)TESTA_BINARIO ||
+        (size_t)st.st_size > MAX_DIMENSIONE_FILE)
+        return false;
+    size_t letti = 0;
+    while (letti < TESTA_BINARIO) {
+        const ssize_t r = pread(fd, testa + letti, TESTA_BINARIO - letti, (off_t)letti);
+        if (r < 0 && errno == EINTR)
+            continue;
+        if (r <= 0)
+            return false;
+        letti += (size_t)r;
+    }
+    testa[TESTA_BINARIO] = '\0';
+    if (std::memcmp(testa, "ply", 3) == 0 && (testa[3] == '\n' || testa[3] == '\r'))
+        return false;
+    return (uint64_t)st.st_size == TESTA_BINARIO + TRIANGOLO_BINARIO * (uint64_t)u32_le(testa + 80);
 }
 
 bool leggi_percorso(const char *percorso, Maglia *m, char *testo, size_t dim_errore,
@@ -161,43 +242,30 @@ bool leggi_percorso(const char *percorso, Maglia *m, char *testo, size_t dim_err
         std::snprintf(testo, dim_errore, "%s: is a directory", nome);
         return false;
     }
-    // Read in blocks, stopping one byte past the limit. A regular file's
-    // size, within the limit, saves the copies of a growing buffer; nothing
-    // relies on it.
-    const size_t atteso = misurato && S_ISREG(st.st_mode) && st.st_size > 0
-                              ? ((size_t)st.st_size < MAX_DIMENSIONE_FILE ? (size_t)st.st_size
-                                                                         : MAX_DIMENSIONE_FILE)
-                              : 0;
-    std::string dati;
-    dati.reserve(atteso + 1);
-    char blocco[65536];
-    bool ok = true;
-    for (;;) {
-        const ssize_t r = read(fd, blocco, sizeof blocco);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0) {
-            std::snprintf(testo, dim_errore, "%s: %s", nome, std::strerror(errno));
-            ok = false;
-            break;
-        }
-        if (r == 0)
-            break;
-        dati.append(blocco, (size_t)r);
-        if (dati.size() > MAX_DIMENSIONE_FILE)
-            break;
-        if (avanzamento && atteso && dati.size() % (64u << 20) < sizeof blocco)
-            avanzamento(chi, QUOTA_DISCO * (double)dati.size() / (double)atteso);
+    // A binary STL is read a block at a time: its bytes are never all in
+    // memory beside the mesh they make.
+    char testa[TESTA_BINARIO + 1];
+    if (misurato && stl_binario_su_disco(fd, st, testa)) {
+        const bool ok = leggi_con(nome, testa, (size_t)st.st_size, m, testo, dim_errore,
+                                  avanzamento, chi, nullptr,
+                                  [fd](Lettura &l) { return leggi_stl_a_blocchi(l, fd); });
+        if (!ingresso)
+            close(fd);
+        return ok;
     }
+    std::string dati;
+    Inoltro inoltro{avanzamento, chi};
+    const int e = leggi_descrittore(fd, MAX_DIMENSIONE_FILE, dati,
+                                    avanzamento ? sul_disco : nullptr, &inoltro);
     if (!ingresso)
         close(fd);
-    if (!ok) {
+    if (e != 0) {
+        std::snprintf(testo, dim_errore, "%s: %s", nome, std::strerror(e));
         svuota(m);
         return false;
     }
     // A file over the limit is named as such, unread.
     const char *letti = dati.size() > MAX_DIMENSIONE_FILE ? nullptr : dati.c_str();
-    Inoltro inoltro{avanzamento, chi};
     return leggi_maglia_terminata(nome, letti, dati.size(), m, testo, dim_errore,
                                   avanzamento ? dopo_il_disco : nullptr, &inoltro);
 }

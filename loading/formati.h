@@ -31,6 +31,7 @@
 
 #include <cstddef>
 #include <cstdio>
+#include <string>
 
 #include "mesh/maglia.h"
 
@@ -66,6 +67,14 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
 // One file by path; "-" is standard input.
 bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_errore,
                     Avanzamento avanzamento = nullptr, void *chi = nullptr);
+
+// The bytes of the open file fd into dati (which then holds its '\0' after
+// them): at most `massimo`, and one more to tell a longer file, which ends
+// the reading with dati.size() > massimo. A regular file's size sizes dati
+// once, up front. avanzamento (may be null) is told the share of that size
+// read. 0, or the errno of a failed read.
+int leggi_descrittore(int fd, size_t massimo, std::string &dati,
+                      Avanzamento avanzamento = nullptr, void *chi = nullptr);
 
 // Fits m, read from the file nome, to MAX_PUNTI vertices and MAX_FACCE faces
 // when it holds more, and then says so in nota: "NAME: F faces shown as G

@@ -1,5 +1,6 @@
 // adatta.cpp: fitting a large mesh to the store (see adatta.h).
 #include "mesh/adatta.h"
+#include "mesh/unione.h"
 
 #include <meshoptimizer.h>
 
@@ -29,34 +30,18 @@ constexpr int PASSI_MASSIMI = 12;
 
 using Indici = std::vector<unsigned int>;
 
-static uint64_t bit_di(double x)
-{
-    x += 0.0;   // -0.0 and 0.0 are one place
-    uint64_t b;
-    std::memcpy(&b, &x, sizeof b);
-    return b;
-}
-
-static uint64_t mescola(uint64_t h, uint64_t v)
-{
-    h ^= v + 0x9e3779b97f4a7c15ull + (h << 6) + (h >> 2);
-    return h * 0xff51afd7ed558ccdull;
-}
-
 // What makes two vertices one: position, and the normal and colour where the
 // mesh has them.
 static uint64_t chiave(const Maglia &m, const PuntoLetto &p)
 {
-    uint64_t h = 0;
-    for (int k = 0; k < 3; k++)
-        h = mescola(h, bit_di(p.pos[k]));
+    uint64_t h = hash_numeri(p.pos, 3, 0);
     if (m.normali)
-        for (int k = 0; k < 3; k++)
-            h = mescola(h, bit_di(p.normale[k]));
-    if (m.colori_punti)
-        for (int k = 0; k < 3; k++)
-            h = mescola(h, bit_di(p.colore[k]));
-    return h ^ (h >> 31);
+        h = hash_numeri(p.normale, 3, h);
+    if (m.colori_punti) {
+        const double c[3] = {p.colore[0], p.colore[1], p.colore[2]};
+        h = hash_numeri(c, 3, h);
+    }
+    return h;
 }
 
 static bool stesso(const Maglia &m, const PuntoLetto &a, const PuntoLetto &b)
@@ -77,29 +62,23 @@ static bool stesso(const Maglia &m, const PuntoLetto &a, const PuntoLetto &b)
 static void unisci(const Maglia &m, std::vector<unsigned int> &uno, std::vector<int> &primo)
 {
     const size_t n = m.punti.size();
-    size_t dim = 16;
-    while (dim < 2 * n)
-        dim *= 2;
-    std::vector<int> tabella(dim, -1);   // merged vertex, by hash
+    Unione u;
+    prepara_unione(u, n);
     uno.resize(n);
     primo.clear();
     for (size_t i = 0; i < n; i++) {
         const PuntoLetto &p = m.punti[i];
-        size_t s = chiave(m, p) & (dim - 1);
-        for (;;) {
-            const int u = tabella[s];
-            if (u < 0) {
-                tabella[s] = (int)primo.size();
-                uno[i] = (unsigned int)primo.size();
-                primo.push_back((int)i);
-                break;
-            }
-            if (stesso(m, m.punti[primo[u]], p)) {
-                uno[i] = (unsigned int)u;
-                break;
-            }
-            s = (s + 1) & (dim - 1);
+        const uint64_t h = chiave(m, p);
+        size_t posto = 0;
+        const int v = cerca(u, h, [&](int j) { return stesso(m, m.punti[(size_t)primo[(size_t)j]], p); },
+                            &posto);
+        if (v >= 0) {
+            uno[i] = (unsigned int)v;
+            continue;
         }
+        uno[i] = (unsigned int)primo.size();
+        metti(u, posto, h, (int)primo.size());
+        primo.push_back((int)i);
     }
 }
 

@@ -23,6 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "loading/formati.h"
 #include "mesh/maglia.h"
 
 namespace {
@@ -246,28 +247,17 @@ bool leggi_vicino(const std::string &percorso, size_t massimo, std::string &dati
         errore = "not a regular file";
         return false;
     }
-    dati.clear();
-    char blocco[65536];
-    for (;;) {
-        const ssize_t r = read(fd, blocco, sizeof blocco);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0) {
-            errore = std::strerror(errno);
-            close(fd);
-            return false;
-        }
-        if (r == 0)
-            break;
-        dati.append(blocco, (size_t)r);
-        if (dati.size() > massimo) {
-            close(fd);
-            errore = testo("larger than the %zu MiB a file may hold with its buffers",
-                           MAX_SPACCHETTATI >> 20);
-            return false;
-        }
-    }
+    const int e = leggi_descrittore(fd, massimo, dati);
     close(fd);
+    if (e != 0) {
+        errore = std::strerror(e);
+        return false;
+    }
+    if (dati.size() > massimo) {
+        errore = testo("larger than the %zu MiB a file may hold with its buffers",
+                       MAX_SPACCHETTATI >> 20);
+        return false;
+    }
     return true;
 }
 

@@ -34,6 +34,7 @@
 
 #include "loading/formati.h"
 #include "mesh/maglia.h"
+#include "mesh/unione.h"
 
 struct Cursore {
     const char *p;                  // next byte; *p == '\0' only at the end
@@ -61,7 +62,7 @@ struct Lettura {
     std::vector<int> indici;        // one face's corners as the file lists them
     std::vector<int> allegati;      // what goes with each corner (OBJ: its normal)
     std::vector<int> distinti;      // the corners without repeated neighbours
-    std::vector<int> posti;         // STL: the table of positions seen (vertex index or -1)
+    Unione posti;                   // STL: the positions seen, as vertices of the Maglia
     Avanzamento avanzamento;        // told the share of the bytes read; may be null
     void *chi;                      // handed back to avanzamento
     const FileAccanto *file_accanto;  // where a glTF's buffers are, when not beside it; may be null
@@ -93,20 +94,6 @@ inline bool uguale_maiuscole(const char *p, size_t n, const char *testo)
             return false;
     }
     return true;
-}
-
-// One hash of n doubles after a seed, alike for -0.0 and 0.0 (equal, so
-// they must be one key).
-inline uint64_t hash_numeri(const double *x, int n, uint64_t h)
-{
-    h ^= 0xcbf29ce484222325ull;
-    for (int k = 0; k < n; k++) {
-        const double v = x[k] + 0.0;
-        uint64_t b;
-        std::memcpy(&b, &v, sizeof b);
-        h = (h ^ b ^ (b >> 29)) * 0x100000001b3ull;
-    }
-    return h ^ (h >> 32);
 }
 
 // Refuses a '\0' or a control byte other than tab, CR, LF, VT and FF before
@@ -252,6 +239,14 @@ struct PrefissiOff {
 };
 bool parola_off(const char *p, size_t n, PrefissiOff *h);
 bool misura_stl_binario(const Lettura &l);
+constexpr size_t TESTA_BINARIO = 84;       // binary STL: 80-byte header, then the uint32 count
+constexpr size_t TRIANGOLO_BINARIO = 50;   // 12 float32 and a uint16
+// Binary STL triangles primo..primo+n-1, whose bytes start at `byte`, into
+// the Maglia, welded in l.posti (made ready for them).
+bool leggi_triangoli_stl(Lettura &l, const char *byte, uint32_t primo, uint32_t n);
+// A binary STL from the open file fd, its size matching its count, in blocks:
+// l.dati holds only its header, l.dimensione its size.
+bool leggi_stl_a_blocchi(Lettura &l, int fd);
 
 // Readers, one per format; each returns false with l.errore set.
 bool leggi_off(Lettura &l);

@@ -6,59 +6,93 @@
 // used: the faces are flat and their normals come from their corners.
 #include "text/lettura.h"
 
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-// An open-addressing table over a power of two at least twice the vertices,
-// so probes stay short; it doubles as the vertices grow. A slot holds the
-// index of a vertex of the Maglia, whose own position is the key: nothing is
-// stored twice.
-constexpr size_t POSTI_MINIMI = 1024;
+#include <unistd.h>
 
-static void rifai_posti(Lettura &l, size_t posti)
-{
-    l.posti.assign(posti, -1);
-    const Maglia &m = *l.maglia;
-    for (size_t v = 0; v < m.punti.size(); v++) {
-        size_t i = hash_numeri(m.punti[v].pos, 3, 0) & (posti - 1);
-        while (l.posti[i] >= 0)
-            i = (i + 1) & (posti - 1);
-        l.posti[i] = (int)v;
-    }
-}
-
-// Room for about `vertici` without doubling the table.
-static void prepara_posti(Lettura &l, size_t vertici)
-{
-    size_t posti = POSTI_MINIMI;
-    while (posti < 2 * vertici)
-        posti *= 2;
-    rifai_posti(l, posti);
-}
-
-// The vertex at pos, added if the position is new; -1 with l.errore set.
-static int vertice(Lettura &l, Luogo dove, const double pos[3])
+// The vertex at pos, of hash h, added if the position is new; -1 with
+// l.errore set. Corners are welded in unione.h's table, keyed by the
+// Maglia's own positions.
+static int vertice(Lettura &l, Luogo dove, const double pos[3], uint64_t h)
 {
     const Maglia &m = *l.maglia;
-    const size_t h = hash_numeri(pos, 3, 0);
-    size_t maschera = l.posti.size() - 1, i = h & maschera;
-    for (; l.posti[i] >= 0; i = (i + 1) & maschera) {
-        const double *q = m.punti[(size_t)l.posti[i]].pos;
-        if (q[0] == pos[0] && q[1] == pos[1] && q[2] == pos[2])
-            return l.posti[i];
-    }
+    size_t posto = 0;
+    const int v = cerca(l.posti, h, [&](int j) {
+        const double *q = m.punti[(size_t)j].pos;
+        return q[0] == pos[0] && q[1] == pos[1] && q[2] == pos[2];
+    }, &posto);
+    if (v >= 0)
+        return v;
     if (!aggiungi_punto(l, dove, pos))
         return -1;
-    if (2 * m.punti.size() > l.posti.size()) {
-        rifai_posti(l, 2 * l.posti.size());   // the new vertex is in it now
-        return (int)m.punti.size() - 1;
-    }
-    l.posti[i] = (int)m.punti.size() - 1;
-    return l.posti[i];
+    metti(l.posti, posto, h, (int)m.punti.size() - 1);
+    return (int)m.punti.size() - 1;
 }
 
-constexpr size_t TESTA_BINARIO = 84;       // 80-byte header, then the uint32 count
-constexpr size_t TRIANGOLO_BINARIO = 50;   // 12 float32 and a uint16
+static int vertice(Lettura &l, Luogo dove, const double pos[3])
+{
+    return vertice(l, dove, pos, hash_numeri(pos, 3, 0));
+}
+
+// Corners of one triangle: positions and their hashes.
+struct Angoli {
+    double pos[3][3];
+    uint64_t h[3];
+};
+
+static void angoli_di(const char *t, Angoli &a, const Unione &u)
+{
+    for (int v = 0; v < 3; v++) {
+        // Past the facet normal's three floats.
+        const char *p = t + 12 + 12 * v;
+        for (int k = 0; k < 3; k++)
+            a.pos[v][k] = f32_le(p + 4 * k);
+        a.h[v] = hash_numeri(a.pos[v], 3, 0);
+        anticipa(u, a.h[v]);
+    }
+}
+
+bool leggi_triangoli_stl(Lettura &l, const char *byte, uint32_t primo, uint32_t n)
+{
+    if (n == 0)
+        return true;
+    // The next triangle's slots are fetched while this one's are looked up.
+    Angoli a[2];
+    angoli_di(byte, a[0], l.posti);
+    for (uint32_t t = 0; t < n; t++) {
+        const Angoli &qui = a[t & 1];
+        if (t + 1 < n)
+            angoli_di(byte + TRIANGOLO_BINARIO * (t + 1), a[(t + 1) & 1], l.posti);
+        const size_t inizio = TESTA_BINARIO + TRIANGOLO_BINARIO * ((size_t)primo + t);
+        int indici[3];
+        for (int v = 0; v < 3; v++) {
+            indici[v] = vertice(l, al_byte(inizio + 12 + 12 * (size_t)v), qui.pos[v], qui.h[v]);
+            if (indici[v] < 0)
+                return false;
+        }
+        if (!aggiungi_faccia(l, al_byte(inizio), indici, 3, 0, nullptr))
+            return false;
+    }
+    return true;
+}
+
+// Room for the triangles counted: their size matched the count, so the
+// count is what the bytes hold. A closed surface has about half as many
+// vertices as triangles.
+static void prepara_stl(Lettura &l, uint32_t triangoli)
+{
+    Maglia &m = *l.maglia;
+    m.facce.reserve(triangoli);
+    m.angoli.reserve(3 * (size_t)triangoli);
+    m.punti.reserve(triangoli / 2 + 3);
+    pagine_grandi(m.facce.data(), m.facce.capacity() * sizeof(FacciaLetta));
+    pagine_grandi(m.angoli.data(), m.angoli.capacity() * sizeof(int));
+    pagine_grandi(m.punti.data(), m.punti.capacity() * sizeof(PuntoLetto));
+    prepara_unione(l.posti, triangoli / 2 + 3);
+}
 
 static bool leggi_stl_binario(Lettura &l)
 {
@@ -71,27 +105,37 @@ static bool leggi_stl_binario(Lettura &l)
     if (n > giusta)
         return errore(l, al_byte(giusta), "%zu bytes past the end of the %u triangles (84 + 50 "
                       "each)", n - giusta, (unsigned)triangoli);
-    // The size matches the count, so the count is what the bytes hold. A
-    // closed surface has about half as many vertices as triangles.
-    Maglia &m = *l.maglia;
-    m.facce.reserve(triangoli);
-    m.angoli.reserve(3 * (size_t)triangoli);
-    m.punti.reserve(triangoli / 2 + 3);
-    prepara_posti(l, triangoli / 2 + 3);
-    for (uint32_t t = 0; t < triangoli; t++) {
-        const size_t inizio = TESTA_BINARIO + TRIANGOLO_BINARIO * t;
-        int indici[3];
-        for (int v = 0; v < 3; v++) {
-            // Past the facet normal's three floats.
-            const size_t at = inizio + 12 + 12 * (size_t)v;
-            const double pos[3] = {f32_le(l.dati + at), f32_le(l.dati + at + 4),
-                                   f32_le(l.dati + at + 8)};
-            indici[v] = vertice(l, al_byte(at), pos);
-            if (indici[v] < 0)
-                return false;
+    prepara_stl(l, triangoli);
+    return leggi_triangoli_stl(l, l.dati + TESTA_BINARIO, 0, triangoli);
+}
+
+// Triangles per block read from the disk: 1 MB, that stays in the cache.
+constexpr uint32_t TRIANGOLI_PER_BLOCCO = 20000;
+
+bool leggi_stl_a_blocchi(Lettura &l, int fd)
+{
+    const uint32_t triangoli = u32_le(l.dati + 80);
+    prepara_stl(l, triangoli);
+    std::vector<char> blocco((size_t)TRIANGOLO_BINARIO * std::min(triangoli, TRIANGOLI_PER_BLOCCO));
+    for (uint32_t primo = 0; primo < triangoli;) {
+        const uint32_t n = std::min(triangoli - primo, TRIANGOLI_PER_BLOCCO);
+        const size_t da = TESTA_BINARIO + TRIANGOLO_BINARIO * (size_t)primo;
+        const size_t byte = TRIANGOLO_BINARIO * (size_t)n;
+        for (size_t letti = 0; letti < byte;) {
+            const ssize_t r = pread(fd, blocco.data() + letti, byte - letti, (off_t)(da + letti));
+            if (r < 0 && errno == EINTR)
+                continue;
+            if (r < 0)
+                return errore(l, al_byte(da + letti), "%s", std::strerror(errno));
+            // Shortened since its size was taken.
+            if (r == 0)
+                return errore(l, al_byte(da + letti), "the file ends, but its %u triangles need "
+                              "%zu bytes (84 + 50 each)", (unsigned)triangoli, l.dimensione);
+            letti += (size_t)r;
         }
-        if (!aggiungi_faccia(l, al_byte(inizio), indici, 3, 0, nullptr))
+        if (!leggi_triangoli_stl(l, blocco.data(), primo, n))
             return false;
+        primo += n;
     }
     return true;
 }
@@ -208,7 +252,7 @@ static bool leggi_stl_testo(Lettura &l)
 {
     if (!testo_pulito(l))
         return false;
-    prepara_posti(l, 0);
+    prepara_unione(l.posti, 0);
     Cursore &c = l.c;
     // Some programs write several solids into one file: one polyhedron.
     for (bool primo = true;; primo = false) {

@@ -33,8 +33,9 @@ declare -A PACKAGE_GROUPS=(
   [web]="g++ make cmake libfast-float-dev emscripten dpkg-dev
          libmeshoptimizer-dev zlib1g-dev libexpat1-dev rapidjson-dev"
   [bench-web]="@web chromium python3-websocket"
-  # pgrep (procps) finds the process apitrace starts.
-  [bench]="@run @screen @bench-web libbenchmark-dev libxtst-dev apitrace procps time"
+  # pgrep (procps) finds the process apitrace starts. fstl: a peer viewer of
+  # STL files, timed beside the viewer on the same large files.
+  [bench]="@run @screen @bench-web libbenchmark-dev libxtst-dev apitrace procps time fstl"
   [fuzz]="@run @screen clang libclang-rt-14-dev llvm"
   # Besides the others: GoogleTest, valgrind, and the package checks
   # (lintian, desktop-file-validate, mandoc and col, appstreamcli,
