@@ -8,58 +8,18 @@ source "$(dirname "$0")/lib.sh"
 EXPORT="$2"
 "$EXPORT" "$LAVORO/superficie.off"
 "$EXPORT" --obj "$LAVORO/superficie.obj"
-printf 'OFF\n8 6 0\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n%s' \
-  '4 0 3 2 1
-4 4 5 6 7
-4 0 1 5 4
-4 1 2 6 5
-4 2 3 7 6
-4 3 0 4 7
-' >"$LAVORO/cubo.off"
-cat >"$LAVORO/tetraedro.stl" <<'STL'
-solid t
-facet normal 0 0 -1
-outer loop
-vertex 0 0 0
-vertex 0 1 0
-vertex 1 0 0
-endloop
-endfacet
-facet normal 0 -1 0
-outer loop
-vertex 0 0 0
-vertex 1 0 0
-vertex 0 0 1
-endloop
-endfacet
-facet normal -1 0 0
-outer loop
-vertex 0 0 0
-vertex 0 0 1
-vertex 0 1 0
-endloop
-endfacet
-facet normal 1 1 1
-outer loop
-vertex 1 0 0
-vertex 0 1 0
-vertex 0 0 1
-endloop
-endfacet
-endsolid t
-STL
+cubo "$LAVORO/cubo.off"
+{ echo solid t
+  for f in "0 0 0|0 1 0|1 0 0" "0 0 0|1 0 0|0 0 1" "0 0 0|0 0 1|0 1 0" "1 0 0|0 1 0|0 0 1"; do
+    IFS='|' read -r a b c <<<"$f"
+    printf 'facet normal 0 0 0\nouter loop\nvertex %s\nvertex %s\nvertex %s\nendloop\nendfacet\n' "$a" "$b" "$c"
+  done
+  echo endsolid t; } >"$LAVORO/tetraedro.stl"
 
-# fuori NAME ARGS...: superficie --output with ARGS and no display, as
-# NAME.png and its pixels in NAME.out.ppm.
-fuori() {
-  local nome="$1"; shift
-  env -u DISPLAY "$VIEWER" --output "$LAVORO/$nome.png" "$@" </dev/null ||
-    { echo "FAILED: --output $* ended with status $?" >&2; exit 1; }
-  pngtopam "$LAVORO/$nome.png" >"$LAVORO/$nome.out.ppm"
-}
 # come NAME: the window's picture NAME and the PNG's pixels are the same;
 # otherwise how many pixels differ, by how much at most.
 come() {
+  pngtopam "$LAVORO/$1.png" >"$LAVORO/$1.out.ppm"
   if cmp -s "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm"; then return 0; fi
   pamfile "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm" >&2
   pamarith -difference "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm" 2>/dev/null | ppmhist -noheader |

@@ -7,14 +7,7 @@ source "$(dirname "$0")/lib.sh"
 EXPORT="$2"
 MEZZO=500   # of 1000 columns: left object 0..499, right 500..999
 "$EXPORT" "$LAVORO/superficie.off"
-printf 'OFF\n8 6 0\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n%s' \
-  '4 0 3 2 1
-4 4 5 6 7
-4 0 1 5 4
-4 1 2 6 5
-4 2 3 7 6
-4 3 0 4 7
-' >"$LAVORO/cubo.off"
+cubo "$LAVORO/cubo.off"
 FILE=("$LAVORO/cubo.off" "$LAVORO/superficie.off")
 avvia
 
