@@ -99,6 +99,19 @@ script -qec "'$VIEWER' '$D/toro.off'" /dev/null >"$D/terminale" </dev/null || tr
 verifica "on a terminal: the progress line, then the fitted file's line" \
   grep -q "superficie: reading $D/toro.off  [0-9]* %.*$riga" \
   <(tr '\r' ' ' <"$D/terminale" | tr -d '\n')
+# A scan-sized binary STL, 1.3 million triangles and 65 MB: drawn, its one
+# line on standard error, as its export draws without a word.
+"$GENERA" stl $((131072 * SCALA)) "$D/scansione.stl"
+"$VIEWER" --output "$D/scansione.png" "$D/scansione.stl" 2>"$D/err"
+"$EXPORT" --from "$D/scansione.stl" "$D/scansione.off" 2>/dev/null
+"$VIEWER" --output "$D/esportata.png" "$D/scansione.off" 2>"$D/err_esportata"
+disegnata() {
+  [ "$(cat "$D/err")" = "superficie: $D/scansione.stl: $(od -An -tu4 -j80 -N4 "$D/scansione.stl" |
+    tr -d ' ') faces shown as $(sed -n 2p "$D/scansione.off" | cut -d' ' -f2) (a polyhedron holds 5000)" \
+    -a ! -s "$D/err_esportata" -a "$(pngtopam "$D/scansione.png" | ppmhist -noheader | wc -l)" -gt 3 ] &&
+    cmp "$D/scansione.png" "$D/esportata.png"
+}
+verifica "a scan-sized STL: one line, a drawn object, its export's picture" disegnata
 # Noise under each name that picks a reader: one line, status 2, in bounded memory.
 head -c $((20000000 * SCALA)) /dev/urandom >"$D/rumore.stl"
 for nome in rumore.stl rumore.obj rumore.off; do
