@@ -10,12 +10,12 @@ import math
 import os
 import shutil
 import statistics
+import struct
 import sys
 import tempfile
 
 # The DevTools client the browser tests drive Chromium with.
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "web"))
-import file_aperti  # noqa: E402
 import navigatore  # noqa: E402
 
 APERTURE = int(os.environ.get("WEB_APERTURE", "7"))
@@ -77,12 +77,45 @@ def file_al_limite(percorso):
     with open(percorso, "w") as out:
         out.write("OFF\n%d %d 0\n%s\n%s\n" % (len(v), len(f), "\n".join(v), "\n".join(f)))
 
+
+def sfera_stl(volte):
+    """A binary STL of an icosahedron subdivided volte times onto a bumpy sphere."""
+    t = (1 + 5 ** 0.5) / 2
+    v = [(-1, t, 0), (1, t, 0), (-1, -t, 0), (1, -t, 0), (0, -1, t), (0, 1, t),
+         (0, -1, -t), (0, 1, -t), (t, 0, -1), (t, 0, 1), (-t, 0, -1), (-t, 0, 1)]
+    f = [(0, 11, 5), (0, 5, 1), (0, 1, 7), (0, 7, 10), (0, 10, 11), (1, 5, 9), (5, 11, 4),
+         (11, 10, 2), (10, 7, 6), (7, 1, 8), (3, 9, 4), (3, 4, 2), (3, 2, 6), (3, 6, 8),
+         (3, 8, 9), (4, 9, 5), (2, 4, 11), (6, 2, 10), (8, 6, 7), (9, 8, 1)]
+    for _ in range(volte):
+        medi, nuove = {}, []
+
+        def medio(a, b):
+            k = (min(a, b), max(a, b))
+            if k not in medi:
+                medi[k] = len(v)
+                v.append(tuple((p + q) / 2 for p, q in zip(v[a], v[b])))
+            return medi[k]
+        for a, b, c in f:
+            ab, bc, ca = medio(a, b), medio(b, c), medio(c, a)
+            nuove += [(a, ab, ca), (b, bc, ab), (c, ca, bc), (ab, bc, ca)]
+        f = nuove
+
+    def su_sfera(p):
+        r = math.sqrt(sum(x * x for x in p))
+        x, y, z = (c / r for c in p)
+        raggio = 3 * (1 + 0.15 * math.sin(3 * x) * math.cos(4 * y) + 0.1 * math.sin(5 * z))
+        return (x * raggio, y * raggio, z * raggio)
+    p = [su_sfera(q) for q in v]
+    return b"bumpy sphere".ljust(80, b" ") + struct.pack("<I", len(f)) + b"".join(
+        struct.pack("<12f2x", 0, 0, 0, *(x for i in t for x in p[i])) for t in f)
+
+
 def sfera_grande(percorso, volte=8):
-    """The file test's bumpy sphere subdivided volte times: 20 * 4^volte
+    """The bumpy sphere subdivided volte times: 20 * 4^volte
     triangles, 1,310,720 and 65 MB for 8, so that fitting it has a shape to
     keep."""
     with open(percorso, "wb") as out:
-        out.write(file_aperti.sfera_stl(volte))
+        out.write(sfera_stl(volte))
 
 # Every animation frame asks the viewer for the next redisplay and notes
 # when a new frame was drawn: the intervals are what a user sees while

@@ -41,9 +41,10 @@ declare -A PACKAGE_GROUPS=(
   # (lintian, desktop-file-validate, mandoc and col, appstreamcli,
   # update-mime-database and gio), and GNOME's thumbnail factory with the
   # sandbox it runs thumbnailers in.
-  # x11-apps and x11-utils: xwd, xwininfo and xprop in the tests. GTK 3's
-  # introspection data: the drag source that drops files on the window.
-  [test]="@run @screen @package @bench-web @bench @fuzz libgtest-dev valgrind x11-apps x11-utils
+  # x11-utils: xwininfo and xprop in the tests; PIL compares the browser
+  # page's pictures with the desktop's. GTK 3's introspection data: the drag
+  # source that drops files on the window.
+  [test]="@run @screen @package @bench-web @bench @fuzz libgtest-dev valgrind x11-utils python3-pil
           lintian desktop-file-utils mandoc bsdextrautils appstream
           shared-mime-info libglib2.0-bin gir1.2-gnomedesktop-3.0 python3-gi gir1.2-gtk-3.0
           bubblewrap"

@@ -3,63 +3,26 @@
 # For the start, keys (edges, transparency, an arrow, a shrink), two and
 # four files and a resized window, the PNG written without any display
 # holds, pixel for pixel, what a screenshot of the real window under Xvfb
-# holds after the same keys and reshape. Both are Mesa's llvmpipe.
+# holds after the same keys and reshape. Both are Mesa's llvmpipe. The two
+# files, a cube and the surface, lie left and right of the window's middle
+# column, which neither crosses: the digits select each, a drag and "a"
+# change only the selected one, "r" puts it back.
 source "$(dirname "$0")/lib.sh"
-EXPORT="$2"
+EXPORT="$2" MEZZO=500   # of 1000 columns: left object 0..499, right 500..999
 "$EXPORT" "$LAVORO/superficie.off"
 "$EXPORT" --obj "$LAVORO/superficie.obj"
-printf 'OFF\n8 6 0\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n%s' \
-  '4 0 3 2 1
-4 4 5 6 7
-4 0 1 5 4
-4 1 2 6 5
-4 2 3 7 6
-4 3 0 4 7
-' >"$LAVORO/cubo.off"
-cat >"$LAVORO/tetraedro.stl" <<'STL'
-solid t
-facet normal 0 0 -1
-outer loop
-vertex 0 0 0
-vertex 0 1 0
-vertex 1 0 0
-endloop
-endfacet
-facet normal 0 -1 0
-outer loop
-vertex 0 0 0
-vertex 1 0 0
-vertex 0 0 1
-endloop
-endfacet
-facet normal -1 0 0
-outer loop
-vertex 0 0 0
-vertex 0 0 1
-vertex 0 1 0
-endloop
-endfacet
-facet normal 1 1 1
-outer loop
-vertex 1 0 0
-vertex 0 1 0
-vertex 0 0 1
-endloop
-endfacet
-endsolid t
-STL
+cubo "$LAVORO/cubo.off"
+{ echo solid t
+  for f in "0 0 0|0 1 0|1 0 0" "0 0 0|1 0 0|0 0 1" "0 0 0|0 0 1|0 1 0" "1 0 0|0 1 0|0 0 1"; do
+    IFS='|' read -r a b c <<<"$f"
+    printf 'facet normal 0 0 0\nouter loop\nvertex %s\nvertex %s\nvertex %s\nendloop\nendfacet\n' "$a" "$b" "$c"
+  done
+  echo endsolid t; } >"$LAVORO/tetraedro.stl"
 
-# fuori NAME ARGS...: superficie --output with ARGS and no display, as
-# NAME.png and its pixels in NAME.out.ppm.
-fuori() {
-  local nome="$1"; shift
-  env -u DISPLAY "$VIEWER" --output "$LAVORO/$nome.png" "$@" </dev/null ||
-    { echo "FAILED: --output $* ended with status $?" >&2; exit 1; }
-  pngtopam "$LAVORO/$nome.png" >"$LAVORO/$nome.out.ppm"
-}
 # come NAME: the window's picture NAME and the PNG's pixels are the same;
 # otherwise how many pixels differ, by how much at most.
 come() {
+  pngtopam "$LAVORO/$1.png" >"$LAVORO/$1.out.ppm"
   if cmp -s "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm"; then return 0; fi
   pamfile "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm" >&2
   pamarith -difference "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm" 2>/dev/null | ppmhist -noheader |
@@ -67,6 +30,14 @@ come() {
       END { print "differing pixels: " n + 0 ", largest channel difference: " m + 0 }' >&2
   return 1
 }
+
+meta() { # meta NAME left|right: that half of picture NAME as NAME.left/right.ppm
+  if [ "$2" = left ]; then pamcut -left 0 -width "$MEZZO" "$LAVORO/$1.ppm"
+  else pamcut -left "$MEZZO" "$LAVORO/$1.ppm"; fi >"$LAVORO/$1.$2.ppm"
+}
+stessa_meta() { meta "$1" "$3" && meta "$2" "$3" && cmp -s "$LAVORO/$1.$3.ppm" "$LAVORO/$2.$3.ppm"; }
+diversa_meta() { ! stessa_meta "$@"; }
+colori() { ppmhist -noheader "$LAVORO/$1.$2.ppm" | wc -l; }
 
 FILE=()
 avvia
@@ -91,10 +62,36 @@ avvia
 quadro due
 fuori due "${FILE[@]}"
 verifica "two files: the window's picture" come due
-tasti 1 a o
-quadro due_tasti due
-fuori due_tasti --keys 1ao "${FILE[@]}"
-verifica "two files after 1 a o: the window's picture" come due_tasti
+meta due left && meta due right
+verifica "both halves show an object" [ "$(colori due left)" -gt 3 -a "$(colori due right)" -gt 3 ]
+
+tasti 1 a
+quadro destra_piccola due
+fuori destra_piccola --keys 1a "${FILE[@]}"
+verifica "two files after 1 a: the window's picture" come destra_piccola
+verifica "1 a: the right object shrinks" diversa_meta destra_piccola due right
+verifica "1 a: the left object stays" stessa_meta destra_piccola due left
+
+trascina 1 700 300 60 30 6
+quadro destra_girata destra_piccola
+verifica "a drag turns the right object" diversa_meta destra_girata destra_piccola right
+verifica "a drag leaves the left object" stessa_meta destra_girata due left
+
+tasti r
+quadro destra_di_nuovo destra_girata
+verifica "r: the right object as it started, the whole picture too" uguali destra_di_nuovo due
+
+tasti 0 a Up
+quadro sinistra_girata destra_di_nuovo
+verifica "0 a Up: the left object changes" diversa_meta sinistra_girata due left
+verifica "0 a Up: the right object stays" stessa_meta sinistra_girata due right
+tasti 3 a q r
+sleep 0.5
+quadro vuoto_scelto
+verifica "3 selects an empty slot: a, q and r change nothing" uguali vuoto_scelto sinistra_girata
+tasti 0 r
+quadro tutto_di_nuovo sinistra_girata
+verifica "0 r: the start picture again" uguali tutto_di_nuovo due
 
 ferma
 FILE=("$LAVORO/cubo.off" "$LAVORO/superficie.off" "$LAVORO/superficie.obj" "$LAVORO/tetraedro.stl")

@@ -16,6 +16,7 @@ PASSO=0.06
 TOLLERANZA_GRIGIO=1 MASSIMO_OMBRA=20
 
 ferma() { kill "${VPID:-}" "${XVFB_PID:-}" 2>/dev/null || true; wait 2>/dev/null || true; }
+trap 'ferma; rm -rf "$LAVORO"' EXIT
 
 avvia() {   # avvia [PREFIX...]: a new X server, the viewer in it with the files in
             # the array FILE, if any, and standard input from $ENTRATA, if
@@ -61,4 +62,18 @@ conta() {
       $1 < s && $2 < s && $3 < s { o += n; next }
       v($1, $2) && $3 < $1 { y += n; next }
       { a += n } END { print g + 0, y + 0, o + 0, a + 0 }')
+}
+
+# fuori NAME ARGS...: `superficie --output NAME.png ARGS` with no display
+# (come_finestra.sh holds its pixels to the window's); its standard error
+# in NAME.err.
+fuori() {
+  local nome="$1"; shift
+  env -u DISPLAY "$VIEWER" --output "$LAVORO/$nome.png" "$@" </dev/null 2>"$LAVORO/$nome.err" ||
+    { echo "FAILED: --output $* ended with status $?" >&2; exit 1; }
+}
+# cubo FILE: a cube, its faces quads, as OFF.
+cubo() {
+  { echo OFF && echo 8 6 0 && printf '%s %s %s\n' -1 -1 -1 1 -1 -1 1 1 -1 -1 1 -1 -1 -1 1 1 -1 1 1 1 1 -1 1 1 &&
+    printf '4 %s %s %s %s\n' 0 3 2 1 4 5 6 7 0 1 5 4 1 2 6 5 2 3 7 6 3 0 4 7; } >"$1"
 }

@@ -12,7 +12,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -38,27 +37,18 @@ Vertice punto(double a, double b)
     return v;
 }
 
-void scrivi_u32(FILE *f, uint32_t u) { std::fwrite(&u, 4, 1, f); }
-void scrivi_f32(FILE *f, double x)
-{
-    const float v = (float)x;
-    std::fwrite(&v, 4, 1, f);
-}
+template <typename T> void binario(FILE *f, T x) { std::fwrite(&x, sizeof x, 1, f); }
 
 }  // namespace
 
 int main(int argc, char **argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: genera_grande off|obj|ply|stl|stla TRIANGLES OUT\n");
-        return 2;
-    }
-    const std::string formato = argv[1];
-    const long triangoli = std::atol(argv[2]);
-    const int v = (int)std::lround(std::sqrt((double)triangoli / 4.0));
-    const int u = 2 * v;
-    if (v < 3) {
-        std::fprintf(stderr, "genera_grande: too few triangles\n");
+    const std::string formato = argc == 4 ? argv[1] : "";
+    const int v = argc == 4 ? (int)std::lround(std::sqrt(std::atol(argv[2]) / 4.0)) : 0, u = 2 * v;
+    FILE *f = v >= 3 && std::string(" off obj ply stl stla ").find(" " + formato + " ") !=
+                            std::string::npos ? std::fopen(argv[3], "wb") : nullptr;
+    if (!f) {
+        std::fprintf(stderr, "usage: genera_grande off|obj|ply|stl|stla TRIANGLES (12 or more) OUT\n");
         return 2;
     }
     std::vector<Vertice> punti;
@@ -68,71 +58,57 @@ int main(int argc, char **argv)
     std::vector<uint32_t> t;   // outward: counter-clockwise seen from outside
     for (int i = 0; i < u; i++)
         for (int j = 0; j < v; j++) {
-            const uint32_t a = (uint32_t)(i * v + j), b = (uint32_t)(((i + 1) % u) * v + j),
-                           c = (uint32_t)(((i + 1) % u) * v + (j + 1) % v),
-                           d = (uint32_t)(i * v + (j + 1) % v);
-            const uint32_t due[6] = {a, b, c, a, c, d};
-            t.insert(t.end(), due, due + 6);
+            const uint32_t a = i * v + j, b = (i + 1) % u * v + j, c = (i + 1) % u * v + (j + 1) % v,
+                           d = i * v + (j + 1) % v;
+            t.insert(t.end(), {a, b, c, a, c, d});
         }
     const size_t nt = t.size() / 3;
-    FILE *f = std::fopen(argv[3], "wb");
-    if (!f) {
-        std::perror(argv[3]);
-        return 2;
-    }
     if (formato == "off") {
         std::fprintf(f, "NOFF\n%zu %zu 0\n", punti.size(), nt);
         for (const Vertice &p : punti)
             std::fprintf(f, "%.9g %.9g %.9g %.6g %.6g %.6g\n", p.p[0], p.p[1], p.p[2], p.n[0],
                          p.n[1], p.n[2]);
-        for (size_t k = 0; k < nt; k++)
-            std::fprintf(f, "3 %u %u %u\n", t[3 * k], t[3 * k + 1], t[3 * k + 2]);
     } else if (formato == "obj") {
         std::fprintf(f, "# a bumpy torus\no toro\n");
         for (const Vertice &p : punti)
             std::fprintf(f, "v %.9g %.9g %.9g\n", p.p[0], p.p[1], p.p[2]);
-        for (size_t k = 0; k < nt; k++)
-            std::fprintf(f, "f %u %u %u\n", t[3 * k] + 1, t[3 * k + 1] + 1, t[3 * k + 2] + 1);
     } else if (formato == "ply") {
         std::fprintf(f, "ply\nformat binary_little_endian 1.0\nelement vertex %zu\n"
                      "property float x\nproperty float y\nproperty float z\nelement face %zu\n"
                      "property list uchar int vertex_indices\nend_header\n", punti.size(), nt);
         for (const Vertice &p : punti)
             for (double x : p.p)
-                scrivi_f32(f, x);
-        for (size_t k = 0; k < nt; k++) {
-            std::fputc(3, f);
-            for (int c = 0; c < 3; c++)
-                scrivi_u32(f, t[3 * k + c]);
-        }
+                binario(f, (float)x);
     } else if (formato == "stl") {
-        char testa[80] = "a bumpy torus";
+        const char testa[80] = "a bumpy torus";
         std::fwrite(testa, 1, sizeof testa, f);
-        scrivi_u32(f, (uint32_t)nt);
-        for (size_t k = 0; k < nt; k++) {
-            for (int c = 0; c < 3; c++)
-                scrivi_f32(f, 0.0);
-            for (int c = 0; c < 3; c++)
-                for (double x : punti[t[3 * k + c]].p)
-                    scrivi_f32(f, x);
-            std::fputc(0, f);
-            std::fputc(0, f);
-        }
-    } else if (formato == "stla") {
-        std::fprintf(f, "solid toro\n");
-        for (size_t k = 0; k < nt; k++) {
-            std::fprintf(f, "facet normal 0 0 0\nouter loop\n");
-            for (int c = 0; c < 3; c++) {
-                const double *p = punti[t[3 * k + c]].p;
-                std::fprintf(f, "vertex %.7g %.7g %.7g\n", p[0], p[1], p[2]);
-            }
-            std::fprintf(f, "endloop\nendfacet\n");
-        }
-        std::fprintf(f, "endsolid toro\n");
+        binario(f, (uint32_t)nt);
     } else {
-        std::fprintf(stderr, "genera_grande: unknown format %s\n", argv[1]);
-        return 2;
+        std::fprintf(f, "solid toro\n");
     }
+    for (size_t k = 0; k < nt; k++) {
+        const uint32_t *c = &t[3 * k];
+        const double *a = punti[c[0]].p, *b = punti[c[1]].p, *d = punti[c[2]].p;
+        if (formato == "off")
+            std::fprintf(f, "3 %u %u %u\n", c[0], c[1], c[2]);
+        else if (formato == "obj")
+            std::fprintf(f, "f %u %u %u\n", c[0] + 1, c[1] + 1, c[2] + 1);
+        else if (formato == "ply")
+            binario(f, (uint8_t)3), binario(f, c[0]), binario(f, c[1]), binario(f, c[2]);
+        else if (formato == "stl") {
+            for (int i = 0; i < 3; i++)   // a zero normal, then the corners
+                binario(f, 0.0f);
+            for (const double *p : {a, b, d})
+                for (int i = 0; i < 3; i++)
+                    binario(f, (float)p[i]);
+            binario(f, (uint16_t)0);
+        } else
+            std::fprintf(f, "facet normal 0 0 0\nouter loop\nvertex %.7g %.7g %.7g\nvertex %.7g "
+                         "%.7g %.7g\nvertex %.7g %.7g %.7g\nendloop\nendfacet\n", a[0], a[1], a[2],
+                         b[0], b[1], b[2], d[0], d[1], d[2]);
+    }
+    if (formato == "stla")
+        std::fprintf(f, "endsolid toro\n");
     if (std::fclose(f) != 0) {
         std::perror(argv[3]);
         return 2;

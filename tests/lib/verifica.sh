@@ -5,3 +5,20 @@ falliti=0
 verifica() { "${@:2}" || { falliti=$((falliti + 1)); echo "FAILED: $1" >&2; }; }
 fine() { echo "$falliti checks failed"; [ "$falliti" -eq 0 ]; }
 uguale() { [ "$1" = "$2" ] || { printf 'expected: %s\n     got: %s\n' "$2" "$1" >&2; return 1; }; }
+
+# rifiuta EXPECTED COMMAND...: a refusal: status 2, nothing on standard
+# output, one line on standard error starting with EXPECTED.
+rifiuta() {
+  local atteso="$1" status=0 righe uscita errore
+  shift
+  uscita="$(mktemp)" errore="$(mktemp)"
+  "$@" >"$uscita" 2>"$errore" </dev/null || status=$?
+  righe="$(wc -l <"$errore")"
+  if [ "$status" -ne 2 ] || [ "$righe" -ne 1 ] || [ -s "$uscita" ] ||
+     [[ "$(cat "$errore")" != "$atteso"* ]]; then
+    falliti=$((falliti + 1))
+    echo "FAILED: ${*: -1}: status $status, $righe lines: $(head -c 300 "$errore")" >&2
+    echo "        expected: $atteso..." >&2
+  fi
+  rm -f "$uscita" "$errore"
+}

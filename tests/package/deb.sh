@@ -4,8 +4,6 @@
 # writing what the build tree's writes.
 source "$(dirname "$0")/lib.sh"
 DEB="$(cat "$1/deb.txt")" VERSIONE="$2" COSTRUITO="$3"
-LAVORO="$(mktemp -d)"
-trap 'rm -rf "$LAVORO"' EXIT
 
 verifica "scripts/package's last line names superficie_${VERSIONE}_*.deb" \
   [ -f "$DEB" -a "${DEB##*/}" = "superficie_${VERSIONE}_$(dpkg --print-architecture).deb" ]

@@ -3,8 +3,6 @@
 # bytes as the build tree's, in both formats, to standard output and to a file.
 source "$(dirname "$0")/lib.sh"
 INSTALLATO="$1" COSTRUITO="$2"
-LAVORO="$(mktemp -d)"
-trap 'rm -rf "$LAVORO"' EXIT
 
 for opzioni in "" "--obj" "--help"; do
   "$INSTALLATO" $opzioni >"$LAVORO/installato" && "$COSTRUITO" $opzioni >"$LAVORO/costruito"

@@ -21,7 +21,9 @@ verifica "the window shows the scene" attendi_scena "$W" "$LAVORO/quadro.ppm" "$
 verifica "the named window is a child of the root" \
   grep -q '^ *Parent window id: .*(the root window)' <(xwininfo -children -id "$W")
 valore() { xprop -id "$W" -notype "$1" | sed 's/^[^=]*= //'; }
-verifica "WM_CLASS: superficie, Superficie" uguale "$(valore WM_CLASS)" '"superficie", "Superficie"'
+verifica "WM_CLASS: superficie, and the installed desktop entry's StartupWMClass" uguale \
+  "$(valore WM_CLASS)" "\"superficie\", \"$(sed -n 's/^StartupWMClass=//p' \
+  "${VIEWER%/bin/superficie}/share/applications/superficie.desktop")\""
 verifica "_NET_WM_PID: the viewer's process" uguale "$(valore _NET_WM_PID)" "$VPID"
 verifica "WM_CLIENT_MACHINE: this machine" uguale "$(valore WM_CLIENT_MACHINE)" "\"$(uname -n)\""
 

@@ -9,8 +9,6 @@ DEST="$1" VERSIONE="$2"
 METAINFO="$DEST/usr/share/metainfo/org.example.superficie.metainfo.xml"
 VOCE="$DEST/usr/share/applications/superficie.desktop"
 TIPI="$DEST/usr/share/mime/packages/superficie.xml"
-LAVORO="$(mktemp -d)"
-trap 'rm -rf "$LAVORO"' EXIT
 
 # --- AppStream
 status=0
@@ -64,40 +62,30 @@ verifica "Debian's own types know OBJ, STL, glTF and 3MF and not PLY or OFF" \
 cd "$LAVORO/f"
 "$DEST/usr/bin/superficie-export" superficie                 # NOFF, no extension
 "$DEST/usr/bin/superficie-export" --obj modello.obj
-printf 'ply\nformat ascii 1.0\nelement vertex 0\nend_header\n' >modello.ply
-printf 'ply\r\nformat binary_little_endian 1.0\r\nend_header\r\n' >ply_windows
-cp modello.ply ply_ascii
-printf '3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n' >modello.off  # no keyword
-printf 'solid t\nendsolid t\n' >modello.stl
-for parola in OFF COFF NOFF CNOFF STCNOFF 4OFF; do printf '%s\n3 1 0\n' "$parola" >"off_$parola"; done
-printf 'OFF BINARY\n' >off_binario
-printf 'OFFICE HOURS\n' >ufficio
-printf 'plywood\n' >compensato
-printf 'glTF\2\0\0\0' >senza_nome       # a GLB known by its magic
-printf '{"asset":{"version":"2.0"}}' >modello.gltf
-printf 'PK\3\4' >modello.3mf
-while read -r file atteso; do
+# Each file: its name, its bytes (as printf's format) and the type it must get.
+while IFS='|' read -r file dati atteso; do
+  [ -z "$dati" ] || printf "$dati" >"$file"
   verifica "$file: $atteso" uguale "$(tipo "$LAVORO/con" "$file")" "$atteso"
 done <<'LIST'
-modello.ply model/x-ply
-ply_ascii model/x-ply
-ply_windows model/x-ply
-modello.off model/x-geomview-off
-superficie model/x-geomview-off
-off_OFF model/x-geomview-off
-off_COFF model/x-geomview-off
-off_NOFF model/x-geomview-off
-off_CNOFF model/x-geomview-off
-off_STCNOFF model/x-geomview-off
-off_4OFF model/x-geomview-off
-off_binario model/x-geomview-off
-modello.obj model/obj
-modello.stl model/stl
-senza_nome model/gltf-binary
-modello.gltf model/gltf+json
-modello.3mf model/3mf
-ufficio text/plain
-compensato text/plain
+modello.ply|ply\nformat ascii 1.0\nelement vertex 0\nend_header\n|model/x-ply
+ply_ascii|ply\nformat ascii 1.0\nelement vertex 0\nend_header\n|model/x-ply
+ply_windows|ply\r\nformat binary_little_endian 1.0\r\nend_header\r\n|model/x-ply
+modello.off|3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n|model/x-geomview-off
+superficie||model/x-geomview-off
+off_OFF|OFF\n3 1 0\n|model/x-geomview-off
+off_COFF|COFF\n3 1 0\n|model/x-geomview-off
+off_NOFF|NOFF\n3 1 0\n|model/x-geomview-off
+off_CNOFF|CNOFF\n3 1 0\n|model/x-geomview-off
+off_STCNOFF|STCNOFF\n3 1 0\n|model/x-geomview-off
+off_4OFF|4OFF\n3 1 0\n|model/x-geomview-off
+off_binario|OFF BINARY\n|model/x-geomview-off
+modello.obj||model/obj
+modello.stl|solid t\nendsolid t\n|model/stl
+senza_nome|glTF\2\0\0\0|model/gltf-binary
+modello.gltf|{"asset":{"version":"2.0"}}|model/gltf+json
+modello.3mf|PK\3\4|model/3mf
+ufficio|OFFICE HOURS\n|text/plain
+compensato|plywood\n|text/plain
 LIST
 for file in modello.ply superficie; do
   verifica "$file: something else without the definitions" \

@@ -4,8 +4,6 @@
 # command line run as a file manager would, with no display.
 source "$(dirname "$0")/lib.sh"
 DEST="$1" VOCE="$1/usr/share/thumbnailers/superficie.thumbnailer"
-LAVORO="$(mktemp -d)"
-trap 'rm -rf "$LAVORO"' EXIT
 unset DISPLAY
 
 chiave() { sed -n "s/^$1=//p" "$VOCE"; }

@@ -17,7 +17,9 @@
 #include "viewer/finestra.h"
 #include "state/vista.h"
 
-#ifndef SUPERFICIE_SOAK_PASSI
+#ifdef SUPERFICIE_ISTANZA_PICCOLA
+#define SUPERFICIE_SOAK_PASSI 50000
+#else
 #define SUPERFICIE_SOAK_PASSI 1000000
 #endif
 

@@ -4,29 +4,10 @@
 #include <GL/freeglut.h>
 #include <stdio.h>
 
-static void tasto(unsigned char c, int x, int y)
-{
-    (void)x;
-    (void)y;
-    printf("keyboard %d\n", c);
-}
-
-static void speciale(int c, int x, int y)
-{
-    (void)x;
-    (void)y;
-    printf("special %d\n", c);
-}
-
-static void mouse(int b, int stato, int x, int y)
-{
-    printf("mouse %d %d %d %d\n", b, stato, x, y);
-}
-
-static void moto(int x, int y)
-{
-    printf("motion %d %d\n", x, y);
-}
+static void tasto(unsigned char c, int x, int y) { (void)x, (void)y, printf("keyboard %d\n", c); }
+static void speciale(int c, int x, int y) { (void)x, (void)y, printf("special %d\n", c); }
+static void mouse(int b, int s, int x, int y) { printf("mouse %d %d %d %d\n", b, s, x, y); }
+static void moto(int x, int y) { printf("motion %d %d\n", x, y); }
 
 static void disegna(void)
 {

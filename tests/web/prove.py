@@ -1,0 +1,681 @@
+# prove.py PART ARGS...: the browser page in headless Chromium against the
+# desktop viewer on the X display in $DISPLAY (driven with xdotool), in five
+# parts, each a function below. Every part also fails on any console message,
+# log entry or uncaught exception of a page, and on a page that scrolled.
+import io
+import math
+import re
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import traceback
+from functools import reduce
+
+from PIL import Image, ImageChops
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from navigatore import BOTTONI, Chromium, Errore, entro  # noqa: E402
+
+# Two renderers of the same GL calls: Mesa's llvmpipe and SwiftShader light
+# every vertex alike up to float rounding, and interpolate and quantise a
+# little differently; 3 levels of 255 cover that with room.
+SOGLIA = 3
+# Where a triangle or line covers a pixel is decided at sub-pixel precision
+# that differs between the two: along silhouettes and edges single pixels
+# come out unlike, up to 0.2 % of the picture with the edges on. A wrong
+# turn, scale or colour changes far more.
+QUOTA_DIVERSI = 0.005
+ATTESA, ATTESA_FINESTRA = 30, 60   # seconds: deadlines for a loaded machine
+LARGHEZZA, ALTEZZA = 1000, 660
+SHIFT, CTRL = 8, 2   # DevTools modifier bits
+XBOTTONI = {"left": "1", "middle": "2", "right": "3"}
+
+
+def t(key, code, vk, testo="", mod=0):
+    return (key, code, vk, testo, mod)
+
+
+# xdotool's key names as the browser's key events give them, each key held in
+# order; a letter or digit is itself.
+TASTI = {"Up": [t("ArrowUp", "ArrowUp", 38)], "Down": [t("ArrowDown", "ArrowDown", 40)],
+         "Left": [t("ArrowLeft", "ArrowLeft", 37)], "Right": [t("ArrowRight", "ArrowRight", 39)],
+         "BackSpace": [t("Backspace", "Backspace", 8)], "Delete": [t("Delete", "Delete", 46)],
+         "Tab": [t("Tab", "Tab", 9)], "Return": [t("Enter", "Enter", 13, "\r")],
+         "Escape": [t("Escape", "Escape", 27)], "space": [t(" ", "Space", 32, " ")],
+         "eacute": [t("é", "Quote", 222, "é")], "EuroSign": [t("€", "KeyE", 69, "€")],
+         "F1": [t("F1", "F1", 112)], "Next": [t("PageDown", "PageDown", 34)],
+         "Home": [t("Home", "Home", 36)],
+         "shift+a": [t("Shift", "ShiftLeft", 16, "", SHIFT), t("A", "KeyA", 65, "A", SHIFT)],
+         "shift+1": [t("Shift", "ShiftLeft", 16, "", SHIFT), t("!", "Digit1", 49, "!", SHIFT)],
+         "ctrl+a": [t("Control", "ControlLeft", 17, "", CTRL), t("a", "KeyA", 65, "", CTRL)]}
+
+
+def eventi(k):
+    return TASTI.get(k) or [t(k, ("Digit" if k.isdigit() else "Key") + k.upper(), ord(k.upper()), k)]
+
+
+def immagine(dati):
+    return Image.open(io.BytesIO(dati)).convert("RGB")
+
+
+def uguali(a, b):
+    return a.size == b.size and a.tobytes() == b.tobytes()
+
+
+def confronta(nome, a, b):
+    # Fails unless pictures a and b are alike within SOGLIA and QUOTA_DIVERSI.
+    if a.size != b.size:
+        return no("%s: pictures of %s and %s" % (nome, a.size, b.size))
+    d = ImageChops.difference(a, b)
+    oltre = reduce(ImageChops.lighter, (c.point(lambda v: 255 * (v > SOGLIA)) for c in d.split()))
+    n, totale = oltre.histogram()[255], a.size[0] * a.size[1]
+    print("%-45s %7d pixels beyond %d (%.4f %%), largest difference %3d" % (
+        nome, n, SOGLIA, 100.0 * n / totale, max(e[1] for e in d.getextrema())))
+    if n > QUOTA_DIVERSI * totale:
+        no("%s: %d pixels differ" % (nome, n))
+
+
+def xdotool(*argomenti):
+    return subprocess.run(["xdotool"] + [str(a) for a in argomenti], check=True,
+                          capture_output=True, text=True, timeout=ATTESA_FINESTRA).stdout
+
+
+class Desktop:
+    # A program's window on the X display, found by its title.
+
+    def __init__(self, programma, titolo="Superficie", cartella=None):
+        self.p = subprocess.Popen(programma, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                  cwd=cartella, text=True)
+        self.w = xdotool("search", "--sync", "--onlyvisible", "--name", "^%s$" % titolo).split()[0]
+        self.x("mousemove", "--window", self.w, 500, 100)   # keys go where the pointer is
+        if titolo == "Superficie":   # an unpainted or cleared window is one colour
+            self.ultima = entro(ATTESA, "the scene", lambda: self.scena(self.stabile()))
+
+    def scena(self, q):
+        return q.getcolors(2) is None and q
+
+    def x(self, *argomenti):
+        xdotool(*argomenti)
+
+    def schermata(self):
+        return immagine(subprocess.run([os.environ["SCHERMATA"], self.w], capture_output=True,
+                                       check=True).stdout)
+
+    def stabile(self, prima=None):
+        # The picture once it differs from prima and stays the same for three shots.
+        foto = [self.schermata()]
+
+        def ferma():
+            time.sleep(0.1)
+            foto.append(self.schermata())
+            del foto[:-3]
+            return len(foto) > 2 and uguali(foto[-1], foto[-2]) and uguali(foto[-1], foto[-3]) \
+                and not (prima and uguali(foto[-1], prima)) and foto[-1]
+        return entro(ATTESA, "a settled picture", ferma)
+
+    def esegui(self, azioni):
+        for a in azioni:
+            if a[0] == "drag":
+                _, b, x, y, dx, dy, passi = a
+                self.x("mousemove", "--window", self.w, x, y, "mousedown", XBOTTONI[b])
+                for i in range(1, passi + 1):
+                    prima = self.schermata()
+                    self.x("mousemove", "--window", self.w, x + dx * i // passi, y + dy * i // passi)
+                    try:   # each step's frame, when the step changes the picture
+                        entro(2, "", lambda: not uguali(self.schermata(), prima))
+                    except Errore:
+                        pass
+                self.x("mouseup", XBOTTONI[b])
+            for k in a[1:] if a[0] == "keys" else ():
+                self.x("key", k)
+                time.sleep(0.1)
+            if a[0] == "wheel":
+                self.x("mousemove", "--window", self.w, a[1], a[2], "click", a[3])
+                time.sleep(0.1)
+        self.ultima = self.stabile()
+        return self.ultima
+
+    def dimensiona(self, larghezza, altezza):
+        # The window resized as a window manager would; its new picture.
+        self.x("windowsize", self.w, larghezza, altezza)
+        entro(ATTESA, "the new size", lambda: self.schermata().size == (larghezza, altezza))
+        return self.esegui([])
+
+    def chiudi(self):
+        # Stops the program; what it printed.
+        self.p.terminate()
+        return "".join(self.p.communicate(timeout=30))
+
+
+class Pagina:
+    # The page in headless Chromium, opened from a folder holding nothing
+    # else, with a picture of LARGHEZZA x ALTEZZA unless finestra gives the
+    # window (CSS width, height and density) it opens in; prima(c) runs before.
+
+    def __init__(self, pagina, cartella, tocco=False, finestra=None, prima=None):
+        os.makedirs(cartella)
+        shutil.copy(pagina, cartella)
+        self.c = c = Chromium(schermi=prima is not None)
+        if tocco:   # a touch screen, as a tablet's
+            c.invia("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=2)
+        if finestra:
+            c.finestra(*finestra)
+        # The picture's place and size at every frame from the first: what
+        # the page showed while it opened.
+        c.invia("Page.addScriptToEvaluateOnNewDocument", source="""window.misure = [];
+            (function giro() {
+                const t = document.getElementById('canvas');
+                const m = t && JSON.stringify(t.getBoundingClientRect());
+                if (m && misure[misure.length - 1] !== m) misure.push(m);
+                requestAnimationFrame(giro);
+            })();""")
+        if prima:
+            prima(c)
+        c.apri(os.path.join(cartella, os.path.basename(pagina)))
+        try:
+            c.attendi("typeof Module != 'undefined' && Module.quadri >= 1", ATTESA)
+        except Errore:
+            raise Errore("no frame; the page said: %s" % c.messaggi())
+        if finestra or prima:
+            self.misura(finestra[2] if finestra and len(finestra) > 2 else 1)
+        else:
+            self.dimensiona(LARGHEZZA, ALTEZZA)
+
+    def misura(self, densita=1):
+        # The picture's place on the page and its size in the viewer's pixels.
+        self.densita = densita
+        self.x0, self.y0, w, h = self.c.rettangolo("#canvas")
+        self.larghezza, self.altezza = self.c.valuta("[Module.canvas.width, Module.canvas.height]")
+        assert (self.larghezza, self.altezza) == (round(w * densita), round(h * densita)), \
+            "canvas %sx%s shown %sx%s" % (self.larghezza, self.altezza, w, h)
+
+    def dimensiona(self, larghezza, altezza, densita=1):
+        # The window that gives the picture larghezza x altezza of the viewer's pixels.
+        self.c.tela(larghezza / densita, altezza / densita, densita)
+        self.misura(densita)
+        assert (self.larghezza, self.altezza) == (larghezza, altezza)
+
+    def punto(self, x, y):
+        # Page pixels of a point of the picture given in the viewer's pixels.
+        return self.x0 + x / self.densita, self.y0 + y / self.densita
+
+    def passo(self, fai):
+        # fai(), then the frame it asked for.
+        n = self.c.valuta("Module.quadri")
+        fai()
+        self.c.attendi("Module.quadri > %d" % n, ATTESA)
+
+    def dita(self, tipo, dita):
+        self.c.tocco(tipo, {k: self.punto(*p) for k, p in dita.items()})
+
+    def esegui(self, azioni):
+        # Actions as Desktop.esegui takes them, and touches: ("dito", x, y, dx,
+        # dy, steps) one finger; ("due", a, b, da, db, steps) two from a and b,
+        # each moving by its own total, b lifted first; ("bottoni", key...)
+        # clicks on the key buttons, named as xdotool names the keys.
+        c, m = self.c, self.c.mouse
+        for a in azioni:
+            if a[0] in ("drag", "dito"):
+                b, (x, y, dx, dy, passi) = (a[1], a[2:]) if a[0] == "drag" else (None, a[1:])
+                if b:
+                    m("mouseMoved", *self.punto(x, y))
+                    c.calma()
+                    m("mousePressed", *self.punto(x, y), b, BOTTONI[b])
+                else:
+                    self.dita("touchStart", {1: (x, y)})
+                for i in range(1, passi + 1):
+                    q = self.punto(x + dx * i // passi, y + dy * i // passi)
+                    self.passo(lambda: m("mouseMoved", *q, b, BOTTONI[b]) if b
+                               else c.tocco("touchMove", {1: q}))
+                m("mouseReleased", *self.punto(x + dx, y + dy), b, 0) if b else c.tocco("touchEnd", {})
+            elif a[0] == "due":
+                _, (ax, ay), (bx, by), (dax, day), (dbx, dby), passi = a
+                self.dita("touchStart", {1: (ax, ay)})
+                self.dita("touchStart", {1: (ax, ay), 2: (bx, by)})
+                for i in range(1, passi + 1):
+                    d = {1: (ax + dax * i // passi, ay + day * i // passi),
+                         2: (bx + dbx * i // passi, by + dby * i // passi)}
+                    self.passo(lambda: self.dita("touchMove", d))
+                self.dita("touchMove", {1: d[1]})
+                c.tocco("touchEnd", {})
+            elif a[0] == "wheel":
+                m("mouseMoved", *self.punto(a[1], a[2]))
+                m("mouseWheel", *self.punto(a[1], a[2]), deltaX=0, deltaY=-100 if a[3] == 4 else 100)
+            for k in a[1:] if a[0] in ("keys", "bottoni") else ():
+                self.passo(lambda: c.tasti(*eventi(k)) if a[0] == "keys" else self.clicca(k))
+        return self.schermata()
+
+    def clicca(self, k):
+        # A click on the key button labelled with the key's character or arrow;
+        # the keyboard focus must stay on the picture.
+        etichetta = FRECCE.get(k, k)
+        x, y = self.c.valuta("(b => b && [b.x + b.width / 2, b.y + b.height / 2])([...document."
+                             "querySelectorAll('#tasti button')].find(b => b.textContent == %r)"
+                             "?.getBoundingClientRect())" % etichetta) or (None, None)
+        assert x is not None, "no button %r" % etichetta
+        for tipo, premuti in (("mouseMoved", 0), ("mousePressed", 1), ("mouseReleased", 0)):
+            self.c.mouse(tipo, x, y, "left" if tipo != "mouseMoved" else "none", premuti)
+        fuoco = self.c.valuta("document.activeElement.id")
+        assert fuoco == "canvas", "after the button %r the focus is on %r" % (etichetta, fuoco)
+        self.cliccati = getattr(self, "cliccati", set()) | {k}
+
+    def schermata(self):
+        # The picture once every posted redisplay is drawn, in device pixels.
+        self.c.calma()
+        return immagine(self.c.schermata([self.x0, self.y0, self.larghezza / self.densita,
+                                          self.altezza / self.densita]))
+
+
+FRECCE = {"Left": "\u2190", "Up": "\u2191", "Right": "\u2192", "Down": "\u2193"}
+
+
+# A part's failures, and what it opened: closed at the end, each page
+# checked for messages and scrolling, each viewer for anything it printed.
+FALLITI, CHIUSURE, LAVORO = [], [], tempfile.mkdtemp(prefix="superficie-web-")
+no = FALLITI.append
+
+
+def pagina_nuova(pagina, **opzioni):
+    p = Pagina(pagina, os.path.join(LAVORO, str(len(CHIUSURE))), **opzioni)
+    CHIUSURE.append(lambda: (p.c.valuta("[scrollX, scrollY]") == [0, 0] or no("a page scrolled"),
+                             [no("a page said: " + m) for m in p.c.messaggi()], p.c.chiudi()))
+    return p
+
+
+def desktop_nuovo(programma, **opzioni):
+    d = Desktop(programma, **opzioni)
+    CHIUSURE.append(lambda: (lambda detto: detto and no("the desktop printed " + detto))(d.chiudi()))
+    return d
+
+
+# confronto VIEWER PAGE: one session of keys and left, right and middle drags
+# on the desktop viewer and on the page, the pictures compared after every
+# step; a step that changes one picture must change the other. Drags are
+# (button, x, y, dx, dy, steps) in the picture's pixels. Then other sizes
+# (SESSIONE_DIMENSIONI).
+SESSIONE = [
+    ("start", []),
+    # Before the left button has been released once a right drag turns.
+    ("right drag before any left release", [("drag", "right", 500, 300, 0, -40, 4)]),
+    ("left drag", [("drag", "left", 500, 300, 60, 30, 6)]),
+    # Its first step still turns (the last frame chose the rotation), the rest rescales.
+    ("right drag", [("drag", "right", 500, 300, 0, -50, 5)]),
+    ("middle drag", [("drag", "middle", 400, 300, 80, 40, 4)]),
+    ("edges, arrows", [("keys", "b", "Up", "Left")]),
+    ("transparency", [("keys", "j", "j", "j")]),
+    # Shift with 1 is "!", not a selection of slot 1: the "a" still shrinks.
+    ("opaque, shift+1, a", [("keys", "u", "u", "u", "shift+1", "a")]),
+    # Wheel steps, Backspace and Delete change nothing; the page must not scroll.
+    ("wheel, backspace, delete, left drag", [
+        ("wheel", 500, 300, 4), ("wheel", 500, 300, 5), ("keys", "BackSpace", "Delete"),
+        ("drag", "left", 500, 300, -40, 20, 4)]),
+    ("q, shadows off", [("keys", "q", "o")]),
+    ("r", [("keys", "r")]),
+]
+
+
+# tocco PAGE: the page twice, as on a touch screen: one copy driven by touches
+# and by clicks on the row of key buttons, the other by the mouse drags and
+# keys they stand for. Each step: (name, touches and buttons, mouse and keys),
+# positions in the picture's pixels.
+SESSIONE_TOCCO = [
+    ("one finger", [("dito", 500, 300, 60, 30, 6)], [("drag", "left", 500, 300, 60, 30, 6)]),
+    # The second finger ends the left drag where the first one is; the
+    # pinch presses the right button at the midpoint, and 10 pixels more
+    # between the fingers are 10 up. Its first step still turns: the last
+    # frame chose the rotation, as after a left drag with the mouse.
+    ("pinch out", [("due", (450, 300), (550, 300), (-25, 0), (25, 0), 5)],
+     [("drag", "left", 450, 300, 0, 0, 0), ("drag", "right", 500, 300, 0, -50, 5)]),
+    ("two fingers together", [("due", (400, 250), (500, 250), (80, 40), (80, 40), 4)],
+     [("drag", "left", 400, 250, 0, 0, 0), ("drag", "middle", 450, 250, 80, 40, 4)]),
+    # Along a slant: the distance is measured as the crow flies (from 200
+    # to 140), the midpoint stays.
+    ("pinch in, slanted", [("due", (400, 200), (560, 320), (24, 18), (-24, -18), 3)],
+     [("drag", "left", 400, 200, 0, 0, 0), ("drag", "right", 480, 260, 0, 60, 3)]),
+] + [("buttons " + " ".join(k), [("bottoni",) + k], [("keys",) + k]) for k in (
+    ("b", "Up", "Left"), ("Down", "Right"), ("j", "j", "u"), ("u", "a", "q", "o"),
+    # Slot 1 holds nothing: the shrink there changes nothing, then slot 0's does.
+    ("1", "a", "2", "3", "0", "a"), ("4", "q", "0", "r"))]
+# Every key the viewer knows has its button, and the session clicks each.
+TUTTI = set("01234aqrobju") | set(FRECCE)
+
+
+def tocco(pagina):
+    t, m = pagina_nuova(pagina, tocco=True), pagina_nuova(pagina, tocco=True)
+    t.cliccati, prima = set(), (t.schermata(), m.schermata())
+    for nome, tocchi, mouse in SESSIONE_TOCCO:
+        a, b = t.esegui(tocchi), m.esegui(mouse)
+        # No tolerance: the same program on the same renderer given the
+        # same callbacks draws the same bits.
+        if not uguali(a, b):
+            no("%s: the touch's picture is not the mouse's" % nome)
+        if uguali(a, prima[0]) != uguali(b, prima[1]):
+            no("%s: changed by touch %s, by the mouse %s" % (
+                nome, not uguali(a, prima[0]), not uguali(b, prima[1])))
+        if tocchi[0][0] != "bottoni" and uguali(a, prima[0]):
+            no("%s: the gesture changed nothing" % nome)
+        prima = a, b
+    if TUTTI - t.cliccati:
+        no("buttons never clicked: %s" % sorted(TUTTI - t.cliccati))
+    etichette = t.c.valuta("[...document.querySelectorAll('#tasti button')].map(b => b.textContent)")
+    if sorted(etichette) != sorted(FRECCE.get(k, k) for k in TUTTI):
+        no("the buttons are %s" % etichette)
+
+
+# ingressi PAGE PROBE: what the viewer's GLUT callbacks receive in the page
+# for the browser's own input events, against what freeglut on X hands PROBE
+# (a freeglut window of the canvas's size that prints its callbacks) for the
+# same keys and gestures given with xdotool: keys as X turns them into
+# characters or special keys, wheel steps as presses and releases, drags
+# with the pointer's position, also outside the window, presses outside it
+# not at all. Also: the browser's own reactions (context menu, middle-button
+# autoscroll, page scrolling) cancelled, the canvas focused on load, and the
+# page's table of gestures and keys the README's.
+SPIA = """(() => {
+  window.chiamate = [];
+  window.annullati = {contextmenu: [], middle: [], wheel: []};
+  const get = wasmTable.get.bind(wasmTable);
+  wasmTable.get = function (p) {
+    const f = get(p);
+    const nome = p == GLUT.keyboardFunc ? 'keyboard' : p == GLUT.specialFunc ? 'special' :
+                 p == GLUT.mouseFunc ? 'mouse' : p == GLUT.motionFunc ? 'motion' : null;
+    if (!nome) return f;
+    return function () { chiamate.push([nome].concat(Array.from(arguments))); return f.apply(null, arguments); };
+  };
+  window.addEventListener('contextmenu', e => annullati.contextmenu.push(e.defaultPrevented));
+  window.addEventListener('mousedown', e => { if (e.button == 1) annullati.middle.push(e.defaultPrevented); });
+  window.addEventListener('wheel', e => annullati.wheel.push(e.defaultPrevented));
+})()"""
+# Keys by xdotool's names; gestures with positions relative to the window or canvas.
+AZIONI = ("a shift+a shift+1 ctrl+a BackSpace Delete Tab Return Escape space eacute EuroSign "
+          "F1 Up Right Next Home").split() + [
+    ("drag", b, [(100, 100), (105, 107), (109, 97)]) for b in ("left", "middle", "right")] + [
+    ("drag", "left", [(10, 10), (-5, 20), (30, -8)]), ("wheel", 200, 300),
+    ("drag", "left", [(100, 680), (120, 685)])]
+
+
+def tabella_readme():
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "../../README.md")) as f:
+        sezione = f.read().split("## Mouse and keys", 1)[1].split("\n## ", 1)[0]
+    pulito = lambda t: " ".join(t.replace("`", "").split())  # noqa: E731
+    return [[pulito(c) for c in r.strip("|").split("|")]
+            for r in sezione.splitlines() if r.startswith("|")][2:]
+
+
+def esegui_x(x11, a, righe):
+    # a on the probe; the callbacks it printed, once it prints no more.
+    prima, w = len(righe), x11.w
+    if isinstance(a, str):
+        x11.x("key", a)
+    elif a[0] == "drag":
+        x11.x("mousemove", x11.gx + a[2][0][0], x11.gy + a[2][0][1], "mousedown", XBOTTONI[a[1]])
+        for x, y in a[2][1:]:
+            x11.x("mousemove", x11.gx + x, x11.gy + y)
+        x11.x("mouseup", XBOTTONI[a[1]], "mousemove", "--window", w, 500, 300)
+    else:
+        x11.x("mousemove", "--window", w, a[1], a[2], "click", 4, "click", 5,
+              "mousemove", "--window", w, 500, 300)
+    n, fine = -1, time.monotonic() + ATTESA
+    while n != len(righe) and time.monotonic() < fine:
+        n = len(righe)
+        time.sleep(0.3)
+    return [tuple(int(v) if v.lstrip("-").isdigit() else v for v in r.split()) for r in righe[prima:]]
+
+
+def esegui_pagina(c, x0, y0, a):
+    if isinstance(a, str):
+        c.tasti(*eventi(a))
+    elif a[0] == "drag":
+        b, ((x, y), *resto) = a[1], a[2]
+        c.mouse("mouseMoved", x0 + x, y0 + y)
+        c.mouse("mousePressed", x0 + x, y0 + y, b, BOTTONI[b])
+        for x, y in resto:
+            c.mouse("mouseMoved", x0 + x, y0 + y, b, BOTTONI[b])
+        c.mouse("mouseReleased", x0 + x, y0 + y, b, 0)
+    else:
+        c.mouse("mouseMoved", x0 + a[1], y0 + a[2])
+        for d in (-100, 100):
+            c.mouse("mouseWheel", x0 + a[1], y0 + a[2], deltaX=0, deltaY=d)
+    # The page's key callbacks get the pointer too, the probe prints the key only.
+    return [tuple(v[:2]) if v[0] in ("keyboard", "special") else tuple(v)
+            for v in c.valuta("chiamate.splice(0)")]
+
+
+def ingressi(pagina, sonda):
+    x11, righe = Desktop([sonda], titolo="Sonda"), []
+    CHIUSURE.append(lambda: (x11.p.terminate(), x11.p.wait(30)))
+    threading.Thread(target=lambda: [righe.append(r) for r in x11.p.stdout], daemon=True).start()
+    g = dict(r.split("=") for r in xdotool("getwindowgeometry", "--shell", x11.w).split())
+    x11.gx, x11.gy = int(g["X"]), int(g["Y"])
+    x11.x("mousemove", "--window", x11.w, 500, 300)
+    c = pagina_nuova(pagina).c
+    if c.valuta("document.activeElement.id") != "canvas":
+        no("the canvas has no keyboard focus on load")
+    if c.valuta("[...document.querySelectorAll('tr')].filter(r => r.querySelector('td')).map("
+                "r => Array.from(r.cells, t => t.textContent.split(/\\s+/).filter(Boolean)"
+                ".join(' ')))") != tabella_readme():
+        no("the page's table of gestures and keys is not the README's")
+    c.valuta(SPIA)
+    x0, y0, _, _ = c.rettangolo("#canvas")
+    for a in AZIONI:
+        atteso, visto = esegui_x(x11, a, righe), esegui_pagina(c, x0, y0, a)
+        print("%-60.60s X: %s" % (a, atteso))
+        if visto != atteso:
+            no("%s: the page got %s" % (a, visto))
+    for evento, v in c.valuta("annullati").items():
+        if not v or not all(v):
+            no("%s: default actions cancelled %s" % (evento, v))
+
+
+# file_aperti VIEWER EXPORTER WRITER GENERATOR PAGE: files opened in one page, in
+# turn, through its Open button (the file input's files, as the chooser sets
+# them) and by dropping them on it, against the same files named on the
+# desktop viewer's command line. A scene that opens must look as the
+# desktop's, and show beside the picture, not as an error, the line the
+# desktop prints for each file it fitted to the store (without "superficie:
+# "); a refused one must show the desktop's message and leave the picture
+# and its note exactly as they were; the canvas keeps the keyboard focus.
+# Each case: (what, how, files, "opens" or "refused" or the fitted files).
+CASI = [
+    ("a bad file, first thing", "chooser", ["malo.off"], "refused"),
+    ("the surface as OBJ", "chooser", ["superficie.obj"], "opens"),
+    ("two files", "chooser", ["cubo.off", "toro.stl"], "opens"),
+    ("five files", "chooser", ["cubo.off", "toro.stl", "toro.ply", "superficie.off",
+                               "superficie.obj"], "refused"),
+    ("over the capacity, after a good one", "chooser", ["cubo.off", "troppi.off"], ["troppi.off"]),
+    ("a bad file after a fitted scene", "chooser", ["malo.off"], "refused"),
+    ("four files", "chooser", ["superficie.off", "cubo.off", "toro.stl", "toro.ply"], "opens"),
+    ("a large torus", "chooser", ["grande.stl"], ["grande.stl"]),
+    ("a bad file dropped", "drop", ["cubo.off", "malo.off"], "refused"),
+    ("one file dropped", "drop", ["toro.ply"], "opens"),
+    ("two large files dropped", "drop", ["grande.stl", "troppi.off"], ["grande.stl", "troppi.off"]),
+    ("two files dropped", "drop", ["toro.stl", "superficie.obj"], "opens"),
+    ("a GLB", "chooser", ["m.glb"], "opens"),
+    # Picked together, in any order; its folder on the desktop.
+    ("a glTF with its buffer", "chooser", ["m.bin", "m.gltf"], "opens"),
+    ("a 3MF", "chooser", ["m.3mf"], "opens"),
+    ("glTF, 3MF and OFF together", "chooser", ["m.gltf", "m.3mf", "cubo.off", "m.bin"], "opens"),
+    # Without the buffer it names: a message naming it (the desktop, which
+    # looks beside the file, words it otherwise).
+    ("a glTF without its buffer", "chooser", ["m.gltf"], "m.bin"),
+]
+
+
+def campioni(d, exporter, scrittore, genera):
+    for comando in ([exporter, "superficie.off"], [exporter, "--obj", "superficie.obj"],
+                    [scrittore, "superficie.off", "."], [genera, "stl", "400", "toro.stl"],
+                    [genera, "ply", "300", "toro.ply"], [genera, "stl", "5200", "grande.stl"]):
+        subprocess.run(comando, check=True, cwd=d)
+    testi = {
+        # A cube, each face its own colour (RGB 0..1 after the indices).
+        "cubo.off": "OFF\n8 6 12\n" + "".join("%d %d %d\n" % (x, y, z) for x in (-1, 1)
+                                             for y in (-1, 1) for z in (-1, 1)) +
+        "4 0 1 3 2 1 0 0\n4 4 6 7 5 0 1 0\n4 0 4 5 1 0 0 1\n4 2 3 7 6 1 1 0\n"
+        "4 0 2 6 4 1 0 1\n4 1 5 7 3 0 1 1\n",
+        # A face naming a vertex that is not there.
+        "malo.off": "OFF\n4 2 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 1 2\n3 0 2 7\n",
+        # One vertex more than an object holds.
+        "troppi.off": "OFF\n3001 1 0\n" + "".join("%d %d 0\n" % (i % 60, i // 60)
+                                                  for i in range(3001)) + "3 0 1 60\n"}
+    for nome, testo in testi.items():
+        with open(os.path.join(d, nome), "w") as f:
+            f.write(testo)
+
+
+def file_aperti(*programmi):
+    (viewer, exporter, scrittore, genera, pagina), d = map(os.path.abspath, programmi), \
+        os.path.join(LAVORO, "file")
+    os.makedirs(d)
+    campioni(d, exporter, scrittore, genera)
+    p = pagina_nuova(pagina)
+    c, indirizzo = p.c, p.c.valuta("document.URL")
+    testo = lambda quale: c.valuta("(e => e.hidden ? '' : e.textContent)(document."  # noqa: E731
+                                   "getElementById(%r))" % quale)
+    prima, nota_prima = p.schermata(), ""
+    for nome, come, nomi, esito in CASI:
+        n, percorsi = c.valuta("Module.aperture || 0"), [os.path.join(d, f) for f in nomi]
+        if come == "chooser":
+            c.scegli_file("#apri", percorsi)
+        else:
+            x, y, w, h = c.rettangolo("#canvas")
+            c.trascina_file(x + w / 2, y + h / 2, percorsi)
+        c.attendi("(Module.aperture || 0) > %d" % n, ATTESA)
+        c.calma()
+        # A note of two lines takes height from the picture, and one gone gives it back.
+        if c.valuta("[Module.canvas.width, Module.canvas.height]") != [LARGHEZZA, ALTEZZA]:
+            p.dimensiona(LARGHEZZA, ALTEZZA)
+        a, detto, nota = p.schermata(), testo("messaggio"), testo("nota")
+        print("%-36s message %r, note %r" % (nome, detto, nota))
+        if esito == "m.bin":
+            if not detto.startswith(nomi[0] + ": ") or esito not in detto:
+                no("%s: the page says %r, naming not %s" % (nome, detto, esito))
+        elif esito == "refused":
+            r = subprocess.run([viewer] + nomi, cwd=d, capture_output=True, text=True,
+                               timeout=ATTESA_FINESTRA)
+            if r.returncode != 2 or r.stderr != "superficie: %s\n" % detto:
+                no("%s: the page says %r, the desktop %r" % (nome, detto, r.stderr))
+        else:
+            adattati = esito if isinstance(esito, list) else []
+            righe = nota.splitlines()
+            if len(righe) != len(adattati) or any(not re.match(
+                    r"%s: \d+ faces shown as \d+ \(a polyhedron holds 5000\)$" % re.escape(f), r)
+                    for f, r in zip(adattati, righe)):
+                no("%s: the note is %r, for the fitted %s" % (nome, nota, adattati))
+            # The desktop is named the models; it finds a glTF's buffers beside it.
+            desktop = Desktop([viewer] + [f for f in nomi if f != "m.bin"], cartella=d)
+            b, stampato = desktop.ultima, desktop.chiudi()
+            if stampato != "".join("superficie: %s\n" % r for r in righe) or detto:
+                no("%s: the desktop printed %r, the page says %r" % (nome, stampato, detto))
+            confronta(nome, b, a)
+        if esito in ("refused", "m.bin") and (not uguali(a, prima) or nota != nota_prima):
+            no("%s: the picture or its note changed" % nome)
+        if c.valuta("document.activeElement.id") != "canvas":
+            no("%s: the canvas lost the keyboard focus" % nome)
+        prima, nota_prima = a, nota
+    if c.valuta("document.URL") != indirizzo:
+        no("the browser left the page for %s" % c.valuta("document.URL"))
+
+
+# The page at other window sizes against the desktop window resized alike
+# (its reshape callback runs; the page must follow through the same
+# callback): at each size the picture, then after a drag and a key. Opened at the first size, the page shows it from its first
+# frame, without a jump; at density 2 the picture has twice the pixels of
+# its CSS size, pointer positions included. First, a window moved to screens
+# of other densities keeps its CSS size and gets no resize event: the page
+# must still give its picture the new screen's pixels (while the desktop
+# shows the start picture, as a new page does).
+SESSIONE_DIMENSIONI = [
+    ("640x400", 640, 400, 1, [("drag", "left", 300, 200, 40, 20, 4), ("keys", "b")]),
+    ("600x900, tall", 600, 900, 1, [("drag", "middle", 300, 450, 40, -30, 4), ("keys", "q")]),
+    # Even positions: whole CSS pixels at density 2.
+    ("1000x660 at density 2", 1000, 660, 2, [("drag", "left", 500, 300, -40, 20, 4), ("keys", "o")]),
+]
+# The window's CSS size while the screen's density changes under it (at
+# density 2 its picture must fit the X screen), and the screens, far apart
+# so that the window's place names one. At density 1.5 headless Chromium
+# rounds the window's frame in the new screen's pixels: its inner height can
+# gain one CSS pixel.
+FINESTRA_SCHERMI, SCHERMI, ARROTONDAMENTO = (600, 700), {2: (10000, 100), 1.5: (30000, 100)}, 1
+
+
+def schermi(c):
+    for densita, (x, y) in SCHERMI.items():
+        c.invia("Emulation.addScreen", left=x, top=0, width=4000, height=3000,
+                devicePixelRatio=densita)
+    c.sposta(50, 50, *FINESTRA_SCHERMI)
+    # Chromium tells a page of such a move with a resize and through a
+    # ResizeObserver; other browsers do not, and the page must not need them.
+    c.invia("Page.addScriptToEvaluateOnNewDocument", source="window.ResizeObserver = undefined;"
+            "window.addEventListener('resize', e => e.stopImmediatePropagation(), true);")
+
+
+def confronto(viewer, pagina):
+    desktop, c = desktop_nuovo([viewer]), pagina_nuova(pagina, prima=schermi).c
+    ora, prima = 1, None
+    # The second move leaves 2 for neither 1 nor 2: a query on density 1 alone would not see it.
+    for densita in (1, 2, 1.5):
+        if densita != ora:
+            c.sposta(*SCHERMI[densita], *FINESTRA_SCHERMI, densita_ora=ora, densita_dopo=densita)
+            c.attendi("devicePixelRatio == %s" % densita, ATTESA)
+            ora = densita
+        c.calma()
+        finestra = c.valuta("[innerWidth, innerHeight]")
+        prima = prima or finestra
+        x, y, w, h = c.rettangolo("#canvas")
+        tela, nome = c.valuta("[Module.canvas.width, Module.canvas.height]"), \
+            "%gx%g CSS on a screen of density %s" % (w, h, densita)
+        if finestra[0] != prima[0] or abs(finestra[1] - prima[1]) > ARROTONDAMENTO:
+            return no("%s: the window went from %s to %s" % (nome, prima, finestra))
+        # Rounded as the page's Math.round does, halves up.
+        if tela != [math.floor(w * densita + 0.5), math.floor(h * densita + 0.5)]:
+            return no("%s: the picture has %sx%s pixels" % (nome, tela[0], tela[1]))
+        d = desktop.dimensiona(*tela)
+        c.calma()
+        confronta(nome, d, immagine(c.schermata([x, y, w, h])))
+    p, prima = pagina_nuova(pagina), None
+    if p.c.valuta("document.title") != "Superficie":
+        no("the title is %r" % p.c.valuta("document.title"))
+    # Opened at the first size, with the desktop still at its start.
+    nome, w, h = SESSIONE_DIMENSIONI[0][:3]
+    p.dimensiona(w, h)
+    nuova = pagina_nuova(pagina, finestra=p.c.valuta("[innerWidth, innerHeight]") + [1])
+    if (nuova.larghezza, nuova.altezza) != (w, h):
+        no("opened at %s, the picture is %sx%s" % (nome, nuova.larghezza, nuova.altezza))
+    else:
+        confronta(nome + ", opened at that size", desktop.dimensiona(w, h), nuova.schermata())
+    if len(nuova.c.valuta("misure")) != 1:
+        no("opening, the picture went through %s" % nuova.c.valuta("misure"))
+    desktop.dimensiona(LARGHEZZA, ALTEZZA)
+    p.dimensiona(LARGHEZZA, ALTEZZA)
+    for nome, azioni in SESSIONE:
+        a, b = desktop.esegui(azioni), p.esegui(azioni)
+        confronta(nome, a, b)
+        if prima and uguali(a, prima[0]) != uguali(b, prima[1]):
+            no("%s: changed on the desktop %s, on the page %s" % (
+                nome, not uguali(a, prima[0]), not uguali(b, prima[1])))
+        prima = a, b
+    for nome, w, h, densita, azioni in SESSIONE_DIMENSIONI:
+        d = desktop.dimensiona(w, h)
+        p.dimensiona(w, h, densita)
+        confronta(nome, d, p.schermata())
+        confronta(nome + ", then %s" % azioni, desktop.esegui(azioni), p.esegui(azioni))
+
+
+if __name__ == "__main__":
+    try:
+        globals()[sys.argv[1]](*sys.argv[2:])
+    except Exception:
+        traceback.print_exc()
+        no("the part %s ended with an exception" % sys.argv[1])
+    for chiudi in reversed(CHIUSURE):
+        try:
+            chiudi()
+        except Exception as e:
+            no("closing: %r" % e)
+    shutil.rmtree(LAVORO, ignore_errors=True)
+    [print("FAILED:", f) for f in FALLITI]
+    sys.exit(1 if FALLITI else 0)
