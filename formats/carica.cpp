@@ -31,6 +31,16 @@ static void crea_faccia(int slot, int j, const int *v, int n, char c)
     }
 }
 
+// v[0..n) the other way round, from the corner before v[0]'s, so that the
+// first three corners still turn, the other way: creafaccia takes the
+// face's normal from them. Done twice it gives the
+// face back: the export (scrivi.cpp) and reading undo each other.
+void rovescia(const int *v, int n, int *dopo)
+{
+    for (int k = 0; k < n; k++)
+        dopo[k] = v[(2 - k + 2 * n) % n];
+}
+
 // Centroid and radius as creapoliedro computes them, so that an object
 // already at its place and size is built unchanged.
 static void misura(const Maglia &m, double centro[3], double *raggio)
@@ -53,6 +63,10 @@ static void misura(const Maglia &m, double centro[3], double *raggio)
     *raggio = r;
 }
 
+// Files wind their faces outwards and point their normals out; the scene,
+// like the built-in surface, inwards: the light comes from below the eye, so
+// only then are the tops lit. Each object goes in wound the other way, its
+// normals negated.
 void metti_in_scena(const Maglia *const *maglie, int n)
 {
     // Every slot starts over from zero, as at start-up: the objects named
@@ -74,7 +88,7 @@ void metti_in_scena(const Maglia *const *maglie, int n)
             const double *nr = p.normale;
             if (m.normali)
                 creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
-                          (p.pos[2] - c[2]) * s, nr[0], nr[1], nr[2]);
+                          (p.pos[2] - c[2]) * s, -nr[0], -nr[1], -nr[2]);
             else
                 creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
                           (p.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
@@ -82,7 +96,9 @@ void metti_in_scena(const Maglia *const *maglie, int n)
         for (int j = 0; j < numfacce; j++) {
             const FacciaLetta &f = m.facce[j];
             const char lettera = f.colorata ? lettera_vicina(f.colore) : LETTERE_SLOT[slot];
-            crea_faccia(slot, j, &m.angoli[(size_t)f.primo], f.numvertici, lettera);
+            int v[MAX_VERTICI];
+            rovescia(&m.angoli[(size_t)f.primo], f.numvertici, v);
+            crea_faccia(slot, j, v, f.numvertici, lettera);
         }
         creapoliedro(slot, numpunti, numfacce, m.normali ? 1 : 0);
     }

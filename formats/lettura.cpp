@@ -75,6 +75,7 @@ static void svuota(Maglia *m)
     m->facce.clear();
     m->normali = 0;
     m->colori_punti = 0;
+    m->stampa = 0;
 }
 
 bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia *m, char *testo,
@@ -108,9 +109,9 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
         case OFF: ok = leggi_off(l); break;
         case OBJ: ok = leggi_obj(l); break;
         case PLY: ok = leggi_ply(l); break;
-        case STL: ok = leggi_stl(l); break;
+        case STL: ok = leggi_stl(l), m->stampa = 1; break;
         case GLTF: ok = leggi_gltf(l); break;
-        case TREMF: ok = leggi_3mf(l); break;
+        case TREMF: ok = leggi_3mf(l), m->stampa = 1; break;
         default:
             ok = errore(l, NEL_FILE, "unknown format: reads OFF, PLY, STL, glTF (.gltf, .glb), 3MF, and OBJ named *.obj");
             break;
