@@ -1,10 +1,11 @@
 // genera_grande.cpp: writes a large mesh for the tests that open one.
 //
-//   genera_grande FORMAT TRIANGLES OUT
+//   genera_grande FORMAT TRIANGLES OUT [sfera]
 //
 // A bumpy torus of about TRIANGLES triangles (a grid of 2v x v vertices,
 // each quad two triangles), so that no simplification can take it for a
-// plain shape. FORMAT: off (text, with vertex normals: NOFF), obj (text, no
+// plain shape; with "sfera" a bumpy sphere (2v meridians, v - 1 parallels
+// and the two poles). FORMAT: off (text, with vertex normals: NOFF), obj (text, no
 // normals), ply (binary little-endian), stl (binary), stla (ascii STL).
 // Written by itself, not by the viewer's code, so that what the viewer reads
 // is what another program would have written.
@@ -38,6 +39,38 @@ Vertice punto(double a, double b)
     return v;
 }
 
+// The sphere's point at longitude a and latitude b, with bumps.
+Vertice su_sfera(double a, double b)
+{
+    const double r = PICCOLO * (1.0 + BOZZE * std::sin(5 * a) * std::cos(3 * b));
+    Vertice v;
+    const double d[3] = {std::cos(b) * std::cos(a), std::cos(b) * std::sin(a), std::sin(b)};
+    for (int k = 0; k < 3; k++)
+        v.p[k] = r * d[k], v.n[k] = d[k];
+    return v;
+}
+
+// The sphere: parallels j = 1 .. v-1 of u points each, then the poles.
+void sfera(int u, int v, std::vector<Vertice> &punti, std::vector<uint32_t> &t)
+{
+    for (int i = 0; i < u; i++)
+        for (int j = 1; j < v; j++)
+            punti.push_back(su_sfera(2 * M_PI * i / u, M_PI * j / v - M_PI / 2));
+    const uint32_t sud = (uint32_t)punti.size(), nord = sud + 1;
+    punti.push_back(su_sfera(0, -M_PI / 2));
+    punti.push_back(su_sfera(0, M_PI / 2));
+    auto at = [&](int i, int j) { return (uint32_t)((i % u) * (v - 1) + j - 1); };
+    for (int i = 0; i < u; i++) {
+        const uint32_t poli[6] = {sud, at(i + 1, 1), at(i, 1), nord, at(i, v - 1), at(i + 1, v - 1)};
+        t.insert(t.end(), poli, poli + 6);
+        for (int j = 1; j + 1 < v; j++) {
+            const uint32_t due[6] = {at(i, j), at(i + 1, j), at(i + 1, j + 1),
+                                     at(i, j), at(i + 1, j + 1), at(i, j + 1)};
+            t.insert(t.end(), due, due + 6);
+        }
+    }
+}
+
 void scrivi_u32(FILE *f, uint32_t u) { std::fwrite(&u, 4, 1, f); }
 void scrivi_f32(FILE *f, double x)
 {
@@ -49,8 +82,8 @@ void scrivi_f32(FILE *f, double x)
 
 int main(int argc, char **argv)
 {
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: genera_grande off|obj|ply|stl|stla TRIANGLES OUT\n");
+    if (argc != 4 && !(argc == 5 && std::string(argv[4]) == "sfera")) {
+        std::fprintf(stderr, "usage: genera_grande off|obj|ply|stl|stla TRIANGLES OUT [sfera]\n");
         return 2;
     }
     const std::string formato = argv[1];
@@ -62,11 +95,13 @@ int main(int argc, char **argv)
         return 2;
     }
     std::vector<Vertice> punti;
-    for (int i = 0; i < u; i++)
+    std::vector<uint32_t> t;   // outward: counter-clockwise seen from outside
+    if (argc == 5)
+        sfera(u, v, punti, t);
+    for (int i = 0; i < u && argc == 4; i++)
         for (int j = 0; j < v; j++)
             punti.push_back(punto(2 * M_PI * i / u, 2 * M_PI * j / v));
-    std::vector<uint32_t> t;   // outward: counter-clockwise seen from outside
-    for (int i = 0; i < u; i++)
+    for (int i = 0; i < u && argc == 4; i++)
         for (int j = 0; j < v; j++) {
             const uint32_t a = (uint32_t)(i * v + j), b = (uint32_t)(((i + 1) % u) * v + j),
                            c = (uint32_t)(((i + 1) % u) * v + (j + 1) % v),
