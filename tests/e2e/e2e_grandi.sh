@@ -33,7 +33,8 @@ verifica "its one line on standard error" \
 # Its export, as OFF and as OBJ, gives the same picture.
 "$EXPORT" --from "$LAVORO/grande.stl" "$LAVORO/grande_esportato.off" 2>/dev/null
 "$EXPORT" --obj --from "$LAVORO/grande.stl" "$LAVORO/grande_esportato.obj" 2>/dev/null
-verifica "the export of a file without normals is OFF" [ "$(head -n 1 "$LAVORO/grande_esportato.off")" = OFF ]
+verifica "the export of a fitted file without normals is NOFF, its normals computed" \
+  [ "$(head -n 1 "$LAVORO/grande_esportato.off")" = NOFF ]
 mostra esportato "$LAVORO/grande_esportato.off"
 verifica "the exported OFF: the fitted file's picture" uguali esportato grande
 verifica "the exported OFF fits: nothing on standard error" [ ! -s "$LAVORO/esportato.err" ]
@@ -48,7 +49,7 @@ mostra liscio "$LAVORO/liscio.off"
 mostra liscio_esportato "$LAVORO/liscio_esportato.off"
 verifica "the exported NOFF: the smooth fitted file's picture" uguali liscio_esportato liscio
 diversi() { ! uguali "$@"; }
-verifica "smooth and flat fittings differ" diversi liscio grande
+verifica "the NOFF and the STL, stood up: other pictures" diversi liscio grande
 
 # Four large files in four formats, side by side: four lines, in order, and
 # the picture of their four exports.

@@ -2,8 +2,8 @@
 # e2e_pacchetti.sh VIEWER EXPORT WRITER: the exported surface written again
 # by WRITER as GLB, as .gltf with its .bin beside it, and as 3MF; each opened
 # by the real viewer gives the very picture of the same numbers as OFF
-# (glTF with its normals, smooth; 3MF without, flat), and so does what
-# superficie-export --from writes of them.
+# (glTF with its normals, smooth), 3MF those numbers stood z up and
+# smoothed; what superficie-export --from writes of each gives its picture.
 source "$(dirname "$0")/lib.sh"
 EXPORT="$2" WRITER="$3"
 "$EXPORT" "$LAVORO/superficie.off"
@@ -25,10 +25,14 @@ verifica "GLB: the picture of the same mesh as OFF" uguali glb noff
 foto gltf "$LAVORO/m.gltf"
 verifica ".gltf with its .bin: the picture of the same mesh as OFF" uguali gltf noff
 foto 3mf "$LAVORO/m.3mf"
-verifica "3MF: the picture of the same mesh as OFF" uguali 3mf off
+verifica "3MF: stood up and smooth, not the flat OFF's picture" diverse 3mf off
 # superficie-export --from writes what the viewer shows of each.
 "$EXPORT" --from "$LAVORO/m.gltf" "$LAVORO/da_gltf.off"
 "$EXPORT" --from "$LAVORO/m.3mf" "$LAVORO/da_3mf.off"
+# The OFF's vertices turned, (x, y, z) as (x, z, -y), come first; split ones follow.
+girati() { awk 'NR == 2 { n = $1 } NR > 2 && NR <= n + 2 { print $1, $3, ($2 ~ /^-/ ? substr($2, 2) : "-" $2) }' "$1"; }
+primi() { awk -v n="$(sed -n '2s/ .*//p' "$2")" 'NR > 2 && NR <= n + 2 { print $1, $2, $3 }' "$1"; }
+verifica "3MF: the OFF's vertices stood z up" uguale "$(primi "$LAVORO/da_3mf.off" "$LAVORO/m.off")" "$(girati "$LAVORO/m.off")"
 foto esportato_gltf "$LAVORO/da_gltf.off"
 verifica "superficie-export --from m.gltf: the .gltf's picture" uguali esportato_gltf gltf
 foto esportato_3mf "$LAVORO/da_3mf.off"

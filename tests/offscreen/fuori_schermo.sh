@@ -19,7 +19,8 @@ TOLLERANZA_CENTRO=1
 "$EXPORT" --obj "$D/superficie.obj"
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n' >"$D/buono.off"
 printf 'ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\nelement face 4\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n' >"$D/tetraedro.ply"
-printf 'solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid t\n' >"$D/triangolo.stl"
+# Standing in its xz plane: STL stands z up.
+printf 'solid t\nfacet normal 0 -1 0\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 0 1\nendloop\nendfacet\nendsolid t\n' >"$D/triangolo.stl"
 
 esegui() {
   status=0
