@@ -30,9 +30,10 @@ verifica "3MF: stood up and smooth, not the flat OFF's picture" diverse 3mf off
 "$EXPORT" --from "$LAVORO/m.gltf" "$LAVORO/da_gltf.off"
 "$EXPORT" --from "$LAVORO/m.3mf" "$LAVORO/da_3mf.off"
 # The OFF's vertices turned, (x, y, z) as (x, z, -y), come first; split ones follow.
-girati() { awk 'NR == 2 { n = $1 } NR > 2 && NR <= n + 2 { print $1, $3, ($2 ~ /^-/ ? substr($2, 2) : "-" $2) }' "$1"; }
-primi() { awk -v n="$(sed -n '2s/ .*//p' "$2")" 'NR > 2 && NR <= n + 2 { print $1, $2, $3 }' "$1"; }
-verifica "3MF: the OFF's vertices stood z up" uguale "$(primi "$LAVORO/da_3mf.off" "$LAVORO/m.off")" "$(girati "$LAVORO/m.off")"
+verifica "3MF: the OFF's vertices stood z up" awk 'NR == 2 { n = $1 } FNR <= 2 || FNR > n + 2 { next }
+  NR == FNR { x[FNR] = $1; y[FNR] = $3; z[FNR] = -$2; next }
+  { if ($1 != x[FNR] || $2 != y[FNR] || $3 != z[FNR]) diversi++; visti++ } END { exit diversi || !visti }' \
+  "$LAVORO/m.off" "$LAVORO/da_3mf.off"
 foto esportato_gltf "$LAVORO/da_gltf.off"
 verifica "superficie-export --from m.gltf: the .gltf's picture" uguali esportato_gltf gltf
 foto esportato_3mf "$LAVORO/da_3mf.off"
