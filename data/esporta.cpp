@@ -56,6 +56,18 @@ static int errore(const std::string &messaggio)
     return 2;
 }
 
+// MESH of --from into letta, as the viewer reads it. False after one line.
+static bool leggi_sorgente(const char *sorgente)
+{
+    char messaggio[600], nota[600];
+    if (!leggi_percorso(sorgente, &letta, messaggio, sizeof messaggio))
+        return errore(messaggio), false;
+    const char *nome_sorgente = std::strcmp(sorgente, "-") ? sorgente : "standard input";
+    if (adatta_file(nome_sorgente, &letta, nota, sizeof nota))
+        std::fprintf(stderr, "superficie-export: %s\n", nota);
+    return true;
+}
+
 int main(int argc, char **argv)
 {
     bool obj = false;
@@ -89,16 +101,10 @@ int main(int argc, char **argv)
         }
     }
 
-    if (sorgente) {
-        char messaggio[600], nota[600];
-        if (!leggi_percorso(sorgente, &letta, messaggio, sizeof messaggio))
-            return errore(messaggio);
-        const char *nome_sorgente = std::strcmp(sorgente, "-") ? sorgente : "standard input";
-        if (adatta_file(nome_sorgente, &letta, nota, sizeof nota))
-            std::fprintf(stderr, "superficie-export: %s\n", nota);
-    } else {
+    if (!sorgente)
         inizializza_poliedro();
-    }
+    else if (!leggi_sorgente(sorgente))
+        return 2;
 
     if (!nome || std::strcmp(nome, "-") == 0) {
         scrivi(stdout, obj, sorgente != nullptr);
