@@ -31,10 +31,10 @@ static void crea_faccia(int slot, int j, const int *v, int n, char c)
     }
 }
 
-// v[0..n) the other way round, from the corner before v[0]'s, so that the
-// first three corners still turn, the other way: creafaccia takes the
-// face's normal from them. Done twice it gives the
-// face back: the export (scrivi.cpp) and reading undo each other.
+// v[0..n) the other way round, starting from v[2], so that the first three
+// corners, from which creafaccia takes the face's normal, still turn (the
+// other way). Done twice it gives the face back: the export (scrivi.cpp)
+// and reading undo each other.
 void rovescia(const int *v, int n, int *dopo)
 {
     for (int k = 0; k < n; k++)
