@@ -160,14 +160,15 @@ volume() {
 }
 
 aspetto() {
-  # Meshes: a closed bumpy sphere as STL, NOFF, OFF and (fitted) OBJ without
-  # normals; a box three times as tall in z as wide as OFF, STL and 3MF; a
+  # Meshes: a closed bumpy sphere as STL, NOFF and OFF, and a larger one as OFF
+  # without normals (fitted); a box three times as tall in z as wide as OFF, STL and 3MF; a
   # cube and a dodecahedron, polyhedra with their own faces.
   "$GENERA" stl 4000 "$D/sfera.stl" sfera
   "$GENERA" off 1000 "$D/sfera.noff" sfera
-  awk 'NR == 1 { print "OFF"; next } NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { $0 = $1 " " $2 " " $3 } 1' \
-    "$D/sfera.noff" >"$D/sfera.off"
-  "$GENERA" obj 20000 "$D/adattata.obj" sfera
+  "$GENERA" off 20000 "$D/grande.noff" sfera
+  senza_normali() { awk 'NR == 1 { print "OFF"; next } NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { $0 = $1 " " $2 " " $3 } 1' "$1"; }
+  senza_normali "$D/sfera.noff" >"$D/sfera.off"
+  senza_normali "$D/grande.noff" >"$D/adattata.off"
   printf 'OFF\n8 12 0\n-1 -1 -3\n1 -1 -3\n-1 1 -3\n1 1 -3\n-1 -1 3\n1 -1 3\n-1 1 3\n1 1 3\n%s' \
     '3 0 2 3
 3 0 3 1
@@ -205,7 +206,7 @@ aspetto() {
   # Lit like the built-in surface: the object's median grey, shadows off.
   esegui --output "$D/superficie.png" --keys o
   local base; base="$(luce "$D/superficie.png")"
-  for f in sfera.stl sfera.off sfera.noff adattata.obj; do
+  for f in sfera.stl sfera.off sfera.noff adattata.off; do
     esegui --output "$D/$f.png" --keys o "$D/$f"
     local l; l="$(luce "$D/$f.png")"
     verifica "$f: lit as brightly as the built-in surface ($l against $base, at least 0.8 of it)" \
@@ -213,10 +214,10 @@ aspetto() {
   done
 
   # Edges: a tessellation's only while "b" asks; a polyhedron's always.
-  for f in sfera.stl scatola.3mf adattata.obj cubo.off dodecaedro.off; do
+  for f in sfera.stl scatola.3mf adattata.off cubo.off dodecaedro.off; do
     esegui --output "$D/$f.png" "$D/$f"
     esegui --output "$D/$f.b.png" --keys b "$D/$f"
-    case "$f" in *.off) verifica "$f: its edges always drawn, b changes nothing" stessi "$D/$f.png" "$D/$f.b.png" ;;
+    case "$f" in cubo.off | dodecaedro.off) verifica "$f: its edges always drawn, b changes nothing" stessi "$D/$f.png" "$D/$f.b.png" ;;
       *) verifica "$f: smooth, b draws its edges" diversi "$D/$f.png" "$D/$f.b.png" ;; esac
   done
 
@@ -240,7 +241,7 @@ aspetto() {
   esegui --output "$D/inizio.png"
   esegui --output "$D/ricaricata.png" "$D/superficie.off"
   verifica "the exported surface reloads to the start picture" stessi "$D/inizio.png" "$D/ricaricata.png"
-  for f in sfera.stl scatola.3mf adattata.obj; do
+  for f in sfera.stl scatola.3mf adattata.off; do
     "$EXPORT" --from "$D/$f" "$D/$f.esportato.off" 2>/dev/null
     esegui --output "$D/$f.png" "$D/$f"
     esegui --output "$D/$f.esportato.png" "$D/$f.esportato.off"
