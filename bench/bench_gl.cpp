@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstring>
 #include <cstdio>
 #include <cstdlib>
@@ -328,6 +329,84 @@ static void drag_rescale(benchmark::State &state)
     mouse(GLUT_RIGHT_BUTTON, GLUT_UP, 500, 330);
 }
 BENCHMARK(drag_rescale);
+
+// ---- a drag as the user sees it: a step and its frame, for the built-in
+// surface (0), a fitted scan-like mesh (1: a bumpy sphere of 80000
+// triangles, smooth) and a fitted part-like one (2: 25 boxes of 768
+// triangles, creased), both as STL files are shown -------------------------------
+
+static void punto_maglia(Maglia &m, double x, double y, double z)
+{
+    PuntoLetto &p = m.punti.emplace_back();
+    p = PuntoLetto{{x, y, z}, {0.0, 0.0, 0.0}, {0.0f, 0.0f, 0.0f}};
+}
+static void triangolo_maglia(Maglia &m, int a, int b, int c)
+{
+    m.facce.push_back(FacciaLetta{(int)m.angoli.size(), 3, {0.0f, 0.0f, 0.0f}, 0});
+    m.angoli.insert(m.angoli.end(), {a, b, c});
+}
+
+static void maglia_grande(Maglia &m, int quale)
+{
+    m = Maglia{};
+    m.stampa = 1;
+    const int u = quale == 1 ? 82 : 8, v = u;   // quads a side
+    for (int pezzo = 0; pezzo < (quale == 1 ? 1 : 25); pezzo++) {
+        const double ox = 3.0 * (pezzo % 5), oy = 3.0 * (pezzo / 5);
+        for (int lato = 0; lato < 6; lato++) {
+            const int asse = lato / 2, base = (int)m.punti.size();
+            const double segno = lato % 2 ? 1.0 : -1.0;
+            for (int i = 0; i <= u; i++)
+                for (int j = 0; j <= v; j++) {
+                    double p[3];
+                    p[asse] = segno;
+                    p[(asse + 1) % 3] = segno * (2.0 * i / u - 1.0);
+                    p[(asse + 2) % 3] = 2.0 * j / v - 1.0;
+                    // The sphere: the cube's points pushed out, with bumps.
+                    const double r = std::sqrt(p[0] * p[0] + p[1] * p[1] + p[2] * p[2]);
+                    const double k = quale == 1 ? (1.0 + 0.1 * std::sin(5 * p[0]) * std::sin(4 * p[1])) / r : 1.0;
+                    punto_maglia(m, p[0] * k + ox, p[1] * k + oy, p[2] * k);
+                }
+            for (int i = 0; i < u; i++)
+                for (int j = 0; j < v; j++) {
+                    const int a = base + i * (v + 1) + j;
+                    triangolo_maglia(m, a, a + v + 1, a + v + 2);
+                    triangolo_maglia(m, a, a + v + 2, a + 1);
+                }
+        }
+    }
+}
+
+static void drag_frames(benchmark::State &state)
+{
+    RICHIEDE_SUPERFICIE(state);
+    static Maglia m;
+    if (state.range(0) > 0) {
+        char nota[600];
+        maglia_grande(m, (int)state.range(0));
+        adatta_file("bench.stl", &m, nota, sizeof nota);
+        const Maglia *una[] = {&m};
+        metti_in_scena(una, 1);
+    } else {
+        prepara_slot0();
+    }
+    ApplicaTrasformazioni(0);
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 500, 330);
+    long k = 0;
+    for (auto _ : state) {
+        rotazione_mouse(k & 1 ? 500 : 503, k & 1 ? 330 : 332);
+        display();
+        glFinish();
+        k++;
+    }
+    mouse(GLUT_LEFT_BUTTON, GLUT_UP, 500, 330);
+    sinistro = 1;
+    state.counters["faces"] = ElencoPoliedri[0].numfacce;
+    state.counters["fps"] = benchmark::Counter((double)k, benchmark::Counter::kIsRate);
+    std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
+    copia_finito();
+}
+BENCHMARK(drag_frames)->Arg(0)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 BENCHMARK(recompute_floor);
 

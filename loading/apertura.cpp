@@ -76,6 +76,7 @@ static void svuota(Maglia *m)
     m->facce.clear();
     m->normali = 0;
     m->colori_punti = 0;
+    m->stampa = 0;
 }
 
 // Everything a reading needs besides its reader: the Lettura, the closing

@@ -32,6 +32,16 @@ static void crea_faccia(int slot, int j, const int *v, int n, char c)
     }
 }
 
+// v[0..n) the other way round, starting from v[2], so that the first three
+// corners, from which creafaccia takes the face's normal, still turn (the
+// other way). Done twice it gives the face back: the export (scrivi.cpp)
+// and reading undo each other.
+void rovescia(const int *v, int n, int *dopo)
+{
+    for (int k = 0; k < n; k++)
+        dopo[k] = v[(2 - k + 2 * n) % n];
+}
+
 // Centroid and radius as creapoliedro computes them, so that an object
 // already at its place and size is built unchanged.
 static void misura(const Maglia &m, double centro[3], double *raggio)
@@ -56,7 +66,11 @@ static void misura(const Maglia &m, double centro[3], double *raggio)
 
 Posto PostiScena[MAX_POLIEDRI];
 
-// Empties slot and builds m into it at dove.
+// Builds m into slot at dove. Files wind their faces outwards and point
+// their normals out; the scene,
+// like the built-in surface, inwards: the light comes from below the eye, so
+// only then are the tops lit. Each object goes in wound the other way, its
+// normals negated. Empties slot first.
 static void costruisci(int slot, const Maglia &m, const Posto &dove)
 {
     std::memset(&ElencoPoliedri[slot], 0, sizeof ElencoPoliedri[slot]);
@@ -67,7 +81,7 @@ static void costruisci(int slot, const Maglia &m, const Posto &dove)
         const double *nr = p.normale;
         if (m.normali)
             creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
-                      (p.pos[2] - c[2]) * s, nr[0], nr[1], nr[2]);
+                      (p.pos[2] - c[2]) * s, -nr[0], -nr[1], -nr[2]);
         else
             creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
                       (p.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
@@ -75,7 +89,9 @@ static void costruisci(int slot, const Maglia &m, const Posto &dove)
     for (int j = 0; j < numfacce; j++) {
         const FacciaLetta &f = m.facce[j];
         const char lettera = f.colorata ? lettera_vicina(f.colore) : LETTERE_SLOT[slot];
-        crea_faccia(slot, j, &m.angoli[(size_t)f.primo], f.numvertici, lettera);
+        int v[MAX_VERTICI];
+        rovescia(&m.angoli[(size_t)f.primo], f.numvertici, v);
+        crea_faccia(slot, j, v, f.numvertici, lettera);
     }
     creapoliedro(slot, numpunti, numfacce, m.normali ? 1 : 0);
 }

@@ -24,8 +24,8 @@
 // Placement: object k of n has its centroid at x = PASSO_SCENA * (k - (n-1)/2),
 // y = z = 0, and its bounding radius scaled to RAGGIO_SCENA, the built-in
 // surface's. Colours from the file go to the nearest colour letter; without
-// them slot k takes LETTERE_SLOT[k]. Vertex normals in the file make the
-// object smooth (liscio 1), otherwise it is flat.
+// them slot k takes LETTERE_SLOT[k]. Vertex normals, the file's or computed
+// (adatta_file), make the object smooth (liscio 1), otherwise it is flat.
 #ifndef SUPERFICIE_LOADING_FORMATI_H
 #define SUPERFICIE_LOADING_FORMATI_H
 
@@ -76,9 +76,12 @@ bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_er
 int leggi_descrittore(int fd, size_t massimo, std::string &dati,
                       Avanzamento avanzamento = nullptr, void *chi = nullptr);
 
-// Fits m, read from the file nome, to MAX_PUNTI vertices and MAX_FACCE faces
-// when it holds more, and then says so in nota: "NAME: F faces shown as G
-// (a polyhedron holds 5000)". Returns whether it did; nota is empty otherwise.
+// Readies m, read from the file nome, for the store: stood up (raddrizza,
+// aspetto.h), fitted to MAX_PUNTI vertices and MAX_FACCE faces when it holds
+// more, and, for STL and 3MF and every fitted mesh without normals of its
+// own, smoothed (liscia), fitted further while its split vertices are too
+// many. A fit is said in nota: "NAME: F faces shown as G (a polyhedron holds
+// 5000)". Returns whether it fitted; nota is empty otherwise.
 bool adatta_file(const char *nome, Maglia *m, char *nota, size_t dim_nota);
 
 // Where a file's coordinates go in the scene: (p - centro) * scala, moved
@@ -91,8 +94,13 @@ struct Posto {
 // The placement metti_in_scena gave each slot.
 extern Posto PostiScena[MAX_POLIEDRI];
 
-// Builds maglie[0..n) into slots 0..n-1 and empties the other slots.
+// Builds maglie[0..n) into slots 0..n-1 and empties the other slots. Each
+// goes in wound the other way, its normals negated: the scene's convention
+// is the built-in surface's, inwards; the files' is outwards.
 void metti_in_scena(const Maglia *const *maglie, int n);
+// A face's corners v[0..n) into dopo[0..n), wound the other way; its own
+// inverse.
+void rovescia(const int *v, int n, int *dopo);
 
 // Reads percorso again, fitting it where it must be, into slot, at the
 // placement of its first reading (PostiScena[slot]) and with the slot's

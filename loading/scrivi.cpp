@@ -1,4 +1,5 @@
-// scrivi.cpp: a polyhedron of the scene out to NOFF or Wavefront OBJ.
+// scrivi.cpp: a polyhedron of the scene out to NOFF or Wavefront OBJ, in the
+// files' convention: faces wound outwards, normals out (metti_in_scena).
 #include "loading/formati.h"
 
 #include <cstdio>
@@ -29,13 +30,15 @@ void scrivi_noff(FILE *f, int slot)
     for (int i = 0; i < p.numpunti; i++) {
         const Punto &v = p.punti[i];
         std::fprintf(f, "%s %s %s %s %s %s\n", numero(v.x, a), numero(v.y, b), numero(v.z, c),
-                     numero(v.nx, d), numero(v.ny, e), numero(v.nz, g));
+                     numero(-v.nx, d), numero(-v.ny, e), numero(-v.nz, g));
     }
     for (int j = 0; j < p.numfacce; j++) {
         const Faccia &q = p.facce[j];
+        int w[MAX_VERTICI];
+        rovescia(q.vertici, q.numvertici, w);
         std::fprintf(f, "%d", q.numvertici);
         for (int k = 0; k < q.numvertici; k++)
-            std::fprintf(f, " %d", q.vertici[k]);
+            std::fprintf(f, " %d", w[k]);
         std::fputc('\n', f);
     }
 }
@@ -52,13 +55,15 @@ void scrivi_obj(FILE *f, int slot)
     }
     for (int i = 0; i < p.numpunti; i++) {
         const Punto &v = p.punti[i];
-        std::fprintf(f, "vn %s %s %s\n", numero(v.nx, a), numero(v.ny, b), numero(v.nz, c));
+        std::fprintf(f, "vn %s %s %s\n", numero(-v.nx, a), numero(-v.ny, b), numero(-v.nz, c));
     }
     for (int j = 0; j < p.numfacce; j++) {
         const Faccia &q = p.facce[j];
+        int w[MAX_VERTICI];
+        rovescia(q.vertici, q.numvertici, w);
         std::fputc('f', f);
         for (int k = 0; k < q.numvertici; k++)
-            std::fprintf(f, " %d//%d", q.vertici[k] + 1, q.vertici[k] + 1);
+            std::fprintf(f, " %d//%d", w[k] + 1, w[k] + 1);
         std::fputc('\n', f);
     }
 }

@@ -95,11 +95,21 @@ static double area2(const double *a, const double *b, const double *c)
     return xx > 0.0 && gira(b, c, a) > 0.0 && gira(c, a, b) > 0.0 ? xx : 0.0;
 }
 
+// Each merged vertex's share of coloured faces about it, and their mean
+// colour: how face colours reach the vertices.
+struct ColoreVertice {
+    float somma[3];
+    int colorate, tutte;
+};
+
 struct Fitto {
     const Maglia &m;
     std::vector<int> primo;         // merged vertex -> first file vertex
     std::vector<float> xyz;         // merged vertices for meshoptimizer, within -1..1
     Indici tri, altro;              // triangles, and room for meshoptimizer's result
+    bool colori_facce;              // the faces' colours go through the vertices
+    std::vector<ColoreVertice> colori;  // of each merged vertex, with colori_facce
+    unsigned int riserva[3];        // the last resort's last resort
 };
 
 static size_t numero_triangoli(const Fitto &f) { return f.tri.size() / 3; }
@@ -253,13 +263,6 @@ static void in_triangoli(const Maglia &m, const std::vector<unsigned int> &uno, 
     }
 }
 
-// Each merged vertex's share of coloured faces about it, and their mean
-// colour: how face colours reach the vertices.
-struct ColoreVertice {
-    float somma[3];
-    int colorate, tutte;
-};
-
 static std::vector<ColoreVertice> colori_dalle_facce(const Maglia &m,
                                                      const std::vector<unsigned int> &uno,
                                                      size_t numuniti)
@@ -278,57 +281,54 @@ static std::vector<ColoreVertice> colori_dalle_facce(const Maglia &m,
     return c;
 }
 
-bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
+// Phases 1 and 2: the faces as triangles of merged vertices, and the face
+// colours on those vertices.
+static void unisci_in_triangoli(Fitto &f)
 {
-    if (m.punti.size() <= (size_t)std::max(max_punti, 0) &&
-        m.facce.size() <= (size_t)std::max(max_facce, 0))
-        return false;
-    const size_t limite_punti = (size_t)std::max(max_punti, 3);
-    const size_t limite_facce = (size_t)std::max(max_facce, 1);
-
-    Fitto f{m, {}, {}, {}, {}};
+    const Maglia &m = f.m;
     std::vector<unsigned int> uno;
     unisci(m, uno, f.primo);
     in_triangoli(m, uno, f.tri);
-    bool colori_facce = false;
+    f.colori_facce = false;
     for (const FacciaLetta &fa : m.facce)
-        colori_facce = colori_facce || fa.colorata;
-    colori_facce = colori_facce && !m.colori_punti;
-    std::vector<ColoreVertice> colori;
-    if (colori_facce)
-        colori = colori_dalle_facce(m, uno, f.primo.size());
-    // The last resort's last resort: the first triangle that turns, or if
-    // none does, the first face's first corners as they are.
-    unsigned int riserva[3] = {0, 0, 0};
-    bool ha_riserva = false;
-    for (size_t t = 0; t < f.tri.size() && !ha_riserva; t += 3)
-        if (area2(posizione(m, f.primo, f.tri[t]), posizione(m, f.primo, f.tri[t + 1]),
-                  posizione(m, f.primo, f.tri[t + 2])) > 0.0) {
-            std::copy(&f.tri[t], &f.tri[t + 3], riserva);
-            ha_riserva = true;
+        f.colori_facce = f.colori_facce || fa.colorata;
+    f.colori_facce = f.colori_facce && !m.colori_punti;
+    if (f.colori_facce)
+        f.colori = colori_dalle_facce(m, uno, f.primo.size());
+}
+
+// The last resort's last resort: the first triangle that turns, or if none
+// does (a file of collinear faces), the first face's first corners as they
+// are.
+static void scegli_riserva(Fitto &f)
+{
+    for (size_t t = 0; t < f.tri.size(); t += 3)
+        if (area2(posizione(f.m, f.primo, f.tri[t]), posizione(f.m, f.primo, f.tri[t + 1]),
+                  posizione(f.m, f.primo, f.tri[t + 2])) > 0.0) {
+            std::copy(&f.tri[t], &f.tri[t + 3], f.riserva);
+            return;
         }
-    if (!ha_riserva) {
-        const FacciaLetta &fa = m.facce[0];
-        for (int k = 0; k < 3; k++) {
-            riserva[k] = (unsigned int)f.primo.size();
-            f.primo.push_back(m.angoli[fa.primo + k]);
-            if (colori_facce) {
-                colori.push_back(ColoreVertice{{0.0f, 0.0f, 0.0f}, 0, 1});
-                if (fa.colorata) {
-                    colori.back().colorate = 1;
-                    std::copy(fa.colore, fa.colore + 3, colori.back().somma);
-                }
+    const FacciaLetta &fa = f.m.facce[0];
+    for (int k = 0; k < 3; k++) {
+        f.riserva[k] = (unsigned int)f.primo.size();
+        f.primo.push_back(f.m.angoli[fa.primo + k]);
+        if (f.colori_facce) {
+            f.colori.push_back(ColoreVertice{{0.0f, 0.0f, 0.0f}, 0, 1});
+            if (fa.colorata) {
+                f.colori.back().colorate = 1;
+                std::copy(fa.colore, fa.colore + 3, f.colori.back().somma);
             }
         }
     }
-    // From here on the triangles stand for the faces: their room goes back
-    // before meshoptimizer takes its own.
-    std::vector<unsigned int>().swap(uno);
-    std::vector<int>().swap(m.angoli);
-    std::vector<FacciaLetta>().swap(m.facce);
+}
 
-    // Positions for meshoptimizer in floats, from the middle of the box and
-    // in its half size, so that a mesh far from the origin keeps its detail.
+// Positions for meshoptimizer in floats, from the middle of the box and in
+// its half size, so that a mesh far from the origin keeps its detail.
+// meshoptimizer 0.18 tells positions apart by their bits: -0.0 and 0.0 at
+// one place would make a border there, so -0.0 becomes 0.0.
+static void in_float(Fitto &f)
+{
+    const Maglia &m = f.m;
     double basso[3], alto[3];
     for (int k = 0; k < 3; k++)
         basso[k] = alto[k] = m.punti[0].pos[k];
@@ -347,15 +347,19 @@ bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
     f.xyz.resize(3 * f.primo.size());
     for (size_t v = 0; v < f.primo.size(); v++)
         for (int k = 0; k < 3; k++)
-            f.xyz[3 * v + k] = (float)((m.punti[f.primo[v]].pos[k] - mezzo[k]) / lato);
+            f.xyz[3 * v + k] = (float)((m.punti[f.primo[v]].pos[k] - mezzo[k]) / lato) + 0.0f;
+}
 
+// Phases 3 and 4: simplified until both limits hold, the last resort if
+// they never do.
+static void semplifica_fino(Fitto &f, size_t limite_punti, size_t limite_facce)
+{
     // Never more than there are, so that no product below overflows (the
     // page's size_t has 32 bits).
     size_t bersaglio = std::max<size_t>(1, std::min(limite_facce, numero_triangoli(f)));
     if (numero_triangoli(f) / SOGLIA_SLOPPY > bersaglio)
         semplifica_sloppy(f, PRIMA_SLOPPY * bersaglio);
     std::vector<unsigned char> visto;
-    bool entra = false;
     for (int passo = 0; passo < PASSI_MASSIMI && !f.tri.empty(); passo++) {
         if (numero_triangoli(f) > bersaglio)
             semplifica(f, bersaglio, ERRORE_LIBERO);
@@ -365,35 +369,60 @@ bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
         const size_t usati = vertici_usati(f, visto);
         if (f.tri.empty())
             break;
-        if (numero_triangoli(f) <= limite_facce && usati <= limite_punti) {
-            entra = true;
-            break;
-        }
+        if (numero_triangoli(f) <= limite_facce && usati <= limite_punti)
+            return;
         // Too many vertices for the triangles (separate pieces): fewer
         // triangles in proportion, and a tenth less to land below.
         const double quota = (double)limite_punti / (double)usati * 0.9;
         const size_t meno = (size_t)((double)std::min(bersaglio, numero_triangoli(f)) * quota);
         bersaglio = std::max<size_t>(1, std::min(meno, numero_triangoli(f) - 1));
     }
-    if (!entra) {
-        i_piu_grandi(f, limite_punti, limite_facce);
-        if (f.tri.empty())
-            f.tri.assign(riserva, riserva + 3);
-    }
+    i_piu_grandi(f, limite_punti, limite_facce);
+    if (f.tri.empty())
+        f.tri.assign(f.riserva, f.riserva + 3);
+}
 
-    // The kept vertices in the order the triangles first use them.
+// A kept triangle's colour: the mean of its vertices' colours, or, with
+// face colours, of those of its vertices that have one when most of the
+// faces about its vertices were coloured.
+static void colora(const Maglia &m, bool colori_facce, const std::vector<PuntoLetto> &punti,
+                   const std::vector<float> &frazione, const int *a, FacciaLetta &fa)
+{
+    if (m.colori_punti) {
+        fa.colorata = 1;
+        for (int k = 0; k < 3; k++)
+            fa.colore[k] = (punti[a[0]].colore[k] + punti[a[1]].colore[k] +
+                            punti[a[2]].colore[k]) / 3.0f;
+    } else if (colori_facce && frazione[a[0]] + frazione[a[1]] + frazione[a[2]] >= 1.5f) {
+        fa.colorata = 1;
+        int n = 0;
+        for (int k = 0; k < 3; k++)
+            if (frazione[a[k]] > 0.0f) {
+                n++;
+                for (int c = 0; c < 3; c++)
+                    fa.colore[c] += punti[a[k]].colore[c];
+            }
+        for (int c = 0; c < 3; c++)
+            fa.colore[c] /= (float)n;
+    }
+}
+
+// Phase 4's end: the kept vertices, in the order the triangles first use
+// them, and the triangles on them, into m.
+static void compatta(const Fitto &f, Maglia &m)
+{
     std::vector<unsigned int> nuovo(f.primo.size());
     const size_t numpunti =
         meshopt_optimizeVertexFetchRemap(nuovo.data(), f.tri.data(), f.tri.size(), f.primo.size());
     std::vector<PuntoLetto> punti(numpunti);
-    std::vector<float> frazione(colori_facce ? numpunti : 0);
+    std::vector<float> frazione(f.colori_facce ? numpunti : 0);
     for (size_t v = 0; v < f.primo.size(); v++) {
         if (nuovo[v] == ~0u)
             continue;
         PuntoLetto &p = punti[nuovo[v]];
         p = m.punti[f.primo[v]];
-        if (colori_facce) {
-            const ColoreVertice &c = colori[v];
+        if (f.colori_facce) {
+            const ColoreVertice &c = f.colori[v];
             for (int k = 0; k < 3; k++)
                 p.colore[k] = c.colorate > 0 ? c.somma[k] / (float)c.colorate : 0.0f;
             frazione[nuovo[v]] = (float)c.colorate / (float)c.tutte;
@@ -401,40 +430,32 @@ bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
     }
     const size_t numfacce = numero_triangoli(f);
     std::vector<int> angoli(3 * numfacce);
-    std::vector<FacciaLetta> facce(numfacce);
+    std::vector<FacciaLetta> facce(numfacce, FacciaLetta{0, 3, {0.0f, 0.0f, 0.0f}, 0});
     for (size_t j = 0; j < numfacce; j++) {
-        FacciaLetta &fa = facce[j];
-        fa.primo = (int)(3 * j);
-        fa.numvertici = 3;
-        fa.colorata = 0;
-        for (int k = 0; k < 3; k++)
-            fa.colore[k] = 0.0f;
+        facce[j].primo = (int)(3 * j);
         for (int k = 0; k < 3; k++)
             angoli[3 * j + k] = (int)nuovo[f.tri[3 * j + k]];
-        const int *a = &angoli[3 * j];
-        if (m.colori_punti) {
-            fa.colorata = 1;
-            for (int k = 0; k < 3; k++)
-                fa.colore[k] = (punti[a[0]].colore[k] + punti[a[1]].colore[k] +
-                                punti[a[2]].colore[k]) / 3.0f;
-        } else if (colori_facce) {
-            const float quota = frazione[a[0]] + frazione[a[1]] + frazione[a[2]];
-            if (quota >= 1.5f) {
-                fa.colorata = 1;
-                int n = 0;
-                for (int k = 0; k < 3; k++)
-                    if (frazione[a[k]] > 0.0f) {
-                        n++;
-                        for (int c = 0; c < 3; c++)
-                            fa.colore[c] += punti[a[k]].colore[c];
-                    }
-                for (int c = 0; c < 3; c++)
-                    fa.colore[c] /= (float)n;
-            }
-        }
+        colora(m, f.colori_facce, punti, frazione, &angoli[3 * j], facce[j]);
     }
     m.punti.swap(punti);
     m.angoli.swap(angoli);
     m.facce.swap(facce);
+}
+
+bool adatta_maglia(Maglia &m, int max_punti, int max_facce)
+{
+    if (m.punti.size() <= (size_t)std::max(max_punti, 0) &&
+        m.facce.size() <= (size_t)std::max(max_facce, 0))
+        return false;
+    Fitto f{m, {}, {}, {}, {}, false, {}, {0, 0, 0}};
+    unisci_in_triangoli(f);
+    scegli_riserva(f);
+    // From here on the triangles stand for the faces: their room goes back
+    // before meshoptimizer takes its own.
+    std::vector<int>().swap(m.angoli);
+    std::vector<FacciaLetta>().swap(m.facce);
+    in_float(f);
+    semplifica_fino(f, (size_t)std::max(max_punti, 3), (size_t)std::max(max_facce, 1));
+    compatta(f, m);
     return true;
 }

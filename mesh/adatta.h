@@ -16,8 +16,11 @@
 //      vertices in each cell) comes first, and where meshopt_simplify stops
 //      above the target (separate pieces, long borders) a sloppy pass
 //      finishes the job;
-//   4. triangles of no area are dropped, the kept vertices compacted, and
-//      while more than max_punti remain the mesh is simplified further.
+//   4. triangles of no area are dropped, and while more than max_punti
+//      vertices remain the mesh is simplified further; then the kept
+//      vertices are compacted.
+//
+// adatta_maglia runs them in this order, each a function of adatta.cpp.
 //
 // Vertices are never moved: every vertex of the result is one of the file's,
 // with its position, normal and colour. Vertex colours stay on the vertices
@@ -26,8 +29,10 @@
 // the mean colour of its coloured faces, and a triangle is coloured, with the
 // mean of its vertices, when most of the faces about its vertices were.
 //
-// The result always holds at least one triangle that is not degenerate, for
-// any max_punti >= 3 and max_facce >= 1 (smaller limits count as those).
+// The result always holds at least one triangle, for any max_punti >= 3 and
+// max_facce >= 1 (smaller limits count as those): one that turns, unless no
+// triangle of the fans does (a file of collinear faces), and then the first
+// face's first three corners as they are.
 // The same mesh and limits give the same result, bit for bit. Memory is a
 // few times the mesh's own arrays; nothing is sized by anything else.
 #ifndef SUPERFICIE_MESH_ADATTA_H

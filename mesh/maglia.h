@@ -37,6 +37,7 @@ struct Maglia {
     std::vector<FacciaLetta> facce;
     int normali;                    // 1: every vertex has its normal: built smooth
     int colori_punti;               // 1: every vertex has its colour
+    int stampa;                     // 1: read from STL or 3MF, 3D printing's formats (aspetto.h)
 };
 
 // Coordinates beyond this are refused as absurd.

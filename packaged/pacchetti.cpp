@@ -140,6 +140,7 @@ bool leggi_gltf(Lettura &l)
 
 bool leggi_3mf(Lettura &l)
 {
+    l.maglia->stampa = 1;   // z up from the build platform
     Geometria g;
     std::string errore;
     if (!leggi_3mf_geometria(l.dati, l.dimensione, g, errore))

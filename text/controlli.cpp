@@ -5,10 +5,12 @@
 // its note.
 #include "text/lettura.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "mesh/adatta.h"
+#include "mesh/aspetto.h"
 #include "loading/formati.h"
 
 static_assert(MAX_DIMENSIONE_FILE < (1u << 31), "a file's vertices and corners are counted in int");
@@ -203,12 +205,36 @@ bool chiudi_maglia(Lettura &l)
     return true;
 }
 
+// A smoothed mesh's split vertices count against the store: while they are
+// too many it is fitted to fewer, in proportion; past PASSI_LISCIA passes to
+// few enough triangles that three corners each fit.
+constexpr int PASSI_LISCIA = 4;
+
+static bool adatta_liscia(Maglia &m)
+{
+    bool adattata = false;
+    int limite = MAX_PUNTI;
+    for (int passo = 0, n = punti_lisciati(m); n > MAX_PUNTI; passo++, n = punti_lisciati(m)) {
+        const int punti = (int)m.punti.size();
+        limite = std::max(3, std::min((int)((double)std::min(limite, punti) * MAX_PUNTI / n * 0.95),
+                                      punti - 1));
+        adattata = adatta_maglia(m, limite, passo < PASSI_LISCIA ? MAX_FACCE : MAX_PUNTI / 3 - 1) ||
+                   adattata;
+    }
+    liscia(m);
+    return adattata;
+}
+
 bool adatta_file(const char *nome, Maglia *m, char *nota, size_t dim_nota)
 {
     const size_t prima = m->facce.size();
     if (dim_nota)
         nota[0] = '\0';
-    if (!adatta_maglia(*m))
+    raddrizza(*m);
+    bool adattata = adatta_maglia(*m);
+    if (!m->normali && (m->stampa || adattata))
+        adattata = adatta_liscia(*m) || adattata;
+    if (!adattata)
         return false;
     // What fitting left is all that is kept.
     m->punti.shrink_to_fit();

@@ -1,8 +1,8 @@
 // main.cpp: start-up of the viewer.
 //
-//   superficie [toolkit options] [--] [FILE...]
-//   superficie --output FILE.png [--size WxH] [--keys KEYS] [--] [FILE...]
-//   superficie --thumbnail SIZE INPUT OUTPUT
+//   superficie [toolkit options] [--up y|z] [--] [FILE...]
+//   superficie --output FILE.png [--size WxH] [--keys KEYS] [--up y|z] [--] [FILE...]
+//   superficie [--up y|z] --thumbnail SIZE INPUT OUTPUT
 //
 // The toolkit's own options (-display and -geometry with their values,
 // -direct, -indirect, -iconic, -gldebug, -sync) are left in argv for
@@ -16,6 +16,7 @@
 #include <cstring>
 
 #include "data/superficie.h"
+#include "mesh/aspetto.h"
 #include "loading/formati.h"
 #include "viewer/finestra.h"
 #ifndef __EMSCRIPTEN__
@@ -27,15 +28,17 @@
 #include <GL/freeglut.h>
 
 static const char USO[] =
-    "usage: superficie [toolkit options] [--] [FILE...]\n"
-    "       superficie --output FILE.png [--size WxH] [--keys KEYS] [--] [FILE...]\n"
-    "       superficie --thumbnail SIZE INPUT OUTPUT\n"
+    "usage: superficie [toolkit options] [--up y|z] [--] [FILE...]\n"
+    "       superficie --output FILE.png [--size WxH] [--keys KEYS] [--up y|z] [--] [FILE...]\n"
+    "       superficie [--up y|z] --thumbnail SIZE INPUT OUTPUT\n"
     "Shows up to four polyhedra from OFF, OBJ, PLY, STL, glTF or 3MF files (\"-\" is\n"
     "standard input), side by side; with no FILE, the built-in surface. The window\n"
     "follows its files as they change, and opens files dropped onto it.\n"
     "  --output FILE.png   write the window's first picture as PNG, with no display\n"
     "  --size WxH          its size (default 1000x660)\n"
     "  --keys KEYS         keys typed first; arrows <Up> <Down> <Left> <Right>\n"
+    "  --up y|z            the axis that points up in every file (default: z in\n"
+    "                      STL and 3MF, y in the others)\n"
     "  --thumbnail SIZE INPUT OUTPUT\n"
     "                      a SIZExSIZE PNG preview of INPUT, for file managers\n"
     "  --help              this text\n"
@@ -91,6 +94,12 @@ static int argomenti(int *argc, char **argv, const char **file, int *nfile, Rich
                 return 2;
             }
             *opzione_valore = argv[++i];
+        } else if (opzioni && !std::strcmp(a, "--up")) {
+            if (i + 1 >= *argc || (std::strcmp(argv[i + 1], "y") && std::strcmp(argv[i + 1], "z"))) {
+                std::fprintf(stderr, "superficie: --up: expected y or z (try --help)\n");
+                return 2;
+            }
+            su_dei_file = argv[++i][0] == 'y' ? SU_Y : SU_Z;
         } else if (opzioni && !std::strcmp(a, "--thumbnail")) {
             if (i + 3 >= *argc || *nfile > 0 || r->png || r->dimensioni || r->tasti || r->toolkit ||
                 i + 4 != *argc) {

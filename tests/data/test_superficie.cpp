@@ -126,7 +126,8 @@ TEST(Superficie, SymmetriesRowsTheRoundedConstructionCentreAndRadius)
 }
 
 // NOFF on standard output and OBJ (all v, all vn, then 1-based v//vn faces)
-// in a file parse back to slot 0 exactly; a target that is a directory fails
+// in a file parse back to slot 0 exactly, in the files' convention: normals
+// negated, faces wound the other way; a target that is a directory fails
 // after the temporary file was written beside it, which must go.
 TEST(Esporta, BothFormatsParseBackToSlotZeroAndAFailureLeavesNoFile)
 {
@@ -148,14 +149,15 @@ TEST(Esporta, BothFormatsParseBackToSlotZeroAndAFailureLeavesNoFile)
         const Punto &po = S().punti[i / 2], &pj = S().punti[i % V];
         double a[3], b[3];
         off >> a[0] >> a[1] >> a[2], obj >> parola >> b[0] >> b[1] >> b[2];
-        ASSERT_TRUE(std::equal(a, a + 3, i % 2 ? &po.nx : &po.x)) << "off " << i;
-        ASSERT_TRUE(parola == (i < V ? "v" : "vn") && std::equal(b, b + 3, i < V ? &pj.x : &pj.nx)) << i;
+        const double no[3] = {-po.nx, -po.ny, -po.nz}, nj[3] = {-pj.nx, -pj.ny, -pj.nz};
+        ASSERT_TRUE(std::equal(a, a + 3, i % 2 ? no : &po.x)) << "off " << i;
+        ASSERT_TRUE(parola == (i < V ? "v" : "vn") && std::equal(b, b + 3, i < V ? &pj.x : nj)) << i;
     }
     for (int j = 0; j < F; j++) {
         int n = 0, a[3];
         std::string t[3];
         off >> n >> a[0] >> a[1] >> a[2], obj >> parola >> t[0] >> t[1] >> t[2];
-        ASSERT_TRUE(n == 3 && std::equal(a, a + 3, tri(j)) && parola == "f") << "face " << j;
+        ASSERT_TRUE(n == 3 && a[0] == tri(j)[2] && a[1] == tri(j)[1] && a[2] == tri(j)[0] && parola == "f") << "face " << j;
         for (int k = 0; k < 3; k++) ASSERT_EQ(t[k], std::to_string(a[k] + 1) + "//" + std::to_string(a[k] + 1));
     }
     EXPECT_FALSE(off >> parola || obj >> parola) << "trailing " << parola;

@@ -15,6 +15,8 @@
 #include <vector>
 
 #include "mesh/adatta.h"
+#include "mesh/aspetto.h"
+#include "loading/formati.h"
 #include "mesh/maglia.h"
 
 namespace {
@@ -232,7 +234,7 @@ Maglia cubo(int n)
         const Maglia l = superficie(n, 1, false, [&](double u, double v) {
             V3 p{};
             p[asse] = segno;
-            p[(asse + 1) % 3] = segno * (2 * u - 1) + 0.0;   // no -0
+            p[(asse + 1) % 3] = segno * (2 * u - 1);   // -0.0 on three sides
             p[(asse + 2) % 3] = 2 * v - 1;
             return p;
         });
@@ -622,6 +624,96 @@ TEST(Adatta, TinyLimitsAlwaysGiveAFaceTheSameEachTime)
         EXPECT_GE(a.facce.size(), a.punti.size() / 2) << l[0];
         EXPECT_TRUE(stessi_punti(a.punti, b.punti));
         EXPECT_EQ(a.angoli, b.angoli);
+    }
+}
+
+// -0.0 and 0.0 are one place to the fit, as to every reader: meshoptimizer
+// 0.18 tells them apart by their bits and would simplify as if a border ran
+// between them.
+TEST(Adatta, NegativeZeroFitsAsZero)
+{
+    const Maglia m = cubo(60);
+    Maglia z = m;
+    for (PuntoLetto &p : z.punti)
+        for (double &x : p.pos)
+            x += 0.0;
+    const Maglia a = adattata(m), b = adattata(z);
+    EXPECT_EQ(a.facce.size(), b.facce.size());
+    EXPECT_EQ(a.angoli, b.angoli);
+}
+
+// A box's computed normals are its six sides' (each corner split three
+// ways); a sphere's are smooth, no vertex split, and point out.
+TEST(Aspetto, CreasesSplitSmoothSurfacesDoNot)
+{
+    Maglia b{};
+    for (int i = 0; i < 8; i++)
+        aggiungi_punto(b, {i & 1 ? 1.0 : -1.0, i & 2 ? 1.0 : -1.0, i & 4 ? 3.0 : -3.0});
+    for (const std::vector<int> &f : {std::vector<int>{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
+                                      {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}})
+        aggiungi_faccia(b, f);
+    liscia(b);
+    EXPECT_EQ(b.normali, 1);
+    EXPECT_EQ(b.punti.size(), 24u);
+    for (const FacciaLetta &f : b.facce) {
+        const int *v = &b.angoli[f.primo];
+        const V3 n = unita(croce(meno(pos(b, v[1]), pos(b, v[0])), meno(pos(b, v[2]), pos(b, v[0]))));
+        for (int k = 0; k < 4; k++)
+            for (int c = 0; c < 3; c++)
+                EXPECT_NEAR(b.punti[v[k]].normale[c], n[c], 1e-12);
+    }
+    Maglia s = sfere(3);
+    const size_t n = s.punti.size();
+    EXPECT_EQ(punti_lisciati(s), (int)n);
+    liscia(s);
+    ASSERT_EQ(s.punti.size(), n);
+    for (const PuntoLetto &p : s.punti)
+        EXPECT_GT(punto(unita({p.pos[0], p.pos[1], p.pos[2]}), {p.normale[0], p.normale[1], p.normale[2]}), 0.9);
+}
+
+// STL and 3MF stand z up, the others y up, unless --up says which.
+TEST(Aspetto, ZUpIsTurnedToYUp)
+{
+    const struct { int stampa; Su su; bool girata; } casi[] = {
+        {1, SU_DAL_FORMATO, true}, {0, SU_DAL_FORMATO, false}, {1, SU_Y, false}, {0, SU_Z, true}};
+    for (const auto &c : casi) {
+        Maglia m{};
+        m.normali = 1;
+        m.stampa = c.stampa;
+        aggiungi_punto(m, {1, 2, 3}, {4, 5, 6});
+        su_dei_file = c.su;
+        raddrizza(m);
+        const double attesi[2][6] = {{1, 2, 3, 4, 5, 6}, {1, 3, -2, 4, 6, -5}};
+        const PuntoLetto &p = m.punti[0];
+        const double letti[6] = {p.pos[0], p.pos[1], p.pos[2], p.normale[0], p.normale[1], p.normale[2]};
+        EXPECT_TRUE(std::equal(letti, letti + 6, attesi[c.girata])) << c.stampa << " " << c.su;
+    }
+    su_dei_file = SU_DAL_FORMATO;
+}
+
+// Split vertices count against the store: many small tetrahedra, every
+// vertex a crease, fit once split, and not much further; a zigzag fan of
+// 2998 triangles on 3000 vertices, within both limits as read, every
+// corner its own vertex once split, fits too.
+TEST(Aspetto, SplitMeshFitsTheStore)
+{
+    Maglia fan{};
+    aggiungi_punto(fan, {0, 0, 0});
+    for (int i = 1; i < MAX_PUNTI; i++)
+        aggiungi_punto(fan, {std::cos(i * 0.001), std::sin(i * 0.001), i % 2 * 0.01});
+    for (int i = 1; i + 1 < MAX_PUNTI; i++)
+        aggiungi_faccia(fan, {0, i, i + 1});
+    ASSERT_GT(punti_lisciati(fan), MAX_PUNTI);
+    const struct { Maglia m; size_t almeno; } casi[] = {{tessere(3), MAX_PUNTI * 8 / 10}, {fan, 3}};
+    for (const auto &c : casi) {
+        Maglia m = c.m;
+        m.stampa = 1;
+        char nota[300];
+        EXPECT_TRUE(adatta_file("t.stl", &m, nota, sizeof nota));
+        EXPECT_EQ(m.normali, 1);
+        EXPECT_LE(m.punti.size(), (size_t)MAX_PUNTI);
+        EXPECT_LE(m.facce.size(), (size_t)MAX_FACCE);
+        EXPECT_GE(m.punti.size(), c.almeno) << "fitted no further than it must";
     }
 }
 

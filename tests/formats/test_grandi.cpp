@@ -212,13 +212,13 @@ TEST(Grandi, OverEitherCapacityIsFittedWithOneLine)
         entro_capacita(0);
         EXPECT_EQ(ElencoPoliedri[1].numpunti, 0);
     }
-    // The fitted torus still goes round its hole.
+    // The fitted torus still goes round its hole, stood up: the STL's z is y.
     ASSERT_TRUE(carica({grandi[3]}, &note));
     const Poliedro &p = ElencoPoliedri[0];
     EXPECT_GT(p.numfacce, MAX_FACCE * 9 / 10) << "fitted close to the capacity";
     double vicino = 1e9;
     for (int i = 0; i < p.numpunti; i++)
-        vicino = std::fmin(vicino, std::hypot(p.punti[i].x - p.centro[0], p.punti[i].y - p.centro[1]));
+        vicino = std::fmin(vicino, std::hypot(p.punti[i].x - p.centro[0], p.punti[i].z - p.centro[2]));
     EXPECT_GT(vicino, 0.2 * RAGGIO_SCENA) << "no vertex near the hole's axis";
 
     // Four at once: four lines in order; a bad one among them: its message alone.
@@ -244,7 +244,10 @@ TEST(Grandi, AtTheCapacitiesNothingIsFitted)
     ASSERT_TRUE(r.ok) << r.errore;
     ASSERT_EQ(numpunti(r.m), MAX_PUNTI);
     ASSERT_EQ(numfacce(r.m), MAX_FACCE);
-    const std::vector<int> angoli = r.m.angoli;
+    // In the scene each face is wound the other way.
+    std::vector<int> angoli(r.m.angoli.size());
+    for (const FacciaLetta &f : r.m.facce)
+        rovescia(&r.m.angoli[(size_t)f.primo], f.numvertici, &angoli[(size_t)f.primo]);
     std::string note = "x";
     const std::vector<double> s = scena("pieno.off", file, &note);   // counts, then the faces
     EXPECT_EQ(note, "");
@@ -262,7 +265,7 @@ TEST(Grandi, ExportFromWritesThePolyhedronTheViewerShows)
     char modello[] = "/tmp/superficie-from-test.XXXXXX";
     const fs::path dir = mkdtemp(modello);
     const struct { File file; const char *opzione, *inizio; bool grande; } casi[] = {
-        {{"piatto.stl", toro_stl(60, 50)}, "", "OFF\n", true},
+        {{"piatto.stl", toro_stl(60, 50)}, "", "NOFF\n", true},
         {{"piatto.stl", toro_stl(60, 50)}, "--obj ", "v ", true},
         {{"liscio.off", toro_testo(61, 50, 0, false, true)}, "", "NOFF\n", true},
         {{"colori.off", "OFF\n4 4 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1 1 0 0\n3 0 1 3 0 0 255\n"

@@ -20,13 +20,16 @@ namespace {
 // Transforms of non-integer angles round each coordinate once or twice.
 constexpr double TOLL_TRASFORMATA = 1e-9;
 
-// The polyhedron a file gives in slot 0, as the viewer builds it.
-bool in_slot(const std::string &nome, const std::string &dati, Poliedro *dove, std::string *e)
+// The polyhedron a file gives in slot 0, as the viewer builds it; `stampa`
+// reads it as STL and 3MF are read, stood z up and smoothed.
+bool in_slot(const std::string &nome, const std::string &dati, Poliedro *dove, std::string *e,
+             bool stampa = false)
 {
     static Maglia m;
     char err[512] = "", nota[512] = "";
     if (!leggi_maglia(nome.c_str(), dati.data(), dati.size(), &m, err, sizeof err))
         return *e = err, false;
+    m.stampa = m.stampa || stampa;
     adatta_file(nome.c_str(), &m, nota, sizeof nota);
     const Maglia *una[] = {&m};
     metti_in_scena(una, 1);
@@ -38,12 +41,14 @@ Poliedro a, b;
 const auto nulla = [](double *) {};
 const auto incolore = [](size_t) { return std::string(); };
 
-// The file and the OFF give the same vertices, faces and colour letters.
+// The file and the OFF give the same vertices, faces and colour letters; a
+// 3MF the OFF's turned z up and smoothed.
 ::testing::AssertionResult come_off(const std::string &nome, const std::string &dati,
                                     const std::string &off, double toll = 0.0)
 {
     std::string e;
-    if (!in_slot(nome, dati, &a, &e) || !in_slot("atteso.off", off, &b, &e))
+    const bool stampa = nome.size() > 4 && nome.compare(nome.size() - 4, 4, ".3mf") == 0;
+    if (!in_slot(nome, dati, &a, &e) || !in_slot("atteso.off", off, &b, &e, stampa))
         return ::testing::AssertionFailure() << nome << ": " << e;
     if (a.numpunti != b.numpunti || a.numfacce != b.numfacce || a.liscio != b.liscio)
         return ::testing::AssertionFailure() << a.numpunti << "/" << a.numfacce << "/" << a.liscio

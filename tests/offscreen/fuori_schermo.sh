@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# fuori_schermo.sh GROUP VIEWER EXPORT: the real binary's pictures with no X
-# server: GROUP "quadro" (--output), "miniatura" (--thumbnail) or "errori"
-# (each refusal: one line, status 2, no picture left).
+# fuori_schermo.sh GROUP VIEWER EXPORT GENERATOR WRITER: the real binary's
+# pictures with no X server: GROUP "quadro" (--output), "miniatura"
+# (--thumbnail), "errori" (each refusal: one line, status 2, no picture
+# left) or "aspetto" (how files look: lit, edges, standing, round trips).
 source "$(dirname "$0")/../lib/verifica.sh"
-GRUPPO="$1" VIEWER="$2" EXPORT="$3" D="$(mktemp -d)"
+GRUPPO="$1" VIEWER="$2" EXPORT="$3" GENERA="$4" WRITER="$5" D="$(mktemp -d)"
 chmod 755 "$D"
 trap 'rm -rf "$D"' EXIT
 unset DISPLAY
@@ -18,7 +19,8 @@ TOLLERANZA_CENTRO=1
 "$EXPORT" --obj "$D/superficie.obj"
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n' >"$D/buono.off"
 printf 'ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\nelement face 4\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n' >"$D/tetraedro.ply"
-printf 'solid t\nfacet normal 0 0 1\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 1 0\nendloop\nendfacet\nendsolid t\n' >"$D/triangolo.stl"
+# Standing in its xz plane: STL stands z up.
+printf 'solid t\nfacet normal 0 -1 0\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 0 1\nendloop\nendfacet\nendsolid t\n' >"$D/triangolo.stl"
 
 esegui() {
   status=0
@@ -121,8 +123,127 @@ errori() {
   verifica "no refusal left a picture" [ ! -e "$x" -a ! -e "$D/y.png" -a ! -e "$D/chiusa/x.png" ]
 }
 
+# luce FILE.png: the median grey (ppmtopgm) of the pixels not of the background's colour.
+luce() {
+  paste <(pngtopam "$1" | pnmnoraw | tail -n +4 | tr -s ' \n' '\n' | grep -v '^$' | paste - - -) \
+        <(pngtopam "$1" | ppmtopgm | pnmnoraw | tail -n +4 | tr -s ' \n' '\n' | grep -v '^$') |
+    awk 'NR == 1 { fondo = $1 " " $2 " " $3 } ($1 " " $2 " " $3) != fondo { print $4 }' | sort -n |
+    awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
+}
+# ritto FILE.png: "tall", "square" or "wide", by the object's box (the picture cropped to it).
+ritto() {
+  pngtopam "$1" | pnmcrop | pamfile | sed -n 's/.* \([0-9]*\) by \([0-9]*\) .*/\1 \2/p' |
+    awk '{ print ($2 > 2 * $1 ? "tall" : $1 > 2 * $2 ? "wide" : "square") }'
+}
+# stl OFF: the OFF's triangles as ascii STL.
+stl() {
+  awk 'NR == 2 { nv = $1; print "solid s" } NR > 2 && NR <= nv + 2 { p[NR - 3] = $1 " " $2 " " $3 }
+       NR > nv + 2 { print "facet normal 0 0 0\nouter loop\nvertex " p[$2] "\nvertex " p[$3] "\nvertex " p[$4] "\nendloop\nendfacet" }
+       END { print "endsolid s" }' "$1"
+}
+# volume OFF: six times the signed volume of the OFF's triangles.
+volume() {
+  awk 'NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { x[NR - 3] = $1; y[NR - 3] = $2; z[NR - 3] = $3 }
+       NR > nv + 2 { a = $2; b = $3; c = $4
+         v += x[a] * (y[b] * z[c] - z[b] * y[c]) - y[a] * (x[b] * z[c] - z[b] * x[c]) + z[a] * (x[b] * y[c] - y[b] * x[c]) }
+       END { print v }' "$1"
+}
+
+aspetto() {
+  # Meshes: a closed bumpy sphere as STL, NOFF and OFF, and a larger one as OFF
+  # without normals (fitted); a box three times as tall in z as wide as OFF, STL and 3MF; a
+  # cube and a dodecahedron, polyhedra with their own faces.
+  "$GENERA" stl 4000 "$D/sfera.stl" sfera
+  "$GENERA" off 1000 "$D/sfera.noff" sfera
+  "$GENERA" off 20000 "$D/grande.noff" sfera
+  senza_normali() { awk 'NR == 1 { print "OFF"; next } NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { $0 = $1 " " $2 " " $3 } 1' "$1"; }
+  senza_normali "$D/sfera.noff" >"$D/sfera.off"
+  senza_normali "$D/grande.noff" >"$D/adattata.off"
+  printf 'OFF\n8 12 0\n-1 -1 -3\n1 -1 -3\n-1 1 -3\n1 1 -3\n-1 -1 3\n1 -1 3\n-1 1 3\n1 1 3\n%s' \
+    '3 0 2 3
+3 0 3 1
+3 4 5 7
+3 4 7 6
+3 0 1 5
+3 0 5 4
+3 2 6 7
+3 2 7 3
+3 0 4 6
+3 0 6 2
+3 1 3 7
+3 1 7 5
+' >"$D/scatola.off"
+  stl "$D/scatola.off" >"$D/scatola.stl"
+  "$WRITER" "$D/scatola.off" "$D" && mv "$D/m.3mf" "$D/scatola.3mf"
+  printf 'OFF\n8 6 0\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n%s' \
+    '4 0 3 2 1
+4 4 5 6 7
+4 0 1 5 4
+4 1 2 6 5
+4 2 3 7 6
+4 3 0 4 7
+' >"$D/cubo.off"
+  { printf 'OFF\n20 12 0\n'
+    for v in '-1 -1 -1' '-1 -1 1' '-1 1 -1' '-1 1 1' '1 -1 -1' '1 -1 1' '1 1 -1' '1 1 1' \
+             '0 -.618034 -1.618034' '0 -.618034 1.618034' '0 .618034 -1.618034' '0 .618034 1.618034' \
+             '-.618034 -1.618034 0' '-.618034 1.618034 0' '.618034 -1.618034 0' '.618034 1.618034 0' \
+             '-1.618034 0 -.618034' '-1.618034 0 .618034' '1.618034 0 -.618034' '1.618034 0 .618034'; do
+      echo "$v"; done
+    printf '5 %s\n' '14 12 0 8 4' '5 9 1 12 14' '6 10 2 13 15' '15 13 3 11 7' '17 16 0 12 1' '3 13 2 16 17' \
+      '5 14 4 18 19' '19 18 6 15 7' '10 8 0 16 2' '6 18 4 8 10' '3 17 1 9 11' '11 9 5 19 7'
+  } >"$D/dodecaedro.off"
+
+  # Lit like the built-in surface: the object's median grey, shadows off.
+  esegui --output "$D/superficie.png" --keys o
+  local base; base="$(luce "$D/superficie.png")"
+  for f in sfera.stl sfera.off sfera.noff adattata.off; do
+    esegui --output "$D/$f.png" --keys o "$D/$f"
+    local l; l="$(luce "$D/$f.png")"
+    verifica "$f: lit as brightly as the built-in surface ($l against $base, at least 0.8 of it)" \
+      [ "$status" -eq 0 -a $((10 * l)) -ge $((8 * base)) ]
+  done
+
+  # Edges: a tessellation's only while "b" asks; a polyhedron's always.
+  for f in sfera.stl scatola.3mf adattata.off cubo.off dodecaedro.off; do
+    esegui --output "$D/$f.png" "$D/$f"
+    esegui --output "$D/$f.b.png" --keys b "$D/$f"
+    case "$f" in cubo.off | dodecaedro.off) verifica "$f: its edges always drawn, b changes nothing" stessi "$D/$f.png" "$D/$f.b.png" ;;
+      *) verifica "$f: smooth, b draws its edges" diversi "$D/$f.png" "$D/$f.b.png" ;; esac
+  done
+
+  # Standing: STL and 3MF z up, OFF y up; --up turns each the other way.
+  for caso in "scatola.stl tall square" "scatola.3mf tall square" "scatola.off square tall"; do
+    read -r f di_norma girata <<<"$caso"
+    local altro=y; [ "$f" = scatola.off ] && altro=z
+    esegui --output "$D/ritta.png" --keys o "$D/$f"
+    esegui --output "$D/girata.png" --keys o --up "$altro" "$D/$f"
+    verifica "$f: $di_norma on screen, $girata with --up $altro" \
+      uguale "$(ritto "$D/ritta.png") $(ritto "$D/girata.png")" "$di_norma $girata"
+  done
+  esegui --thumbnail 64 "$D/scatola.stl" "$D/miniatura.png"
+  verifica "the thumbnail of the box stands too" uguale "$(pngtopam -alpha "$D/miniatura.png" | pnmcrop -black |
+    pamfile | sed -n 's/.* \([0-9]*\) by \([0-9]*\) .*/\1 \2/p' | awk '{ print ($2 > 2 * $1) }')" 1
+
+  # Round trips: the exported surface is wound outwards and reloads to the
+  # start picture; what --from writes gives the file's picture.
+  "$EXPORT" "$D/superficie.off"
+  verifica "the exported surface is wound outwards" awk -v v="$(volume "$D/superficie.off")" 'BEGIN { exit !(v > 0) }'
+  esegui --output "$D/inizio.png"
+  esegui --output "$D/ricaricata.png" "$D/superficie.off"
+  verifica "the exported surface reloads to the start picture" stessi "$D/inizio.png" "$D/ricaricata.png"
+  for f in sfera.stl scatola.3mf adattata.off; do
+    "$EXPORT" --from "$D/$f" "$D/$f.esportato.off" 2>/dev/null
+    esegui --output "$D/$f.png" "$D/$f"
+    esegui --output "$D/$f.esportato.png" "$D/$f.esportato.off"
+    verifica "superficie-export --from $f: the file's picture" stessi "$D/$f.png" "$D/$f.esportato.png"
+  done
+  "$EXPORT" --up y --from "$D/scatola.stl" "$D/distesa.off"
+  esegui --output "$D/distesa.png" --keys o "$D/distesa.off"
+  verifica "superficie-export --up y: the box as read, seen end on" uguale "$(ritto "$D/distesa.png")" square
+}
+
 case "$GRUPPO" in
-quadro | miniatura | errori) "$GRUPPO" ;;
-*) echo "usage: fuori_schermo.sh quadro|miniatura|errori VIEWER EXPORT" >&2; exit 2 ;;
+quadro | miniatura | errori | aspetto) "$GRUPPO" ;;
+*) echo "usage: fuori_schermo.sh quadro|miniatura|errori|aspetto VIEWER EXPORT GENERATOR WRITER" >&2; exit 2 ;;
 esac
 fine
