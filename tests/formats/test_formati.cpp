@@ -32,22 +32,6 @@ const Poliedro &in_scena(const Maglia &m)
     return ElencoPoliedri[0];
 }
 
-// Big-endian words, as binary OFF has them; floats by their bits.
-uint32_t bit(float f)
-{
-    uint32_t u;
-    std::memcpy(&u, &f, sizeof u);
-    return u;
-}
-std::string be(std::initializer_list<uint32_t> v)
-{
-    std::string s;
-    for (uint32_t x : v)
-        for (int k = 3; k >= 0; k--)
-            s.push_back((char)(x >> (8 * k)));
-    return s;
-}
-
 }  // namespace
 
 // Keywords, comments anywhere (also right after a number), counts on the
@@ -126,10 +110,12 @@ TEST(Off, ColoursInEveryFormGoToTheNearestLetter)
 
 TEST(Off, BinaryFormReadsLikeText)
 {
-    std::string b = "OFF BINARY\n" + be({4, 2, 0});
+    Byte o{true, "OFF BINARY\n"};   // big-endian, as binary OFF has it
+    o << 4 << 2 << 0;
     for (float x : {0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 2})
-        b += be({bit(x)});
-    b += be({3, 0, 1, 2, 0, 4, 0, 1, 3, 2, 3, bit(0.2f), bit(0.8f), bit(0.2f)});
+        o << x;
+    o << 3 << 0 << 1 << 2 << 0 << 4 << 0 << 1 << 3 << 2 << 3 << 0.2f << 0.8f << 0.2f;
+    const std::string b = o.s;
     const Letto r = leggi("b.off", b);
     ASSERT_TRUE(r.ok) << r.errore;
     EXPECT_EQ(numpunti(r.m), 4);
@@ -171,7 +157,7 @@ TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
         // Counts the bytes cannot hold: refused by what the bytes hold.
         {"OFF\n1000000000 1 0\n" + v3 + "3 0 1 2\n", "e.off:6: 4 numbers for a vertex, expected 3"},
         {"OFF\n3 1000000000 0\n" + v3 + "3 0 1 2\n", "e.off:7: the file ends after 1 of its 1000000000 faces"},
-        {"OFF BINARY\n" + be({1000000000, 1, 0}) + std::string(36, '\0'),
+        {(Byte{true, "OFF BINARY\n"} << 1000000000 << 1 << 0).s + std::string(36, '\0'),
          "e.off: byte 59: the file ends within its 1000000000 vertices"},
         {"OFF\n2000000000 2000000000 0\n", "e.off:3: the file ends after 0 of its 2000000000 vertices"},
         {"OFF\n3 2 0\n" + v3 + "3 0 1 2\n# the second face is missing\n",

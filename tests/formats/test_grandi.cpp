@@ -83,33 +83,26 @@ std::string toro_testo(int u, int v, int quadrati, bool ply = false, bool liscio
     return s.str();
 }
 
-void metti_u32(std::string &s, uint32_t u, bool grande = false)
-{
-    for (int k = 0; k < 4; k++)
-        s += (char)(u >> 8 * (grande ? 3 - k : k) & 0xff);
-}
-
 // Binary STL of the torus, two triangles a quad.
 std::string toro_stl(int u, int v)
 {
-    std::string s(80, '\0');
-    metti_u32(s, (uint32_t)(2 * u * v));
-    s.reserve(84 + 100 * (size_t)u * v);
+    Byte b{false, std::string(80, '\0')};
+    b << (uint32_t)(2 * u * v);
+    b.s.reserve(84 + 100 * (size_t)u * v);
     for (int k = 0; k < u * v; k++) {
         int q[4];
         quadrato_toro(k, u, v, q);
         for (const auto &t : {std::vector<int>{q[0], q[1], q[2]}, {q[0], q[2], q[3]}}) {
-            s.append(12, '\0');
+            b << 0.0f << 0.0f << 0.0f;
             for (int c : t) {
                 double p[3];
                 punto_toro(c, u, v, p);
-                const float f[3] = {(float)p[0], (float)p[1], (float)p[2]};
-                s.append((const char *)f, sizeof f);   // little-endian, as the format
+                b << (float)p[0] << (float)p[1] << (float)p[2];
             }
-            s.append(2, '\0');
+            b << (uint16_t)0;
         }
     }
-    return s;
+    return b.s;
 }
 
 // 3000 vertices and three copies for a second normal; `in_fila` puts them on a line.
@@ -314,8 +307,7 @@ TEST(Grandi, LargeHostileFilesAreRefusedInBoundedMemory)
     const uint32_t n = TRIANGOLI_OSTILI;
     const std::string conta = std::to_string(n), byte = std::to_string(84 + 50 * (size_t)n);
     {   // Triangles, each a point.
-        std::string zeri(80, '\0');
-        metti_u32(zeri, n);
+        std::string zeri = (Byte{false, std::string(80, '\0')} << n).s;
         zeri.append(50 * (size_t)n, '\0');
         prova("zeri.stl", zeri, ": no face: nothing to show");
     }

@@ -14,22 +14,6 @@ namespace {
 // Colours go from 0..255 to floats through a division: a few float ulps.
 constexpr float TOLLERANZA_COLORE = 1e-6f;
 
-// A binary body in either byte order.
-struct Byte {
-    bool grande;                    // big endian
-    std::string s;
-    template <class T> Byte &operator<<(T v)
-    {
-        char b[sizeof v];
-        std::memcpy(b, &v, sizeof v);
-        const uint16_t uno = 1;
-        const bool ospite_piccolo = *(const unsigned char *)&uno == 1;
-        for (size_t i = 0; i < sizeof v; i++)
-            s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
-        return *this;
-    }
-};
-
 const float CUBO[8][3] = {{0, 0, 0}, {1, 0, 0}, {1, 1, 0}, {0, 1, 0},
                           {0, 0, 1}, {1, 0, 1}, {1, 1, 1}, {0, 1, 1}};
 const int FACCE_CUBO[6][4] = {{0, 3, 2, 1}, {4, 5, 6, 7}, {0, 1, 5, 4},

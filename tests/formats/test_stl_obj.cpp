@@ -39,30 +39,20 @@ std::vector<Triangolo> triangoli_cubo()
     return t;
 }
 
-void metti_u32(std::string &s, uint32_t u)
-{
-    for (int k = 0; k < 4; k++)
-        s += (char)(u >> 8 * k & 0xff);
-}
-
 // A binary STL; `conteggio` overrides the triangle count in the header.
 std::string stl_binario(const std::vector<Triangolo> &t, const std::string &testa = "",
                         long long conteggio = -1)
 {
-    std::string s = testa;
-    s.resize(80, '\0');
-    metti_u32(s, (uint32_t)(conteggio < 0 ? (long long)t.size() : conteggio));
+    Byte b{false, testa};
+    b.s.resize(80, '\0');
+    b << (uint32_t)(conteggio < 0 ? (long long)t.size() : conteggio);
     for (const Triangolo &tr : t) {
-        s += std::string(12, '\0');   // the facet normal, which the reader ignores
+        b << 0.0f << 0.0f << 0.0f;   // the facet normal, which the reader ignores
         for (const auto &v : tr.v)
-            for (float x : v) {
-                uint32_t u;
-                std::memcpy(&u, &x, sizeof u);
-                metti_u32(s, u);
-            }
-        s += std::string(2, '\0');
+            b << v[0] << v[1] << v[2];
+        b << (uint16_t)0;
     }
-    return s;
+    return b.s;
 }
 
 std::string stl_testo(const std::vector<Triangolo> &t, const char *a_capo = "\n")
