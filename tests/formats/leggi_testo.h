@@ -21,10 +21,10 @@ inline int numfacce(const Maglia &m) { return (int)m.facce.size(); }
 inline const int *vertici(const Maglia &m, int j) { return &m.angoli[(size_t)m.facce[(size_t)j].primo]; }
 
 // A binary body in either byte order: b << x appends x's bytes.
-struct Byte {
+struct Binario {
     bool grande;                    // big endian
     std::string s;
-    template <class T> Byte &operator<<(T v)
+    template <class T> Binario &operator<<(T v)
     {
         char b[sizeof v];
         std::memcpy(b, &v, sizeof v);

@@ -110,7 +110,7 @@ TEST(Off, ColoursInEveryFormGoToTheNearestLetter)
 
 TEST(Off, BinaryFormReadsLikeText)
 {
-    Byte o{true, "OFF BINARY\n"};   // big-endian, as binary OFF has it
+    Binario o{true, "OFF BINARY\n"};   // big-endian, as binary OFF has it
     o << 4 << 2 << 0;
     for (float x : {0, 0, 0, 2, 0, 0, 0, 2, 0, 0, 0, 2})
         o << x;
@@ -157,7 +157,7 @@ TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
         // Counts the bytes cannot hold: refused by what the bytes hold.
         {"OFF\n1000000000 1 0\n" + v3 + "3 0 1 2\n", "e.off:6: 4 numbers for a vertex, expected 3"},
         {"OFF\n3 1000000000 0\n" + v3 + "3 0 1 2\n", "e.off:7: the file ends after 1 of its 1000000000 faces"},
-        {(Byte{true, "OFF BINARY\n"} << 1000000000 << 1 << 0).s + std::string(36, '\0'),
+        {(Binario{true, "OFF BINARY\n"} << 1000000000 << 1 << 0).s + std::string(36, '\0'),
          "e.off: byte 59: the file ends within its 1000000000 vertices"},
         {"OFF\n2000000000 2000000000 0\n", "e.off:3: the file ends after 0 of its 2000000000 vertices"},
         {"OFF\n3 2 0\n" + v3 + "3 0 1 2\n# the second face is missing\n",

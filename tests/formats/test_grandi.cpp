@@ -86,7 +86,7 @@ std::string toro_testo(int u, int v, int quadrati, bool ply = false, bool liscio
 // Binary STL of the torus, two triangles a quad.
 std::string toro_stl(int u, int v)
 {
-    Byte b{false, std::string(80, '\0')};
+    Binario b{false, std::string(80, '\0')};
     b << (uint32_t)(2 * u * v);
     b.s.reserve(84 + 100 * (size_t)u * v);
     for (int k = 0; k < u * v; k++) {
@@ -307,7 +307,7 @@ TEST(Grandi, LargeHostileFilesAreRefusedInBoundedMemory)
     const uint32_t n = TRIANGOLI_OSTILI;
     const std::string conta = std::to_string(n), byte = std::to_string(84 + 50 * (size_t)n);
     {   // Triangles, each a point.
-        std::string zeri = (Byte{false, std::string(80, '\0')} << n).s;
+        std::string zeri = (Binario{false, std::string(80, '\0')} << n).s;
         zeri.append(50 * (size_t)n, '\0');
         prova("zeri.stl", zeri, ": no face: nothing to show");
     }

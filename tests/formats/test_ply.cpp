@@ -41,7 +41,7 @@ std::string cubo(const std::string &formato, const char *a_capo = "\n")
                      std::to_string(f[2]) + " " + std::to_string(f[3]) + " 3\n";
         return testo + "0 3 1 2 3\n1 0\n  \n";
     }
-    Byte b{formato == "binary_big_endian", ""};
+    Binario b{formato == "binary_big_endian", ""};
     b << (uint8_t)7 << (uint8_t)2 << 0.5f << 0.25f << (uint8_t)9 << (uint8_t)0;
     for (const auto &v : CUBO)
         b << v[0] << v[1] << 0.9f << v[2];
@@ -121,7 +121,7 @@ TEST(Ply, EveryNumericTypeInEitherByteOrder)
     ascii += "3 0 1 2\n4 3 2 1 0\n";
     std::vector<std::string> file = {ascii};
     for (bool grande : {false, true}) {
-        Byte b{grande, ""};
+        Binario b{grande, ""};
         for (const auto &p : v)
             b << (int8_t)p[0] << (int16_t)p[1] << p[2] << (uint32_t)4294967295u;
         b << (uint16_t)3 << 0u << 1u << 2u << (uint16_t)4 << 3u << 2u << 1u << 0u;
@@ -161,7 +161,7 @@ TEST(Ply, NormalsAndColours)
     EXPECT_NEAR(r.m.punti[1].colore[2], 1.0f / 255.0f, TOLLERANZA_COLORE);
     // Float colours 0..1 on the vertices, a uchar colour on each face.
     const int facce[4][3] = {{0, 1, 2}, {0, 1, 3}, {0, 1, 0}, {1, 2, 3}};
-    Byte b{true, ""};
+    Binario b{true, ""};
     for (const auto &p : TETRA)
         b << p[0] << p[1] << p[2] << 0.5f << 0.25f << 1.0f;
     for (int j = 0; j < 4; j++)
@@ -241,12 +241,12 @@ TEST(Ply, BadBinaryBodiesNameTheByte)
 {
     for (bool grande : {false, true}) {
         const size_t n = tetraedro_binario(grande).size();
-        Byte v{grande, ""};
+        Binario v{grande, ""};
         for (const auto &p : TETRA)
             v << p[0] << p[1] << p[2];
-        Byte f = v;   // three of the four faces
+        Binario f = v;   // three of the four faces
         f << (uint8_t)3 << 0 << 2 << 1 << (uint8_t)3 << 0 << 1 << 3 << (uint8_t)3 << 0 << 3 << 2;
-        Byte fuori = f, lunga = f, nan = v, buona = f;
+        Binario fuori = f, lunga = f, nan = v, buona = f;
         fuori << (uint8_t)3 << 1 << 2 << 9;
         lunga << (uint8_t)200 << 1 << 2 << 3;
         buona << (uint8_t)3 << 1 << 2 << 3;

@@ -43,7 +43,7 @@ std::vector<Triangolo> triangoli_cubo()
 std::string stl_binario(const std::vector<Triangolo> &t, const std::string &testa = "",
                         long long conteggio = -1)
 {
-    Byte b{false, testa};
+    Binario b{false, testa};
     b.s.resize(80, '\0');
     b << (uint32_t)(conteggio < 0 ? (long long)t.size() : conteggio);
     for (const Triangolo &tr : t) {
@@ -324,38 +324,29 @@ TEST(Obj, NormalsAndColoursOnlyWhenEveryOneHasThem)
             esportato += " " + std::to_string(v + 1) + "//" + std::to_string(v + 1);
         esportato += "\n";
     }
-    {
-        const Letto r = leggi("cubo.obj", esportato);
-        ASSERT_TRUE(r.ok) << r.errore;
-        EXPECT_EQ(r.m.normali, 1);
-        EXPECT_EQ(numpunti(r.m), 8);
-        for (int i = 0; i < 8; i++)
-            EXPECT_EQ(r.m.punti[i].normale[0], 2 * (i & 1) - 1) << i;
-    }
-    {
-        // One corner without its normal: flat, no copies.
-        std::string misto = obj_cubo("v//n");
-        misto.replace(misto.rfind("//"), 3, "");
-        const Letto r = leggi("cubo.obj", misto);
-        ASSERT_TRUE(r.ok) << r.errore;
-        EXPECT_EQ(r.m.normali, 0);
-        EXPECT_EQ(numpunti(r.m), 8);
-    }
+    // One corner without its normal: flat, no copies.
+    std::string misto = obj_cubo("v//n");
+    misto.replace(misto.rfind("//"), 3, "");
     // Colours on every vertex, or on none that counts.
     std::string colori = obj_cubo("v");
     for (size_t at = colori.find("\nv "); at != std::string::npos; at = colori.find("\nv ", at + 1))
         colori.insert(colori.find('\n', at + 1), " 1 0.5 0");
-    {
-        const Letto r = leggi("cubo.obj", colori);
+    std::string meno_uno = colori;
+    meno_uno.erase(meno_uno.find(" 1 0.5 0"), 8);
+    const struct {
+        std::string testo;
+        int normali, colori;
+        float verde_7;
+    } casi[] = {{esportato, 1, 0, 0}, {misto, 0, 0, 0}, {colori, 0, 1, 0.5f}, {meno_uno, 0, 0, 0}};
+    for (const auto &c : casi) {
+        const Letto r = leggi("cubo.obj", c.testo);
         ASSERT_TRUE(r.ok) << r.errore;
-        EXPECT_EQ(r.m.colori_punti, 1);
-        EXPECT_EQ(r.m.punti[7].colore[1], 0.5f);
-    }
-    colori.erase(colori.find(" 1 0.5 0"), 8);
-    {
-        const Letto r = leggi("cubo.obj", colori);
-        ASSERT_TRUE(r.ok) << r.errore;
-        EXPECT_EQ(r.m.colori_punti, 0);
+        EXPECT_EQ(numpunti(r.m), 8);
+        EXPECT_EQ(r.m.normali, c.normali);
+        EXPECT_EQ(r.m.colori_punti, c.colori);
+        for (int i = 0; i < 8 && c.normali; i++)
+            EXPECT_EQ(r.m.punti[i].normale[0], 2 * (i & 1) - 1) << i;
+        EXPECT_EQ(r.m.punti[7].colore[1] * c.colori, c.verde_7);
     }
 }
 
