@@ -1,10 +1,12 @@
 // OFF in its variants, what every reader shares (faces split and turned,
-// colours to letters), placement into the scene, and the writer read back.
+// colours to letters), placement into the scene, and a bad file among good ones.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -260,12 +262,8 @@ TEST(Scena, BadFileLeavesTheSceneUntouched)
     char dir[] = "/tmp/superficie-formati-XXXXXX";
     ASSERT_NE(mkdtemp(dir), nullptr);
     const std::string buono = std::string(dir) + "/buono.off", cattivo = std::string(dir) + "/cattivo.off";
-    FILE *f = std::fopen(buono.c_str(), "w");
-    std::fputs(CUBO, f);
-    std::fclose(f);
-    f = std::fopen(cattivo.c_str(), "w");
-    std::fputs("OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n", f);
-    std::fclose(f);
+    std::ofstream(buono) << CUBO;
+    std::ofstream(cattivo) << "OFF\n3 1\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n";
     const char *nomi[] = {buono.c_str(), cattivo.c_str()};
     char errore[600];
     EXPECT_FALSE(carica_file(nomi, 2, errore, sizeof errore));
@@ -277,7 +275,5 @@ TEST(Scena, BadFileLeavesTheSceneUntouched)
     EXPECT_EQ(std::memcmp(prima, ElencoPoliedri, sizeof prima), 0);
     EXPECT_TRUE(carica_file(nomi, 1, errore, sizeof errore)) << errore;
     EXPECT_EQ(ElencoPoliedri[0].numpunti, 8);
-    std::remove(buono.c_str());
-    std::remove(cattivo.c_str());
-    rmdir(dir);
+    std::filesystem::remove_all(dir);
 }
