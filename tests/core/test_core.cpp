@@ -131,9 +131,11 @@ TEST_F(Scena, CreapuntoScalesByDistanzaAndCompletionFindsCentreRadiusMatrices)
     EXPECT_TRUE(c[0] == 0.0 && c[1] == 0.0 && c[2] == 0.0 && c[3] == 1.0 && ElencoPoliedri[1].raggio == 0.0);
 }
 
-// Row times column, summed left to right: (1e16 + 1) - 1e16 + 1 is 1 only in
-// that order, here in row 1 and column 2.
-TEST(Matrici, ProductAndApplicationSumRowTimesColumnLeftToRight)
+// Row times column, summed left to right: 1e16 + 1 - 1e16 + 1 is 1 only in
+// that order, here in row 1 and column 2 of the 4x4 product and the
+// application, and in row 1 of the 3x3 product; quarter turns about z and x,
+// row-major, and their 3x3 products in both orders worked out by hand.
+TEST(Matrici, ProductsAndApplicationSumRowTimesColumnLeftToRight)
 {
     const double riga[4] = {1e16, 1.0, -1e16, 1.0}, uno[4] = {1, 1, 1, 1};
     Matrice p{}, q{}, m;
@@ -142,20 +144,14 @@ TEST(Matrici, ProductAndApplicationSumRowTimesColumnLeftToRight)
     prodmat2(&m, &p, &q), ApplicaMatrice(out, &p, uno);
     for (int i = 0; i < 16; i++) EXPECT_EQ(m.e[i], i == 6 ? 1.0 : 0.0) << i;
     for (int r = 0; r < 4; r++) EXPECT_EQ(out[r], r == 1 ? 1.0 : 0.0) << r;
-}
-
-// Quarter turns about z and x, row-major, and their products in both orders
-// worked out by hand; then 1e16 - 1e16 + 1, which is 1 only summed left to right.
-TEST(Matrici, Product3x3IsRowTimesColumnLeftToRight)
-{
     const double z[9] = {0, -1, 0, 1, 0, 0, 0, 0, 1}, x[9] = {1, 0, 0, 0, 0, -1, 0, 1, 0};
     const double zx[9] = {0, 0, 1, 1, 0, 0, 0, 1, 0}, xz[9] = {0, -1, 0, 0, 0, -1, 1, 0, 0};
-    const double riga[9] = {0, 0, 0, 1e16, -1e16, 1.0, 0, 0, 0}, uni[9] = {1, 0, 0, 1, 0, 0, 1, 0, 0};
-    double m[3][9];
-    for (auto &r : m) std::fill(r, r + 9, std::nan(""));
-    prodmat(m[0], z, x), prodmat(m[1], x, z), prodmat(m[2], riga, uni);
+    const double r3[9] = {0, 0, 0, 1e16, -1e16, 1.0, 0, 0, 0}, uni[9] = {1, 0, 0, 1, 0, 0, 1, 0, 0};
+    double t[3][9];
+    for (auto &r : t) std::fill(r, r + 9, std::nan(""));
+    prodmat(t[0], z, x), prodmat(t[1], x, z), prodmat(t[2], r3, uni);
     for (int i = 0; i < 9; i++)
-        EXPECT_TRUE(m[0][i] == zx[i] && m[1][i] == xz[i] && m[2][i] == (i == 3 ? 1.0 : 0.0)) << i;
+        EXPECT_TRUE(t[0][i] == zx[i] && t[1][i] == xz[i] && t[2][i] == (i == 3 ? 1.0 : 0.0)) << i;
 }
 
 TEST_F(Scena, RotationXThenYTurnsAndScalingsKeepTheCentrePivotIsLastRecomputedCentre)

@@ -2,6 +2,8 @@
 #ifndef SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
 #define SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
 
+#include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "loading/formati.h"
@@ -17,6 +19,22 @@ struct Letto {
 inline int numpunti(const Maglia &m) { return (int)m.punti.size(); }
 inline int numfacce(const Maglia &m) { return (int)m.facce.size(); }
 inline const int *vertici(const Maglia &m, int j) { return &m.angoli[(size_t)m.facce[(size_t)j].primo]; }
+
+// A binary body in either byte order: b << x appends x's bytes.
+struct Binario {
+    bool grande;                    // big endian
+    std::string s;
+    template <class T> Binario &operator<<(T v)
+    {
+        char b[sizeof v];
+        std::memcpy(b, &v, sizeof v);
+        const uint16_t uno = 1;
+        const bool ospite_piccolo = *(const unsigned char *)&uno == 1;
+        for (size_t i = 0; i < sizeof v; i++)
+            s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
+        return *this;
+    }
+};
 
 // Reads `contenuto` as a file named `nome` (the name picks OBJ and ends up in
 // messages). The Maglia is static: valid until the next call.

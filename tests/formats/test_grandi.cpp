@@ -22,6 +22,13 @@ using File = std::pair<std::string, std::string>;
 
 // Memory a reading may take: the file and a margin for everything else.
 constexpr size_t MARGINE_MEMORIA = 100u << 20;
+// Triangles of the large hostile files: a tenth under the sanitizers, whose
+// build reads them some ten times slower.
+#ifdef SUPERFICIE_ISTANZA_PICCOLA
+constexpr uint32_t TRIANGOLI_OSTILI = 100000;
+#else
+constexpr uint32_t TRIANGOLI_OSTILI = 1000000;
+#endif
 
 // A bumpy torus of u x v vertices: vertex k, and quad k counter-clockwise from outside.
 void punto_toro(int k, int u, int v, double p[3])
@@ -76,33 +83,26 @@ std::string toro_testo(int u, int v, int quadrati, bool ply = false, bool liscio
     return s.str();
 }
 
-void metti_u32(std::string &s, uint32_t u, bool grande = false)
-{
-    for (int k = 0; k < 4; k++)
-        s += (char)(u >> 8 * (grande ? 3 - k : k) & 0xff);
-}
-
 // Binary STL of the torus, two triangles a quad.
 std::string toro_stl(int u, int v)
 {
-    std::string s(80, '\0');
-    metti_u32(s, (uint32_t)(2 * u * v));
-    s.reserve(84 + 100 * (size_t)u * v);
+    Binario b{false, std::string(80, '\0')};
+    b << (uint32_t)(2 * u * v);
+    b.s.reserve(84 + 100 * (size_t)u * v);
     for (int k = 0; k < u * v; k++) {
         int q[4];
         quadrato_toro(k, u, v, q);
         for (const auto &t : {std::vector<int>{q[0], q[1], q[2]}, {q[0], q[2], q[3]}}) {
-            s.append(12, '\0');
+            b << 0.0f << 0.0f << 0.0f;
             for (int c : t) {
                 double p[3];
                 punto_toro(c, u, v, p);
-                const float f[3] = {(float)p[0], (float)p[1], (float)p[2]};
-                s.append((const char *)f, sizeof f);   // little-endian, as the format
+                b << (float)p[0] << (float)p[1] << (float)p[2];
             }
-            s.append(2, '\0');
+            b << (uint16_t)0;
         }
     }
-    return s;
+    return b.s;
 }
 
 // 3000 vertices and three copies for a second normal; `in_fila` puts them on a line.
@@ -129,13 +129,10 @@ bool carica(const std::vector<File> &file, std::string *note, std::string *error
     return ok;
 }
 
-// The line a fitted file gives, from the faces it holds as read.
-std::string riga(const File &f, int mostrate)
+// The line a fitted file gives, shown the faces in slot k.
+std::string riga(const std::string &inizio, int k)
 {
-    const Letto r = leggi(f.first, f.second);
-    EXPECT_TRUE(r.ok) << r.errore;
-    return f.first + ": " + std::to_string(numfacce(r.m)) + " faces shown as " + std::to_string(mostrate) +
-           " (a polyhedron holds 5000)\n";
+    return inizio + " faces shown as " + std::to_string(ElencoPoliedri[k].numfacce) + " (a polyhedron holds 5000)\n";
 }
 
 void entro_capacita(int slot)
@@ -204,11 +201,13 @@ TEST(Grandi, OverEitherCapacityIsFittedWithOneLine)
         {"in_fila.obj", obj_pieno(true)},               // every face without area
         {"lunga.obj", lunga + " 3\n"},
     };
+    const char *righe[] = {"vertici.off: 3050", "facce.off: 5100", "grande.ply: 4000", "grande.stl: 6000",
+                           "pieno.obj: 2", "in_fila.obj: 2", "lunga.obj: 5001"};
     std::string note, errore;
-    for (const auto &file : grandi) {
-        SCOPED_TRACE(file.first);
-        ASSERT_TRUE(carica({file}, &note, &errore)) << errore;
-        EXPECT_EQ(note, riga(file, ElencoPoliedri[0].numfacce));
+    for (size_t k = 0; k < grandi.size(); k++) {
+        SCOPED_TRACE(grandi[k].first);
+        ASSERT_TRUE(carica({grandi[k]}, &note, &errore)) << errore;
+        EXPECT_EQ(note, riga(righe[k], 0));
         entro_capacita(0);
         EXPECT_EQ(ElencoPoliedri[1].numpunti, 0);
     }
@@ -226,7 +225,7 @@ TEST(Grandi, OverEitherCapacityIsFittedWithOneLine)
     ASSERT_TRUE(carica(quattro, &note));
     std::string attese;
     for (int k = 0; k < MAX_POLIEDRI; k++) {
-        attese += riga(quattro[k], ElencoPoliedri[k].numfacce);
+        attese += riga(righe[k], k);
         entro_capacita(k);
     }
     EXPECT_EQ(note, attese);
@@ -264,12 +263,12 @@ TEST(Grandi, ExportFromWritesThePolyhedronTheViewerShows)
 {
     char modello[] = "/tmp/superficie-from-test.XXXXXX";
     const fs::path dir = mkdtemp(modello);
-    const struct { File file; const char *opzione, *inizio; bool grande; } casi[] = {
-        {{"piatto.stl", toro_stl(60, 50)}, "", "NOFF\n", true},
-        {{"piatto.stl", toro_stl(60, 50)}, "--obj ", "v ", true},
-        {{"liscio.off", toro_testo(61, 50, 0, false, true)}, "", "NOFF\n", true},
+    const struct { File file; const char *opzione, *inizio, *lette; } casi[] = {
+        {{"piatto.stl", toro_stl(60, 50)}, "", "NOFF\n", ": 6000"},
+        {{"piatto.stl", toro_stl(60, 50)}, "--obj ", "v ", ": 6000"},
+        {{"liscio.off", toro_testo(61, 50, 0, false, true)}, "", "NOFF\n", ": 6100"},
         {{"colori.off", "OFF\n4 4 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1 1 0 0\n3 0 1 3 0 0 255\n"
-                        "3 1 2 3 0.9 0.9 0.1\n3 0 3 2\n"}, "", "OFF\n", false},
+                        "3 1 2 3 0.9 0.9 0.1\n3 0 3 2\n"}, "", "OFF\n", nullptr},
     };
     for (const auto &c : casi) {
         SCOPED_TRACE(c.file.first + " " + c.opzione);
@@ -280,7 +279,7 @@ TEST(Grandi, ExportFromWritesThePolyhedronTheViewerShows)
         ASSERT_EQ(e.stato, 0) << e.errore;
         const std::string scritto = leggi_file(uscita);
         EXPECT_EQ(scritto.rfind(c.inizio, 0), 0u);
-        EXPECT_EQ(e.errore, c.grande ? "superficie-export: " + sorgente.string() + riga(c.file, (int)attesa[1]).substr(c.file.first.size()) : "");
+        EXPECT_EQ(e.errore, c.lette ? "superficie-export: " + sorgente.string() + riga(c.lette, 0) : "");
         EXPECT_EQ(scena(uscita.filename().string(), scritto), attesa);
     }
     std::ofstream(dir / "rotto.ply") << "ply\nformat ascii 1.0\nelement vertex 1000000000\n";
@@ -313,43 +312,6 @@ TEST(Grandi, BinaryStlFromDiskIsTheSameMeshAsFromMemory)
     EXPECT_EQ(disco.facce.size(), memoria.facce.size());
 }
 
-// Counts the bytes cannot hold, in every format: refused by what the bytes hold.
-TEST(Grandi, LyingCountsAreRefusedByWhatTheBytesHold)
-{
-    const std::string v3 = "0 0 0\n1 0 0\n0 1 0\n", miliardo = "1000000000";
-    std::string boff = "OFF BINARY\n", stl(80, '\0');
-    for (uint32_t x : {1000000000u, 1u, 0u})
-        metti_u32(boff, x, true);
-    boff.append(36, '\0');
-    metti_u32(stl, 1000000000u);
-    stl.append(50, '\0');
-    const std::string ply = "ply\nformat ascii 1.0\nelement vertex " + miliardo + "\nproperty float x\n"
-                            "property float y\nproperty float z\nelement face 1\n"
-                            "property list uchar int vertex_indices\nend_header\n";
-    std::string bply = ply;
-    bply.replace(bply.find("ascii"), 5, "binary_little_endian");
-    const std::vector<std::pair<File, std::string>> casi = {
-        {{"l.off", "OFF\n" + miliardo + " 1 0\n" + v3 + "3 0 1 2\n"}, "l.off:6: 4 numbers for a vertex, expected 3"},
-        {{"l.off", "OFF\n" + miliardo + " 1 0\n" + v3}, "l.off:6: the file ends after 3 of its 1000000000 vertices"},
-        {{"l.off", "OFF\n3 " + miliardo + " 0\n" + v3 + "3 0 1 2\n"}, "l.off:7: the file ends after 1 of its 1000000000 faces"},
-        {{"l.off", boff}, "l.off: byte 59: the file ends within its 1000000000 vertices"},
-        {{"l.ply", ply + v3 + "3 0 1 2\n"}, "l.ply:13: more values than one vertex record holds"},
-        {{"l.ply", bply + std::string(36, '\0')}, "l.ply: byte 178: 1000000000 vertex records of at least 12 bytes each cannot fit"},
-        {{"l.stl", stl}, "l.stl: byte 134: the file ends, but its 1000000000 triangles need 50000000084 bytes (84 + 50 each)"},
-        {{"l.obj", "v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 " + miliardo + "\n"},
-         "l.obj:4: vertex index 1000000000 is beyond the 3 vertices defined so far"},
-    };
-    for (const auto &[file, atteso] : casi) {
-        char errore[600] = "";
-        static Maglia m;
-        EXPECT_FALSE(leggi_maglia_terminata(file.first.c_str(), file.second.c_str(), file.second.size(), &m,
-                                            errore, sizeof errore)) << atteso;
-        EXPECT_TRUE(m.punti.empty() && m.angoli.empty() && m.facce.empty()) << atteso;
-        EXPECT_EQ(std::string(errore).rfind(atteso, 0), 0u) << errore;
-        EXPECT_EQ(std::strchr(errore, '\n'), nullptr) << errore;
-    }
-}
-
 // Large hostile files from disk: one line, status 2, memory bounded by the file's size.
 TEST(Grandi, LargeHostileFilesAreRefusedInBoundedMemory)
 {
@@ -360,40 +322,44 @@ TEST(Grandi, LargeHostileFilesAreRefusedInBoundedMemory)
         std::ofstream(file, std::ios::binary) << contenuto;
         const Esito f = esporta("--from '" + file.string() + "'", dir);
         EXPECT_EQ(f.stato, 2) << nome;
-        EXPECT_EQ(f.errore.rfind("superficie-export: " + file.string() + atteso, 0), 0u) << f.errore << "want: " << atteso;
-        EXPECT_EQ(std::count(f.errore.begin(), f.errore.end(), '\n'), 1) << f.errore;
+        EXPECT_EQ(f.errore, "superficie-export: " + file.string() + atteso + "\n");
         EXPECT_LE(f.picco, contenuto.size() + MARGINE_MEMORIA) << nome;
         std::printf("%s: %zu bytes, peak %zu MiB\n", nome.c_str(), contenuto.size(), f.picco >> 20);
         fs::remove(file);
     };
-    constexpr uint32_t MILIONE = 1000000;
-    {   // A million triangles, each a point.
-        std::string zeri(80, '\0');
-        metti_u32(zeri, MILIONE);
-        zeri.append(50 * (size_t)MILIONE, '\0');
+    const uint32_t n = TRIANGOLI_OSTILI;
+    const std::string conta = std::to_string(n), byte = std::to_string(84 + 50 * (size_t)n);
+    {   // Triangles, each a point.
+        std::string zeri = (Binario{false, std::string(80, '\0')} << n).s;
+        zeri.append(50 * (size_t)n, '\0');
         prova("zeri.stl", zeri, ": no face: nothing to show");
     }
-    {   // A million triangles of a torus, a NaN near the end; the same cut in the middle.
-        std::string toro = toro_stl(1000, 500);
-        ASSERT_EQ(toro.size(), 84 + 50 * (size_t)MILIONE);
-        const size_t nan_a = 84 + 50 * 900000 + 12 + 4;
+    {   // Triangles of a torus, a NaN near the end; the same cut in the middle.
+        std::string toro = toro_stl(1000, n / 2000);
+        ASSERT_EQ(toro.size(), 84 + 50 * (size_t)n);
+        const size_t nan_a = 84 + 50 * (size_t)n / 10 * 9 + 12 + 4;
         const float nan = std::nanf("");
         std::memcpy(&toro[nan_a], &nan, 4);
         prova("nan.stl", toro, ": byte " + std::to_string(nan_a - 4) + ": a vertex coordinate is not a finite number");
-        prova("tronco.stl", toro.substr(0, toro.size() / 2),
-              ": byte 25000042: the file ends, but its 1000000 triangles need 50000084 bytes (84 + 50 each)");
+        prova("tronco.stl", toro.substr(0, toro.size() / 2), ": byte " + std::to_string(toro.size() / 2) +
+              ": the file ends, but its " + conta + " triangles need " + byte + " bytes (84 + 50 each)");
     }
-    {   // A million triangles in text, cut within a face's line.
-        std::string testo = toro_testo(1000, 500, 0);
-        testo.resize(testo.size() * 3 / 4);
-        testo.resize(testo.rfind(' '));
-        prova("tronco.off", testo, ":");
+    {   // Triangles in text, cut after a face's first index.
+        std::string testo = toro_testo(1000, n / 2000, 0);
+        testo.resize(testo.find(' ', testo.rfind("\n3 ", testo.size() * 3 / 4) + 3));
+        prova("tronco.off", testo, ":" + std::to_string(std::count(testo.begin(), testo.end(), '\n') + 1) +
+              ": a face of 3 vertices, but the line holds 1 indices");
     }
     std::mt19937 caso(17);   // noise, under every name that picks a reader
-    std::string rumore(20u << 20, '\0');
+    std::string rumore((size_t)n / 50000 << 20, '\0');   // 20 MiB, or 2
     std::generate(rumore.begin(), rumore.end(), [&] { return (char)caso(); });
-    for (const char *nome : {"rumore.off", "rumore.obj", "rumore.stl", "rumore.ply"})
-        prova(nome, rumore, ":");
+    const std::string ignoto = ": unknown format: reads OFF, PLY, STL, glTF (.gltf, .glb), 3MF, and OBJ named *.obj";
+    const std::string rumori[][2] = {
+        {"rumore.off", ignoto}, {"rumore.ply", ignoto}, {"rumore.obj", ":1: binary data (byte 0x16) in a text file"},
+        {"rumore.stl", ": byte " + std::to_string(rumore.size()) + ": the file ends, but its 467477732 triangles "
+                       "need 23373886684 bytes (84 + 50 each)"}};
+    for (const auto &r : rumori)
+        prova(r[0], rumore, r[1]);
     EXPECT_NE(esporta("--from '" + (dir / "manca").string() + "'", dir).errore.find("No such file"), std::string::npos);
     fs::remove_all(dir);
 }
