@@ -1,4 +1,6 @@
-// lettura.cpp: a file's bytes, and the choice of its reader.
+// apertura.cpp: a file's bytes, and the choice of its reader.
+#include "loading/formati.h"
+
 #include "text/lettura.h"
 
 #include <algorithm>
@@ -163,45 +165,6 @@ static void dopo_il_disco(void *chi, double frazione)
     i.avanzamento(i.chi, QUOTA_DISCO + (1.0 - QUOTA_DISCO) * frazione);
 }
 
-int leggi_descrittore(int fd, size_t massimo, std::string &dati, Avanzamento avanzamento,
-                      void *chi)
-{
-    struct stat st;
-    const size_t atteso = fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size > 0
-                              ? std::min((size_t)st.st_size, massimo)
-                              : 0;
-    // Room for the size and the one byte that tells a file grown meanwhile
-    // (or over the limit); a pipe's bytes double it as they come.
-    const size_t primo = atteso ? atteso + 1 : 65536;
-    dati.clear();
-    dati.reserve(primo);
-    pagine_grandi(dati.data(), primo);
-    dati.resize(primo);
-    size_t letti = 0;
-    for (;;) {
-        if (letti == dati.size())
-            dati.resize(std::min(2 * letti, massimo + 1));
-        // In large steps, so that progress can be told.
-        const size_t passo = std::min(dati.size() - letti, size_t{16} << 20);
-        const ssize_t r = read(fd, &dati[letti], passo);
-        if (r < 0 && errno == EINTR)
-            continue;
-        if (r < 0) {
-            const int e = errno;
-            dati.clear();
-            return e;
-        }
-        if (r == 0)
-            break;
-        letti += (size_t)r;
-        if (letti > massimo)
-            break;
-        if (avanzamento && atteso)
-            avanzamento(chi, std::min(1.0, (double)letti / (double)atteso));
-    }
-    dati.resize(letti);
-    return 0;
-}
 
 // A regular file that is a binary STL by its size (and not PLY, which its
 // first bytes would say): its header into testa.

@@ -8,6 +8,8 @@
 
 #include <unistd.h>
 
+#include "mesh/adatta.h"
+#include "mesh/aspetto.h"
 #include "model/colori.h"
 #include "model/faccia.h"
 #include "model/poliedro.h"
@@ -138,6 +140,27 @@ bool ricarica_file(int slot, const char *percorso, char *errore, size_t dim_erro
     p.matrice_normali = matrice_normali;
     p.scala = scala;
     ApplicaTrasformazioni(slot);
+    return true;
+}
+
+bool adatta_file(const char *nome, Maglia *m, char *nota, size_t dim_nota)
+{
+    const size_t prima = m->facce.size();
+    if (dim_nota)
+        nota[0] = '\0';
+    raddrizza(*m);
+    bool adattata = adatta_maglia(*m);
+    if (!m->normali && (m->stampa || adattata))
+        adattata = adatta_liscia(*m) || adattata;
+    if (!adattata)
+        return false;
+    // What fitting left is all that is kept.
+    m->punti.shrink_to_fit();
+    m->angoli.shrink_to_fit();
+    m->facce.shrink_to_fit();
+    if (dim_nota)
+        std::snprintf(nota, dim_nota, "%s: %zu faces shown as %zu (a polyhedron holds %d)", nome,
+                      prima, m->facce.size(), MAX_FACCE);
     return true;
 }
 

@@ -34,25 +34,11 @@
 #include <string>
 
 #include "mesh/maglia.h"
+#include "text/lettura.h"
 
 constexpr double RAGGIO_SCENA = 5.59995;   // bounding radius of every object from a file
 constexpr double PASSO_SCENA = 12.0;       // x distance between neighbouring objects
-constexpr size_t MAX_DIMENSIONE_FILE = 256u << 20;  // bytes; the most a file may have
 extern const char LETTERE_SLOT[MAX_POLIEDRI];       // colour letter of a file without colours
-
-// Told now and then how far reading has come, 0..1.
-using Avanzamento = void (*)(void *chi, double frazione);
-
-// Files handed over beside the ones read (the page's, picked together with
-// a .gltf): the buffers a glTF names by URI are looked up among them by name
-// instead of in the .gltf's folder. nomi[k] names dati[k], lunghezze[k]
-// bytes long.
-struct FileAccanto {
-    int n;
-    const char *const *nomi;
-    const char *const *dati;
-    const size_t *lunghezze;
-};
 
 // One file's bytes (dati[0..n)) into m, as the file holds it: any number of
 // vertices and faces. nome is used in messages only.
@@ -67,14 +53,6 @@ bool leggi_maglia_terminata(const char *nome, const char *dati, size_t n, Maglia
 // One file by path; "-" is standard input.
 bool leggi_percorso(const char *percorso, Maglia *m, char *errore, size_t dim_errore,
                     Avanzamento avanzamento = nullptr, void *chi = nullptr);
-
-// The bytes of the open file fd into dati (which then holds its '\0' after
-// them): at most `massimo`, and one more to tell a longer file, which ends
-// the reading with dati.size() > massimo. A regular file's size sizes dati
-// once, up front. avanzamento (may be null) is told the share of that size
-// read. 0, or the errno of a failed read.
-int leggi_descrittore(int fd, size_t massimo, std::string &dati,
-                      Avanzamento avanzamento = nullptr, void *chi = nullptr);
 
 // Readies m, read from the file nome, for the store: stood up (raddrizza,
 // aspetto.h), fitted to MAX_PUNTI vertices and MAX_FACCE faces when it holds

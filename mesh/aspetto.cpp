@@ -1,6 +1,10 @@
 // aspetto.cpp: a file's mesh stood up and smoothed (see aspetto.h).
 #include "mesh/aspetto.h"
 
+#include <algorithm>
+
+#include "mesh/adatta.h"
+
 #include <cmath>
 #include <numeric>
 #include <vector>
@@ -187,4 +191,24 @@ void liscia(Maglia &m)
             m.punti[v].normale[k] = l > 0.0 ? s[k] / l : 0.0;
     }
     m.normali = 1;
+}
+
+// A smoothed mesh's split vertices count against the store: while they are
+// too many it is fitted to fewer, in proportion; past PASSI_LISCIA passes to
+// few enough triangles that three corners each fit.
+constexpr int PASSI_LISCIA = 4;
+
+bool adatta_liscia(Maglia &m)
+{
+    bool adattata = false;
+    int limite = MAX_PUNTI;
+    for (int passo = 0, n = punti_lisciati(m); n > MAX_PUNTI; passo++, n = punti_lisciati(m)) {
+        const int punti = (int)m.punti.size();
+        limite = std::max(3, std::min((int)((double)std::min(limite, punti) * MAX_PUNTI / n * 0.95),
+                                      punti - 1));
+        adattata = adatta_maglia(m, limite, passo < PASSI_LISCIA ? MAX_FACCE : MAX_PUNTI / 3 - 1) ||
+                   adattata;
+    }
+    liscia(m);
+    return adattata;
 }

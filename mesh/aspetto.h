@@ -14,6 +14,9 @@
 //                   meet at more than ANGOLO_SPIGOLO the vertex is split, so
 //                   that a box stays a box. Afterwards m.normali is 1 and the
 //                   object is built smooth.
+//   adatta_liscia   liscia, after fitting the mesh further while the split
+//                   vertices would be more than the store holds; whether it
+//                   fitted.
 //
 // STL and 3MF hold a printer's tessellation, a fitted mesh the fit's
 // triangles: both are smoothed when the file gives no normals. The other
@@ -34,5 +37,6 @@ constexpr double ANGOLO_SPIGOLO = 40.0;
 void raddrizza(Maglia &m);
 int punti_lisciati(const Maglia &m);
 void liscia(Maglia &m);
+bool adatta_liscia(Maglia &m);
 
 #endif

@@ -23,7 +23,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "loading/formati.h"
+#include "text/lettura.h"
 #include "mesh/maglia.h"
 
 namespace {

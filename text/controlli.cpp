@@ -1,17 +1,13 @@
 // controlli.cpp: the checks between every reader and its Maglia: room sized
 // by the bytes left, each vertex, normal and colour as it comes, each face's
 // indices (large faces cut into fans, progress told as they come), then the
-// whole at the end (chiudi_maglia). adatta_file only wraps the fitting in
-// its note.
+// whole at the end (chiudi_maglia).
 #include "text/lettura.h"
 
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
-#include "mesh/adatta.h"
-#include "mesh/aspetto.h"
-#include "loading/formati.h"
 
 static_assert(MAX_DIMENSIONE_FILE < (1u << 31), "a file's vertices and corners are counted in int");
 
@@ -202,46 +198,5 @@ bool chiudi_maglia(Lettura &l)
             }
         }
     }
-    return true;
-}
-
-// A smoothed mesh's split vertices count against the store: while they are
-// too many it is fitted to fewer, in proportion; past PASSI_LISCIA passes to
-// few enough triangles that three corners each fit.
-constexpr int PASSI_LISCIA = 4;
-
-static bool adatta_liscia(Maglia &m)
-{
-    bool adattata = false;
-    int limite = MAX_PUNTI;
-    for (int passo = 0, n = punti_lisciati(m); n > MAX_PUNTI; passo++, n = punti_lisciati(m)) {
-        const int punti = (int)m.punti.size();
-        limite = std::max(3, std::min((int)((double)std::min(limite, punti) * MAX_PUNTI / n * 0.95),
-                                      punti - 1));
-        adattata = adatta_maglia(m, limite, passo < PASSI_LISCIA ? MAX_FACCE : MAX_PUNTI / 3 - 1) ||
-                   adattata;
-    }
-    liscia(m);
-    return adattata;
-}
-
-bool adatta_file(const char *nome, Maglia *m, char *nota, size_t dim_nota)
-{
-    const size_t prima = m->facce.size();
-    if (dim_nota)
-        nota[0] = '\0';
-    raddrizza(*m);
-    bool adattata = adatta_maglia(*m);
-    if (!m->normali && (m->stampa || adattata))
-        adattata = adatta_liscia(*m) || adattata;
-    if (!adattata)
-        return false;
-    // What fitting left is all that is kept.
-    m->punti.shrink_to_fit();
-    m->angoli.shrink_to_fit();
-    m->facce.shrink_to_fit();
-    if (dim_nota)
-        std::snprintf(nota, dim_nota, "%s: %zu faces shown as %zu (a polyhedron holds %d)", nome,
-                      prima, m->facce.size(), MAX_FACCE);
     return true;
 }

@@ -30,11 +30,35 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
-#include "loading/formati.h"
 #include "mesh/maglia.h"
 #include "mesh/unione.h"
+
+constexpr size_t MAX_DIMENSIONE_FILE = 256u << 20;  // bytes; the most a file may have
+
+// Told now and then how far reading has come, 0..1.
+using Avanzamento = void (*)(void *chi, double frazione);
+
+// Files handed over beside the ones read (the page's, picked together with
+// a .gltf): the buffers a glTF names by URI are looked up among them by name
+// instead of in the .gltf's folder. nomi[k] names dati[k], lunghezze[k]
+// bytes long.
+struct FileAccanto {
+    int n;
+    const char *const *nomi;
+    const char *const *dati;
+    const size_t *lunghezze;
+};
+
+// The bytes of the open file fd into dati (which then holds its '\0' after
+// them): at most `massimo`, and one more to tell a longer file, which ends
+// the reading with dati.size() > massimo. A regular file's size sizes dati
+// once, up front. avanzamento (may be null) is told the share of that size
+// read. 0, or the errno of a failed read.
+int leggi_descrittore(int fd, size_t massimo, std::string &dati,
+                      Avanzamento avanzamento = nullptr, void *chi = nullptr);
 
 struct Cursore {
     const char *p;                  // next byte; *p == '\0' only at the end
