@@ -22,8 +22,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <string>
 #include <vector>
 
+#include "formats/binari.h"
 #include "formats/formati.h"
 #include "formats/maglia.h"
 
@@ -64,8 +66,24 @@ struct Lettura {
 bool errore(Lettura &l, Luogo dove, const char *formato, ...)
     __attribute__((format(printf, 3, 4)));
 
-// Names and words come from the file: a message quotes at most this much.
+// The packaged readers' one way to fail: the message into errore, unless
+// one is there already (the first is the one the user sees); false.
+bool sbaglio(std::string &errore, const char *formato, ...) __attribute__((format(printf, 2, 3)));
+// printf into a message (at most 400 bytes).
+std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
+// Names and words come from the file: a message quotes at most `massimo`
+// bytes of them ("..." after), each control byte as '?', so that it stays
+// one line and writes nothing to a terminal but text.
+std::string citato(const char *s, size_t n, size_t massimo = 40);
+inline std::string citato(const std::string &s, size_t massimo = 40)
+{
+    return citato(s.data(), s.size(), massimo);
+}
+// The older way, for the readers not yet on citato: at most 40 bytes, as
+// '%.*s' takes them (no quoting: their text has no control byte).
 inline int corto(size_t n) { return n < 40 ? (int)n : 40; }
+// A hexadecimal digit's value, or -1.
+int esadecimale(char c);
 // The token p[0..n) is exactly testo. Inline: testo is a literal, its
 // length known where it is called.
 inline bool uguale(const char *p, size_t n, const char *testo)
@@ -191,12 +209,6 @@ bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *
     }
     return true;
 }
-
-// Byte order helpers for the binary forms.
-uint32_t u32_le(const char *p);
-uint32_t u32_be(const char *p);
-float f32_le(const char *p);
-float f32_be(const char *p);
 
 // ---- maglia.cpp ----------------------------------------------------------
 

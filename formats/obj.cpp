@@ -143,11 +143,10 @@ static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t
     if (x == 0)
         return errore(l, in_riga(riga), "%s index 0: OBJ counts from 1", che);
     if (x > definiti)
-        return errore(l, in_riga(riga), "%s index %.*s is beyond the %d %s defined so far", che, corto(n),
-                      testo, definiti, plurale);
+        return errore(l, in_riga(riga), "%s index %s is beyond the %d %s defined so far", che, citato(testo, n).c_str(), definiti, plurale);
     if (-x > definiti)
-        return errore(l, in_riga(riga), "%s index %.*s reaches before the first of the %d %s defined so far",
-                      che, corto(n), testo, definiti, plurale);
+        return errore(l, in_riga(riga), "%s index %s reaches before the first of the %d %s defined so far",
+                      che, citato(testo, n).c_str(), definiti, plurale);
     *indice = (int)(x > 0 ? x - 1 : definiti + x);
     return true;
 }
@@ -177,8 +176,7 @@ static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn
         ok = ok && p == fine && fine[-1] != '/';
     }
     if (!ok)
-        return errore(l, in_riga(riga), "'%.*s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
-                      corto(n), inizio);
+        return errore(l, in_riga(riga), "'%s' is not a face corner (v, v/vt, v//vn or v/vt/vn)", citato(inizio, n).c_str());
     if (!risolvi(l, riga, iv, inizio, lunghezza_v, nv, "vertex", "vertices", v))
         return false;
     *vn = -1;

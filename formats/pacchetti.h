@@ -20,12 +20,8 @@
 #include <string>
 #include <vector>
 
-struct Lettura;
+#include "formats/lettura.h"
 
-// printf into a message (at most 400 bytes).
-std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
-// A hexadecimal digit's value, or -1.
-int esadecimale(char c);
 
 // What one file's instances amount to: triangles over shared vertices.
 struct Geometria {

@@ -62,12 +62,6 @@ struct Parte {
     std::vector<Elemento> build;
 };
 
-std::string citato(const char *s)
-{
-    const size_t n = std::strlen(s);
-    return n <= 40 ? std::string(s) : std::string(s, 40) + "...";
-}
-
 // The local name of a qualified name when its namespace is ns (or has none).
 const char *locale(const char *nome, const char *ns)
 {
