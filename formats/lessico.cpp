@@ -90,7 +90,8 @@ static size_t primo_binario(const Lettura &l, size_t da, size_t a)
     size_t i = da;
     for (; i + 8 <= a; i += 8)
         cattivi |= BINARI.b[d[i]] | BINARI.b[d[i + 1]] | BINARI.b[d[i + 2]] | BINARI.b[d[i + 3]] |
-                   BINARI.b[d[i + 4]] | BINARI.b[d[i + 5]] | BINARI.b[d[i + 6]] | BINARI.b[d[i + 7]];
+                   BINARI.b[d[i + 4]] | BINARI.b[d[i + 5]] | BINARI.b[d[i + 6]] |
+                   BINARI.b[d[i + 7]];
     for (; i < a; i++)
         cattivi |= BINARI.b[d[i]];
     if (!cattivi)

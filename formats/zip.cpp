@@ -52,9 +52,6 @@ enum : size_t {
 constexpr uint16_t STORED = 0, DEFLATED = 8;
 constexpr uint16_t ENCRYPTED = 1;   // bit 0 of the general purpose flags
 
-// Entry names come from the file: a message quotes at most this much.
-constexpr size_t CITATO_ZIP = 60;
-
 // The end record: the last thing in the archive, followed only by its
 // comment of at most 65535 bytes. SIZE_MAX when there is none.
 size_t fine_archivio(const unsigned char *d, size_t n)
@@ -94,7 +91,7 @@ bool voci_centrali(ArchivioZip &z, size_t p, size_t fine_cd, std::string &errore
                       u16_le(c + CENTRAL_FILE_NAME_LENGTH));
         if (v.compressa == 0xffffffffu || v.piena == 0xffffffffu || v.locale == 0xffffffffu)
             return sbaglio(errore, "%s: a ZIP64 entry, which this reader does not read",
-                           citato(v.nome, CITATO_ZIP).c_str());
+                           citato(v.nome, MAX_NOME_CITATO).c_str());
         z.voci.push_back(std::move(v));
         p += CENTRAL_FILE_HEADER_SIZE + lung;
     }
@@ -244,7 +241,7 @@ const VoceZip *voce_zip(const ArchivioZip &z, const std::string &nome)
 
 bool estrai_voce(ArchivioZip &z, const VoceZip &v, std::string &out, std::string &errore)
 {
-    const std::string nome = citato(v.nome, CITATO_ZIP);
+    const std::string nome = citato(v.nome, MAX_NOME_CITATO);
     out.clear();
     uint64_t inizio;
     if (!dati_voce(z, v, nome.c_str(), &inizio, errore))
