@@ -71,6 +71,8 @@ int esadecimale(char c)
 
 // 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF: binary
 // data where text is expected. A table: one load per byte.
+namespace {
+
 struct TavolaBinari {
     unsigned char b[256];
     constexpr TavolaBinari() : b()
@@ -80,6 +82,8 @@ struct TavolaBinari {
     }
 };
 constexpr TavolaBinari BINARI;
+
+}  // namespace
 
 // The first binary byte of dati[da..a), or a. Control bytes are rare: look
 // for one without a branch per byte.

@@ -10,10 +10,13 @@
 //
 // Every function that can fail writes the message into Lettura::errore and
 // returns false (or nullptr); a reader returns false at once, so the first
-// message is the one the user sees. All the state of a reading is in its
-// Lettura: two files can be read at once.
+// message is the one the user sees. The packaged readers (pacchetti.h) build
+// theirs with sbaglio and hand it over the same way. Whatever a message
+// quotes from the file goes through citato. All the state of a reading is in
+// its Lettura: two files can be read at once.
 //
-//   lessico.cpp   the cursor, words, numbers, binary values, the messages
+//   lessico.cpp   the cursor, words, numbers, the messages and their quoting
+//   binari.h      little- and big-endian values of binary files
 //   maglia.cpp    vertices and faces into the Maglia, its closing, its fitting
 //   lettura.cpp   the choice of a reader and the file's bytes
 #ifndef SUPERFICIE_FORMATS_LETTURA_H

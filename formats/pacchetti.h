@@ -10,7 +10,9 @@
 //
 // Every function that can fail returns false with a message that starts at
 // the place in the file ("accessors[3]: ...", "3D/3dmodel.model:12: ...",
-// "byte 40: ..."); the reader puts the file's name in front. Storage grows
+// "byte 40: ..."), written by sbaglio (lettura.h) into the reading's one
+// string, the first message kept; names and values from the file go
+// through citato. The reader puts the file's name in front. Storage grows
 // with what was actually read, never with a count the file claims.
 #ifndef SUPERFICIE_FORMATS_PACCHETTI_H
 #define SUPERFICIE_FORMATS_PACCHETTI_H
@@ -21,7 +23,6 @@
 #include <vector>
 
 #include "formats/lettura.h"
-
 
 // What one file's instances amount to: triangles over shared vertices.
 struct Geometria {

@@ -19,6 +19,8 @@
 #include <cstring>
 #include <memory>
 
+namespace {
+
 enum Codifica { TESTO, BINARIO_LE, BINARIO_BE };
 
 enum Tipo { INT8, UINT8, INT16, UINT16, INT32, UINT32, FLOAT32, FLOAT64, NESSUN_TIPO };
@@ -77,6 +79,8 @@ struct Intestazione {
     int numproprieta;
     Proprieta proprieta[MAX_PROPRIETA];
 };
+
+}  // namespace
 
 static Tipo tipo(const char *p, size_t n)
 {
@@ -348,6 +352,8 @@ static bool assegna_ruoli(Lettura &l, Intestazione &h)
 
 // ---- Body ------------------------------------------------------------------
 
+namespace {
+
 struct Corpo {
     Lettura &l;
     Codifica codifica;
@@ -356,6 +362,8 @@ struct Corpo {
     const Elemento *e;              // being read, for messages
     long long letti;                // its whole records so far
 };
+
+}  // namespace
 
 // Where a message about the body points: the current line in ascii, the
 // byte given in binary.
@@ -503,11 +511,15 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
     return true;
 }
 
+namespace {
+
 struct Record {
     double valore[NUM_RUOLI];
     Tipo tipo[NUM_RUOLI];
     int numindici;
 };
+
+}  // namespace
 
 static bool leggi_record(Corpo &b, const Intestazione &h, const Elemento &e, Record &r)
 {
