@@ -69,8 +69,9 @@ int esadecimale(char c)
     return -1;
 }
 
-// 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF: binary
-// data where text is expected. A table: one load per byte.
+// 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF, DEL
+// included: binary data where text is expected (and so no word a message
+// quotes from a text file holds a control byte). A table: one load per byte.
 namespace {
 
 struct TavolaBinari {
@@ -79,6 +80,7 @@ struct TavolaBinari {
     {
         for (int i = 0; i < 32; i++)
             b[i] = i != '\t' && i != '\n' && i != '\r' && i != '\v' && i != '\f';
+        b[127] = 1;
     }
 };
 constexpr TavolaBinari BINARI;

@@ -122,7 +122,7 @@ inline uint64_t hash_numeri(const double *x, int n, uint64_t h)
     return h ^ (h >> 32);
 }
 
-// Refuses a '\0' or a control byte other than tab, CR, LF, VT and FF before
+// Refuses a '\0' or a control byte (DEL too) other than tab, CR, LF, VT and FF before
 // the sentinel: binary data where text is expected.
 bool testo_pulito(Lettura &l);
 // The same, without a message.
