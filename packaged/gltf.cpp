@@ -30,14 +30,7 @@ namespace {
 
 using Valore = rapidjson::Value;
 
-std::string citato(const char *s, size_t n)
-{
-    std::string r;
-    for (size_t i = 0; i < n && i < 40; i++)
-        r += (s[i] >= ' ' && s[i] < 127) ? s[i] : '?';
-    return n > 40 ? r + "..." : r;
-}
-
+using ::citato;
 std::string citato(const Valore &v)
 {
     return v.IsString() ? citato(v.GetString(), v.GetStringLength()) : std::string("?");
@@ -79,7 +72,8 @@ struct Gltf {
     const unsigned char *bin = nullptr;       // the GLB's BIN chunk
     size_t bin_lunghezza = 0;
     bool glb = false;
-    const FileVicini *vicini = nullptr;
+    std::string cartella;                     // where external buffers are, "" for nowhere
+    const FileAccanto *accanto = nullptr;     // or among these files, when given
     size_t dimensione = 0;                    // of the file itself
     size_t spacchettati = 0;
     std::vector<Buffer> buffer;
@@ -87,13 +81,6 @@ struct Gltf {
     Geometria *g = nullptr;
     std::string errore;
 };
-
-bool sbaglio(Gltf &f, const std::string &msg)
-{
-    if (f.errore.empty())
-        f.errore = msg;
-    return false;
-}
 
 bool intero(const Valore *v, uint64_t *x)
 {
@@ -109,14 +96,15 @@ bool campo(Gltf &f, const Valore &o, const char *k, long long predefinito, uint6
            const std::string &dove)
 {
     const Valore *v = membro(o, k);
+    *x = 0;
     if (!v) {
         if (predefinito < 0)
-            return sbaglio(f, dove + testo(": no %s", k));
+            return sbaglio(f.errore, "%s: no %s", dove.c_str(), k);
         *x = (uint64_t)predefinito;
         return true;
     }
     if (!intero(v, x))
-        return sbaglio(f, dove + testo(": %s is not a whole number", k));
+        return sbaglio(f.errore, "%s: %s is not a whole number", dove.c_str(), k);
     return true;
 }
 
@@ -126,13 +114,13 @@ const Valore *elemento(Gltf &f, const char *nome, uint64_t i, const std::string 
     const Valore *a = membro(*f.radice, nome);
     const size_t n = a && a->IsArray() ? a->Size() : 0;
     if (i >= n) {
-        sbaglio(f, chi + testo("%s[%llu] is not there (the file has %zu)", nome,
-                               (unsigned long long)i, n));
+        sbaglio(f.errore, "%s%s[%llu] is not there (the file has %zu)", chi.c_str(), nome,
+                (unsigned long long)i, n);
         return nullptr;
     }
     const Valore &e = (*a)[(rapidjson::SizeType)i];
     if (!e.IsObject()) {
-        sbaglio(f, testo("%s[%llu]: not an object", nome, (unsigned long long)i));
+        sbaglio(f.errore, "%s[%llu]: not an object", nome, (unsigned long long)i);
         return nullptr;
     }
     return &e;
@@ -144,11 +132,11 @@ bool numeri(Gltf &f, const Valore &o, const char *k, int n, double *out, const s
     if (!v)
         return true;
     if (!v->IsArray() || v->Size() != (rapidjson::SizeType)n)
-        return sbaglio(f, dove + testo(": %s is not %d numbers", k, n));
+        return sbaglio(f.errore, "%s: %s is not %d numbers", dove.c_str(), k, n);
     for (int i = 0; i < n; i++) {
         const Valore &x = (*v)[i];
         if (!x.IsNumber() || !std::isfinite(x.GetDouble()))
-            return sbaglio(f, dove + testo(": %s is not %d finite numbers", k, n));
+            return sbaglio(f.errore, "%s: %s is not %d finite numbers", dove.c_str(), k, n);
         out[i] = x.GetDouble();
     }
     return true;
@@ -261,15 +249,34 @@ bool leggi_vicino(const std::string &percorso, size_t massimo, std::string &dati
     return true;
 }
 
+// A buffer among the files handed over: by its whole name, or else by the
+// name's last part (the page's files come without their folders).
+bool tra_accanto(const FileAccanto &a, const std::string &nome, std::string &dati,
+                 std::string &errore)
+{
+    const size_t barra = nome.rfind('/');
+    const std::string ultimo = barra == std::string::npos ? nome : nome.substr(barra + 1);
+    for (const std::string &cercato : {nome, ultimo})
+        for (int k = 0; k < a.n; k++)
+            if (cercato == a.nomi[k]) {
+                if (!a.dati[k]) {
+                    errore = "could not be read";
+                    return false;
+                }
+                dati.assign(a.dati[k], a.lunghezze[k]);
+                return true;
+            }
+    errore = "not among the files given with the model";
+    return false;
+}
+
 bool buffer(Gltf &f, uint64_t i, Buffer **out)
 {
     const std::string dove = testo("buffers[%llu]", (unsigned long long)i);
     const Valore *b = elemento(f, "buffers", i, "");
     if (!b)
         return false;
-    if (f.buffer.size() <= i)
-        f.buffer.resize(i + 1);   // i is below the array's actual size
-    Buffer &r = f.buffer[i];
+    Buffer &r = f.buffer[i];   // the table holds the whole array: i is below its size
     *out = &r;
     if (r.pronto)
         return true;
@@ -280,41 +287,43 @@ bool buffer(Gltf &f, uint64_t i, Buffer **out)
     const size_t resto = MAX_SPACCHETTATI - f.spacchettati;
     if (!u) {
         if (!f.glb || i != 0)
-            return sbaglio(f, dove + ": no uri, and no GLB binary chunk to stand for it");
+            return sbaglio(f.errore, "%s: no uri, and no GLB binary chunk to stand for it",
+                           dove.c_str());
         r.dati = f.bin;
         r.lunghezza = f.bin_lunghezza;
     } else if (!u->IsString()) {
-        return sbaglio(f, dove + ": uri is not a string");
+        return sbaglio(f.errore, "%s: uri is not a string", dove.c_str());
     } else if (u->GetStringLength() >= 5 && std::memcmp(u->GetString(), "data:", 5) == 0) {
         const char *s = u->GetString();
         const size_t n = u->GetStringLength();
         const char *virgola = static_cast<const char *>(std::memchr(s, ',', n));
         if (!virgola || virgola - s < 12 || std::memcmp(virgola - 7, ";base64", 7) != 0)
-            return sbaglio(f, dove + ": a data: URI that is not base64");
+            return sbaglio(f.errore, "%s: a data: URI that is not base64", dove.c_str());
         if ((size_t)(s + n - virgola) / 4 * 3 > resto)
-            return sbaglio(f, dove + testo(": its data takes the buffers past %zu MiB",
-                                           MAX_SPACCHETTATI >> 20));
+            return sbaglio(f.errore, "%s: its data takes the buffers past %zu MiB", dove.c_str(),
+                           MAX_SPACCHETTATI >> 20);
         if (!da_base64(virgola + 1, (size_t)(s + n - virgola - 1), r.proprio))
-            return sbaglio(f, dove + ": its data: URI is not valid base64");
+            return sbaglio(f.errore, "%s: its data: URI is not valid base64", dove.c_str());
     } else {
         const std::string nome = percorso_vicino(u->GetString(), u->GetStringLength());
         if (nome.empty())
-            return sbaglio(f, dove + ": uri \"" + citato(*u) +
-                                  "\" leaves the model's folder (only data: URIs and files "
-                                  "beside the model are read)");
+            return sbaglio(f.errore,
+                           "%s: uri \"%s\" leaves the model's folder (only data: URIs and files "
+                           "beside the model are read)",
+                           dove.c_str(), citato(*u).c_str());
         std::string e;
         bool ok;
-        if (f.vicini->leggi)
-            ok = f.vicini->leggi(f.vicini->chi, nome, r.proprio, e);
-        else if (!f.vicini->cartella.empty())
-            ok = leggi_vicino(f.vicini->cartella + "/" + nome, resto, r.proprio, e);
+        if (f.accanto)
+            ok = tra_accanto(*f.accanto, nome, r.proprio, e);
+        else if (!f.cartella.empty())
+            ok = leggi_vicino(f.cartella + "/" + nome, resto, r.proprio, e);
         else
             ok = (e = "the model was not read from a folder", false);
         if (!ok)
-            return sbaglio(f, dove + ": " + citato(nome.data(), nome.size()) + ": " + e);
+            return sbaglio(f.errore, "%s: %s: %s", dove.c_str(), citato(nome).c_str(), e.c_str());
         if (r.proprio.size() > resto)
-            return sbaglio(f, dove + testo(": its file takes the buffers past %zu MiB",
-                                           MAX_SPACCHETTATI >> 20));
+            return sbaglio(f.errore, "%s: its file takes the buffers past %zu MiB", dove.c_str(),
+                           MAX_SPACCHETTATI >> 20);
     }
     if (u) {
         r.dati = (const unsigned char *)r.proprio.data();
@@ -322,8 +331,8 @@ bool buffer(Gltf &f, uint64_t i, Buffer **out)
         f.spacchettati += r.proprio.size();
     }
     if (dichiarata > r.lunghezza)
-        return sbaglio(f, dove + testo(": byteLength %llu, but its data holds %zu bytes",
-                                       (unsigned long long)dichiarata, r.lunghezza));
+        return sbaglio(f.errore, "%s: byteLength %llu, but its data holds %zu bytes", dove.c_str(),
+                       (unsigned long long)dichiarata, r.lunghezza);
     r.lunghezza = (size_t)dichiarata;
     r.pronto = true;
     return true;
@@ -341,10 +350,9 @@ bool fetta(Gltf &f, const Valore &o, const std::string &dove, const unsigned cha
     if (!buffer(f, b, &buf))
         return false;
     if (inizio > buf->lunghezza || lunghezza > buf->lunghezza - inizio)
-        return sbaglio(f, dove + testo(": %llu bytes at byte %llu run past buffer %llu (%zu "
-                                       "bytes)", (unsigned long long)lunghezza,
-                                       (unsigned long long)inizio, (unsigned long long)b,
-                                       buf->lunghezza));
+        return sbaglio(f.errore, "%s: %llu bytes at byte %llu run past buffer %llu (%zu bytes)",
+                       dove.c_str(), (unsigned long long)lunghezza, (unsigned long long)inizio,
+                       (unsigned long long)b, buf->lunghezza);
     *p = buf->dati + inizio;
     *n = (size_t)lunghezza;
     return true;
@@ -371,20 +379,20 @@ bool decomprimi(Gltf &f, const Valore &e, const std::string &dove, Vista &v)
     const bool triangoli = stringa_uguale(modo, "TRIANGLES");
     const bool indici = stringa_uguale(modo, "INDICES");
     if (!attributi && !triangoli && !indici)
-        return sbaglio(f, qui + ": mode is not ATTRIBUTES, TRIANGLES or INDICES");
+        return sbaglio(f.errore, "%s: mode is not ATTRIBUTES, TRIANGLES or INDICES", qui.c_str());
     if (attributi ? (passo == 0 || passo > 256 || passo % 4 != 0) : (passo != 2 && passo != 4))
-        return sbaglio(f, qui + testo(": byteStride %llu does not suit mode %s",
-                                      (unsigned long long)passo, citato(*modo).c_str()));
+        return sbaglio(f.errore, "%s: byteStride %llu does not suit mode %s", qui.c_str(),
+                       (unsigned long long)passo, citato(*modo).c_str());
     if (triangoli && numero % 3 != 0)
-        return sbaglio(f, qui + testo(": count %llu is not a whole number of triangles",
-                                      (unsigned long long)numero));
+        return sbaglio(f.errore, "%s: count %llu is not a whole number of triangles", qui.c_str(),
+                       (unsigned long long)numero);
     // The codecs need at least a quarter bit a byte, and the decoded view
     // counts against the file's budget: both before any allocation.
     const size_t resto = MAX_SPACCHETTATI - f.spacchettati;
     if (numero > resto / passo || numero * passo > 64 * (uint64_t)n + 65536)
-        return sbaglio(f, qui + testo(": count %llu of %llu bytes is more than its %zu bytes "
-                                      "could decode to", (unsigned long long)numero,
-                                      (unsigned long long)passo, n));
+        return sbaglio(f.errore,
+                       "%s: count %llu of %llu bytes is more than its %zu bytes could decode to",
+                       qui.c_str(), (unsigned long long)numero, (unsigned long long)passo, n);
     v.decompressa.assign((size_t)(numero * passo), 0);
     int r;
     if (attributi)
@@ -394,10 +402,10 @@ bool decomprimi(Gltf &f, const Valore &e, const std::string &dove, Vista &v)
     else
         r = meshopt_decodeIndexSequence(v.decompressa.data(), numero, passo, p, n);
     if (r != 0)
-        return sbaglio(f, qui + testo(": the compressed data does not decode (%d)", r));
+        return sbaglio(f.errore, "%s: the compressed data does not decode (%d)", qui.c_str(), r);
     if (filtro && !stringa_uguale(filtro, "NONE")) {
         if (!attributi)
-            return sbaglio(f, qui + ": a filter on indices");
+            return sbaglio(f.errore, "%s: a filter on indices", qui.c_str());
         if (stringa_uguale(filtro, "OCTAHEDRAL") && (passo == 4 || passo == 8))
             meshopt_decodeFilterOct(v.decompressa.data(), numero, passo);
         else if (stringa_uguale(filtro, "QUATERNION") && passo == 8)
@@ -405,8 +413,8 @@ bool decomprimi(Gltf &f, const Valore &e, const std::string &dove, Vista &v)
         else if (stringa_uguale(filtro, "EXPONENTIAL"))
             meshopt_decodeFilterExp(v.decompressa.data(), numero, passo);
         else
-            return sbaglio(f, qui + testo(": filter %s with byteStride %llu",
-                                          citato(*filtro).c_str(), (unsigned long long)passo));
+            return sbaglio(f.errore, "%s: filter %s with byteStride %llu", qui.c_str(),
+                           citato(*filtro).c_str(), (unsigned long long)passo);
     }
     f.spacchettati += v.decompressa.size();
     v.dati = v.decompressa.data();
@@ -432,14 +440,15 @@ bool vista(Gltf &f, uint64_t i, const std::string &chi, Vista **out)
     if (!campo(f, *o, "byteStride", 0, &passo, dove))
         return false;
     if (membro(*o, "byteStride") && (passo < 4 || passo > 252 || passo % 4 != 0))
-        return sbaglio(f, dove + testo(": byteStride %llu is not a multiple of 4 from 4 to 252",
-                                       (unsigned long long)passo));
+        return sbaglio(f.errore, "%s: byteStride %llu is not a multiple of 4 from 4 to 252",
+                       dove.c_str(), (unsigned long long)passo);
     v.passo = (size_t)passo;
     const Valore *est = membro(*o, "extensions");
     const Valore *mo = est ? membro(*est, "EXT_meshopt_compression") : nullptr;
     if (mo) {
         if (!mo->IsObject())
-            return sbaglio(f, dove + ".extensions.EXT_meshopt_compression: not an object");
+            return sbaglio(f.errore, "%s.extensions.EXT_meshopt_compression: not an object",
+                           dove.c_str());
         if (!decomprimi(f, *mo, dove, v))
             return false;
         uint64_t lunghezza;
@@ -454,12 +463,22 @@ bool vista(Gltf &f, uint64_t i, const std::string &chi, Vista **out)
     return true;
 }
 
+// componentType, as the glTF document names its values.
+enum TipoComponente : uint64_t {
+    BYTE = 5120,
+    UNSIGNED_BYTE = 5121,
+    SHORT = 5122,
+    UNSIGNED_SHORT = 5123,
+    UNSIGNED_INT = 5125,
+    FLOAT = 5126,
+};
+
 int dimensione_componente(uint64_t tipo)
 {
     switch (tipo) {
-    case 5120: case 5121: return 1;
-    case 5122: case 5123: return 2;
-    case 5125: case 5126: return 4;
+    case BYTE: case UNSIGNED_BYTE: return 1;
+    case SHORT: case UNSIGNED_SHORT: return 2;
+    case UNSIGNED_INT: case FLOAT: return 4;
     default: return 0;
     }
 }
@@ -467,12 +486,12 @@ int dimensione_componente(uint64_t tipo)
 const char *nome_componente(uint64_t tipo)
 {
     switch (tipo) {
-    case 5120: return "BYTE";
-    case 5121: return "UNSIGNED_BYTE";
-    case 5122: return "SHORT";
-    case 5123: return "UNSIGNED_SHORT";
-    case 5125: return "UNSIGNED_INT";
-    case 5126: return "FLOAT";
+    case BYTE: return "BYTE";
+    case UNSIGNED_BYTE: return "UNSIGNED_BYTE";
+    case SHORT: return "SHORT";
+    case UNSIGNED_SHORT: return "UNSIGNED_SHORT";
+    case UNSIGNED_INT: return "UNSIGNED_INT";
+    case FLOAT: return "FLOAT";
     default: return "?";
     }
 }
@@ -480,42 +499,31 @@ const char *nome_componente(uint64_t tipo)
 double componente(const unsigned char *p, uint64_t tipo, bool normalizzato)
 {
     switch (tipo) {
-    case 5120: {
+    case BYTE: {
         const double x = (double)(int8_t)p[0];
         return normalizzato ? std::fmax(x / 127.0, -1.0) : x;
     }
-    case 5121: return normalizzato ? p[0] / 255.0 : p[0];
-    case 5122: {
-        int16_t s;
-        std::memcpy(&s, p, 2);
-        return normalizzato ? std::fmax(s / 32767.0, -1.0) : s;
+    case UNSIGNED_BYTE: return normalizzato ? p[0] / 255.0 : p[0];
+    case SHORT: {
+        const double x = (double)(int16_t)u16_le(p);
+        return normalizzato ? std::fmax(x / 32767.0, -1.0) : x;
     }
-    case 5123: {
-        uint16_t s;
-        std::memcpy(&s, p, 2);
-        return normalizzato ? s / 65535.0 : s;
-    }
-    case 5125: {
-        uint32_t s;
-        std::memcpy(&s, p, 4);
-        return s;
-    }
-    default: {
-        float s;
-        std::memcpy(&s, p, 4);
-        return s;
-    }
+    case UNSIGNED_SHORT: return normalizzato ? u16_le(p) / 65535.0 : u16_le(p);
+    case UNSIGNED_INT: return u32_le(p);
+    default: return f32_le(p);
     }
 }
 
-// What a use accepts: its types (a bit per componentType, 5120 + k), its
+// What a use accepts: its types (a bit per componentType, BYTE + k), its
 // element widths.
 struct Uso {
     const char *nome;
-    unsigned tipi;        // bit k: componentType 5120 + k
+    unsigned tipi;        // bit k: componentType BYTE + k
     int min_comp, max_comp;
 };
-constexpr unsigned T_B = 1, T_UB = 2, T_S = 4, T_US = 8, T_UI = 32, T_F = 64;
+constexpr unsigned bit(TipoComponente t) { return 1u << (t - BYTE); }
+constexpr unsigned T_B = bit(BYTE), T_UB = bit(UNSIGNED_BYTE), T_S = bit(SHORT),
+                   T_US = bit(UNSIGNED_SHORT), T_UI = bit(UNSIGNED_INT), T_F = bit(FLOAT);
 const Uso POSIZIONE = {"POSITION", T_F | T_B | T_UB | T_S | T_US, 3, 3};
 const Uso NORMALE = {"NORMAL", T_F | T_B | T_S, 3, 3};
 const Uso COLORE = {"COLOR_0", T_F | T_UB | T_US, 3, 4};
@@ -533,9 +541,11 @@ bool accessore(Gltf &f, uint64_t i, const Uso &uso, const std::string &chi, Valo
         !campo(f, *a, "byteOffset", 0, &inizio, dove))
         return false;
     if (membro(*a, "sparse"))
-        return sbaglio(f, dove + ": a sparse accessor, which this reader does not read");
+        return sbaglio(f.errore, "%s: a sparse accessor, which this reader does not read",
+                       dove.c_str());
     if (!membro(*a, "bufferView"))
-        return sbaglio(f, dove + ": no bufferView (accessors of zeros are not read)");
+        return sbaglio(f.errore, "%s: no bufferView (accessors of zeros are not read)",
+                       dove.c_str());
     if (!campo(f, *a, "bufferView", -1, &bv, dove))
         return false;
     const Valore *t = membro(*a, "type");
@@ -546,28 +556,29 @@ bool accessore(Gltf &f, uint64_t i, const Uso &uso, const std::string &chi, Valo
             nc = k + 1;
     const int dc = dimensione_componente(tipo);
     if (dc == 0)
-        return sbaglio(f, dove + testo(": componentType %llu is not a glTF type",
-                                       (unsigned long long)tipo));
-    if (nc < uso.min_comp || nc > uso.max_comp || !(uso.tipi >> (tipo - 5120) & 1))
-        return sbaglio(f, dove + testo(": %s of %s cannot be %s", t ? citato(*t).c_str() : "no type",
-                                       nome_componente(tipo), uso.nome));
+        return sbaglio(f.errore, "%s: componentType %llu is not a glTF type", dove.c_str(),
+                       (unsigned long long)tipo);
+    if (nc < uso.min_comp || nc > uso.max_comp || !(uso.tipi >> (tipo - BYTE) & 1))
+        return sbaglio(f.errore, "%s: %s of %s cannot be %s", dove.c_str(),
+                       t ? citato(*t).c_str() : "no type", nome_componente(tipo), uso.nome);
     const bool normalizzato = membro(*a, "normalized") && (*membro(*a, "normalized")).IsTrue();
     if (numero == 0)
-        return sbaglio(f, dove + ": count 0");
+        return sbaglio(f.errore, "%s: count 0", dove.c_str());
     Vista *v;
     if (!vista(f, bv, dove + ": ", &v))
         return false;
     const size_t elemento = (size_t)dc * nc;
     if (v->passo && v->passo < elemento)
-        return sbaglio(f, dove + testo(": bufferView %llu's byteStride %zu is smaller than its "
-                                       "element (%zu bytes)", (unsigned long long)bv, v->passo,
-                                       elemento));
+        return sbaglio(
+            f.errore,
+            "%s: bufferView %llu's byteStride %zu is smaller than its element (%zu bytes)",
+            dove.c_str(), (unsigned long long)bv, v->passo, elemento);
     const size_t passo = v->passo ? v->passo : elemento;
     if (inizio > v->lunghezza || elemento > v->lunghezza - inizio ||
         numero - 1 > (v->lunghezza - inizio - elemento) / passo)
-        return sbaglio(f, dove + testo(": count %llu runs past bufferView %llu (%zu bytes)",
-                                       (unsigned long long)numero, (unsigned long long)bv,
-                                       v->lunghezza));
+        return sbaglio(f.errore, "%s: count %llu runs past bufferView %llu (%zu bytes)",
+                       dove.c_str(), (unsigned long long)numero, (unsigned long long)bv,
+                       v->lunghezza);
     // Now within the view: numero elements are there to read.
     out.componenti = nc;
     out.numero = (size_t)numero;
@@ -605,122 +616,146 @@ bool colore_materiale(Gltf &f, const Valore &pr, const std::string &dove, float 
     return true;
 }
 
+// glTF's primitive modes, as its document names them.
+enum Modo : uint64_t { TRIANGLES = 4, TRIANGLE_STRIP = 5, TRIANGLE_FAN = 6 };
+
+// A primitive's vertex data, each attribute checked against POSITION.
+struct Attributi {
+    Valori pos, nor, col;
+    bool con_normali = false, con_colori = false;
+};
+
+// An optional attribute (NORMAL, COLOR_0), accessor *i, into v; false
+// only on an error.
+bool attributo(Gltf &f, const Valore &att, const Uso &uso, const std::string &dove,
+               bool *presente, uint64_t *i, Valori &v)
+{
+    *presente = membro(att, uso.nome) != nullptr;
+    return !*presente || (campo(f, att, uso.nome, -1, i, dove + ".attributes") &&
+                          accessore(f, *i, uso, dove + ".attributes." + uso.nome + ": ", v));
+}
+
+bool attributi(Gltf &f, const Valore &pr, const std::string &dove, Attributi &a)
+{
+    const Valore *att = membro(pr, "attributes");
+    uint64_t ip, in = 0, ic = 0;
+    if (!att || !att->IsObject())
+        return sbaglio(f.errore, "%s: no attributes", dove.c_str());
+    if (!campo(f, *att, "POSITION", -1, &ip, dove + ".attributes") ||
+        !accessore(f, ip, POSIZIONE, dove + ".attributes.POSITION: ", a.pos))
+        return false;
+    for (double x : a.pos.v)
+        if (!std::isfinite(x) || std::fabs(x) > COORDINATA_MASSIMA)
+            return sbaglio(f.errore, "accessors[%llu]: a position is not a finite number within "
+                                     "%g", (unsigned long long)ip, COORDINATA_MASSIMA);
+    if (!attributo(f, *att, NORMALE, dove, &a.con_normali, &in, a.nor) ||
+        !attributo(f, *att, COLORE, dove, &a.con_colori, &ic, a.col))
+        return false;
+    const size_t nv = a.pos.numero;
+    const bool normali_storte = a.con_normali && a.nor.numero != nv;
+    if (normali_storte || (a.con_colori && a.col.numero != nv))
+        return sbaglio(f.errore, "%s: %s has %zu elements, POSITION %zu", dove.c_str(),
+                       normali_storte ? "NORMAL" : "COLOR_0",
+                       normali_storte ? a.nor.numero : a.col.numero, nv);
+    for (double x : a.nor.v)
+        if (!std::isfinite(x))
+            return sbaglio(f.errore, "accessors[%llu]: a normal is not a finite number",
+                           (unsigned long long)in);
+    for (double x : a.col.v)
+        if (!std::isfinite(x))
+            return sbaglio(f.errore, "accessors[%llu]: a colour is not a finite number",
+                           (unsigned long long)ic);
+    return true;
+}
+
+// The primitive's corners: its indices, each below nv, or none (empty).
+bool indici(Gltf &f, const Valore &pr, const std::string &dove, size_t nv, bool *con, Valori &ind)
+{
+    uint64_t ii;
+    *con = membro(pr, "indices") != nullptr;
+    if (!*con)
+        return true;
+    if (!campo(f, pr, "indices", -1, &ii, dove) ||
+        !accessore(f, ii, INDICI, dove + ".indices: ", ind))
+        return false;
+    for (double x : ind.v)
+        if (x >= (double)nv)
+            return sbaglio(f.errore, "accessors[%llu]: index %.0f is not below POSITION's count "
+                                     "%zu", (unsigned long long)ii, x, nv);
+    return true;
+}
+
+// Triangle k's corners of a list, strip or fan over nc corners.
+void angoli(uint64_t modo, size_t k, size_t v[3])
+{
+    if (modo == TRIANGLES) {
+        v[0] = 3 * k, v[1] = 3 * k + 1, v[2] = 3 * k + 2;
+    } else if (modo == TRIANGLE_STRIP) {
+        // Every other triangle of a strip runs the other way round.
+        v[0] = k, v[1] = k + 1 + k % 2, v[2] = k + 2 - k % 2;
+    } else {
+        v[0] = k + 1, v[1] = k + 2, v[2] = 0;
+    }
+}
+
+// The mean of a triangle's vertex colours, tinted by the material's.
+void colore_vertici(const Valori &col, const size_t v[3], const float *materiale, float rgb[3])
+{
+    for (int j = 0; j < 3; j++) {
+        rgb[j] = 0.0f;
+        for (int c = 0; c < 3; c++)
+            rgb[j] += (float)col.v[col.componenti * v[c] + j] / 3.0f;
+        rgb[j] = std::fmin(std::fmax(rgb[j], 0.0f), 1.0f) * (materiale ? materiale[j] : 1.0f);
+    }
+}
+
 bool primitiva(Gltf &f, const Valore &pr, const std::string &dove, const Affine &t)
 {
     Geometria &g = *f.g;
     uint64_t modo;
-    if (!campo(f, pr, "mode", 4, &modo, dove))
+    if (!campo(f, pr, "mode", TRIANGLES, &modo, dove))
         return false;
-    if (modo <= 3)
+    if (modo < TRIANGLES)
         return true;   // points and lines: nothing to show as faces
-    if (modo > 6)
-        return sbaglio(f, dove + testo(": mode %llu is not a glTF mode", (unsigned long long)modo));
-    const Valore *att = membro(pr, "attributes");
-    uint64_t ip;
-    if (!att || !att->IsObject())
-        return sbaglio(f, dove + ": no attributes");
-    if (!campo(f, *att, "POSITION", -1, &ip, dove + ".attributes"))
+    if (modo > TRIANGLE_FAN)
+        return sbaglio(f.errore, "%s: mode %llu is not a glTF mode", dove.c_str(),
+                       (unsigned long long)modo);
+    Attributi a;
+    Valori ind;
+    bool con_indici;
+    if (!attributi(f, pr, dove, a) || !indici(f, pr, dove, a.pos.numero, &con_indici, ind))
         return false;
-    Valori pos, nor, col, ind;
-    if (!accessore(f, ip, POSIZIONE, dove + ".attributes.POSITION: ", pos))
-        return false;
-    const size_t nv = pos.numero;
-    for (double x : pos.v)
-        if (!std::isfinite(x) || std::fabs(x) > COORDINATA_MASSIMA)
-            return sbaglio(f, testo("accessors[%llu]: a position is not a finite number within "
-                                    "%g", (unsigned long long)ip, COORDINATA_MASSIMA));
-    uint64_t in = 0, ic = 0;
-    const bool con_normali = membro(*att, "NORMAL") != nullptr;
-    const bool con_colori = membro(*att, "COLOR_0") != nullptr;
-    if (con_normali && (!campo(f, *att, "NORMAL", -1, &in, dove + ".attributes") ||
-                        !accessore(f, in, NORMALE, dove + ".attributes.NORMAL: ", nor)))
-        return false;
-    if (con_colori && (!campo(f, *att, "COLOR_0", -1, &ic, dove + ".attributes") ||
-                       !accessore(f, ic, COLORE, dove + ".attributes.COLOR_0: ", col)))
-        return false;
-    if ((con_normali && nor.numero != nv) || (con_colori && col.numero != nv))
-        return sbaglio(f, dove + testo(": %s has %zu elements, POSITION %zu",
-                                       con_normali && nor.numero != nv ? "NORMAL" : "COLOR_0",
-                                       con_normali && nor.numero != nv ? nor.numero : col.numero,
-                                       nv));
-    for (double x : nor.v)
-        if (!std::isfinite(x))
-            return sbaglio(f, testo("accessors[%llu]: a normal is not a finite number",
-                                    (unsigned long long)in));
-    for (double x : col.v)
-        if (!std::isfinite(x))
-            return sbaglio(f, testo("accessors[%llu]: a colour is not a finite number",
-                                    (unsigned long long)ic));
-    uint64_t ii = 0;
-    const bool con_indici = membro(pr, "indices") != nullptr;
-    if (con_indici) {
-        if (!campo(f, pr, "indices", -1, &ii, dove) ||
-            !accessore(f, ii, INDICI, dove + ".indices: ", ind))
-            return false;
-        for (double x : ind.v)
-            if (x >= (double)nv)
-                return sbaglio(f, testo("accessors[%llu]: index %.0f is not below POSITION's "
-                                        "count %zu", (unsigned long long)ii, x, nv));
-    }
-    const size_t nc = con_indici ? ind.numero : nv;
-    auto angolo = [&](size_t k) { return con_indici ? (size_t)ind.v[k] : k; };
-    size_t nt = modo == 4 ? nc / 3 : nc >= 3 ? nc - 2 : 0;
-    const size_t massimo = massimo_istanze(f.dimensione + f.spacchettati);
-    if (g.pos.size() / 3 + g.triangoli.size() / 3 + nv + nt > massimo)
-        return sbaglio(f, dove + testo(": the scene repeats its meshes past %zu vertices and "
-                                       "triangles", massimo));
+    const size_t nv = a.pos.numero, nc = con_indici ? ind.numero : nv;
+    const size_t nt = modo == TRIANGLES ? nc / 3 : nc >= 3 ? nc - 2 : 0;
+    size_t massimo;
+    if (!entro_istanze(g, nv, nt, f.dimensione + f.spacchettati, &massimo))
+        return sbaglio(f.errore, "%s: the scene repeats its meshes past %zu vertices and "
+                                 "triangles", dove.c_str(), massimo);
     float materiale[3];
     bool con_materiale;
     if (!colore_materiale(f, pr, dove, materiale, &con_materiale))
         return false;
     // Vertices into the world, then the triangles over them.
-    const size_t base = g.pos.size() / 3;
+    const size_t base = aggiungi_vertici(g, t, a.pos.v.data(), nv);
     for (size_t i = 0; i < nv; i++) {
-        double w[3];
-        applica_punto(t, &pos.v[3 * i], w);
-        g.pos.insert(g.pos.end(), w, w + 3);
-        if (con_normali) {
-            applica_normale(t, &nor.v[3 * i], w);
-            g.normali.insert(g.normali.end(), w, w + 3);
-        } else {
-            g.normali.insert(g.normali.end(), 3, 0.0);
-        }
+        double w[3] = {0.0, 0.0, 0.0};
+        if (a.con_normali)
+            applica_normale(t, &a.nor.v[3 * i], w);
+        g.normali.insert(g.normali.end(), w, w + 3);
     }
-    if (!con_normali)
+    if (!a.con_normali)
         g.liscia = false;
     const bool specchio = determinante(t) < 0.0;
     for (size_t k = 0; k < nt; k++) {
         size_t v[3];
-        if (modo == 4) {
-            v[0] = angolo(3 * k), v[1] = angolo(3 * k + 1), v[2] = angolo(3 * k + 2);
-        } else if (modo == 5) {
-            // Every other triangle of a strip runs the other way round.
-            v[0] = angolo(k);
-            v[1] = angolo(k + 1 + k % 2);
-            v[2] = angolo(k + 2 - k % 2);
-        } else {
-            v[0] = angolo(k + 1), v[1] = angolo(k + 2), v[2] = angolo(0);
-        }
-        if (specchio)
-            std::swap(v[1], v[2]);
-        for (int c = 0; c < 3; c++)
-            g.triangoli.push_back((int)(base + v[c]));
-        float rgb[3] = {0.0f, 0.0f, 0.0f};
-        unsigned char colorata = 0;
-        if (con_colori) {
-            for (int c = 0; c < 3; c++)
-                for (int j = 0; j < 3; j++)
-                    rgb[j] += (float)col.v[col.componenti * v[c] + j] / 3.0f;
-            for (int j = 0; j < 3; j++)
-                rgb[j] = std::fmin(std::fmax(rgb[j], 0.0f), 1.0f) * (con_materiale ? materiale[j] : 1.0f);
-            colorata = 1;
-        } else if (con_materiale) {
-            for (int j = 0; j < 3; j++)
-                rgb[j] = materiale[j];
-            colorata = 1;
-        }
-        g.colori.insert(g.colori.end(), rgb, rgb + 3);
-        g.colorata.push_back(colorata);
+        angoli(modo, k, v);
+        for (size_t &c : v)
+            c = con_indici ? (size_t)ind.v[c] : c;
+        float rgb[3];
+        if (a.con_colori)
+            colore_vertici(a.col, v, con_materiale ? materiale : nullptr, rgb);
+        aggiungi_triangolo(g, base, v, specchio,
+                           a.con_colori ? rgb : con_materiale ? materiale : nullptr);
     }
     return true;
 }
@@ -732,11 +767,11 @@ bool maglia(Gltf &f, uint64_t m, const std::string &chi, const Affine &t)
         return false;
     const Valore *pr = membro(*o, "primitives");
     if (!pr || !pr->IsArray())
-        return sbaglio(f, testo("meshes[%llu]: no primitives", (unsigned long long)m));
+        return sbaglio(f.errore, "meshes[%llu]: no primitives", (unsigned long long)m);
     for (rapidjson::SizeType k = 0; k < pr->Size(); k++) {
         const std::string dove = testo("meshes[%llu].primitives[%u]", (unsigned long long)m, k);
         if (!(*pr)[k].IsObject())
-            return sbaglio(f, dove + ": not an object");
+            return sbaglio(f.errore, "%s: not an object", dove.c_str());
         if (!primitiva(f, (*pr)[k], dove, t))
             return false;
     }
@@ -744,7 +779,7 @@ bool maglia(Gltf &f, uint64_t m, const std::string &chi, const Affine &t)
 }
 
 // A node's own transform: its matrix (column-major), or T * R * S.
-bool locale(Gltf &f, const Valore &n, const std::string &dove, Affine *t)
+bool trasformazione_nodo(Gltf &f, const Valore &n, const std::string &dove, Affine *t)
 {
     *t = identita();
     if (membro(n, "matrix")) {
@@ -762,7 +797,7 @@ bool locale(Gltf &f, const Valore &n, const std::string &dove, Affine *t)
         return false;
     const double l = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
     if (!(l > 0.0))
-        return sbaglio(f, dove + ": rotation is not a unit quaternion");
+        return sbaglio(f.errore, "%s: rotation is not a unit quaternion", dove.c_str());
     const double x = q[0] / l, y = q[1] / l, z = q[2] / l, w = q[3] / l;
     const double r[3][3] = {
         {1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)},
@@ -777,34 +812,15 @@ bool locale(Gltf &f, const Valore &n, const std::string &dove, Affine *t)
     return true;
 }
 
-// The scene's node trees, depth first without recursion: a file can nest
-// nodes as deep as it has bytes.
-bool scena(Gltf &f)
+// The nodes the scene starts from: those of its scene, or with no scenes
+// every node that is nobody's child.
+bool radici(Gltf &f, std::vector<uint64_t> &radici)
 {
     const Valore &radice = *f.radice;
-    const Valore *nodi = membro(radice, "nodes");
-    const size_t nn = nodi && nodi->IsArray() ? nodi->Size() : 0;
-    std::vector<uint64_t> radici;
     const Valore *scene = membro(radice, "scenes");
-    if (scene && scene->IsArray() && scene->Size() > 0) {
-        uint64_t s;
-        if (!campo(f, radice, "scene", 0, &s, "scene"))
-            return false;
-        const Valore *sc = elemento(f, "scenes", s, "scene: ");
-        if (!sc)
-            return false;
-        const Valore *r = membro(*sc, "nodes");
-        if (r && !r->IsArray())
-            return sbaglio(f, testo("scenes[%llu]: nodes is not an array", (unsigned long long)s));
-        for (rapidjson::SizeType k = 0; r && k < r->Size(); k++) {
-            uint64_t i;
-            if (!intero(&(*r)[k], &i))
-                return sbaglio(f, testo("scenes[%llu]: nodes[%u] is not a whole number",
-                                        (unsigned long long)s, k));
-            radici.push_back(i);
-        }
-    } else {
-        // No scene: every node that is nobody's child.
+    if (!scene || !scene->IsArray() || scene->Size() == 0) {
+        const Valore *nodi = membro(radice, "nodes");
+        const size_t nn = nodi && nodi->IsArray() ? nodi->Size() : 0;
         std::vector<unsigned char> figlio(nn, 0);
         for (size_t i = 0; i < nn; i++) {
             const Valore *c = membro((*nodi)[(rapidjson::SizeType)i], "children");
@@ -817,16 +833,44 @@ bool scena(Gltf &f)
         for (size_t i = 0; i < nn; i++)
             if (!figlio[i])
                 radici.push_back(i);
+        return true;
     }
-    std::vector<unsigned char> visto(nn, 0);
+    uint64_t s;
+    if (!campo(f, radice, "scene", 0, &s, "scene"))
+        return false;
+    const Valore *sc = elemento(f, "scenes", s, "scene: ");
+    if (!sc)
+        return false;
+    const Valore *r = membro(*sc, "nodes");
+    if (r && !r->IsArray())
+        return sbaglio(f.errore, "scenes[%llu]: nodes is not an array", (unsigned long long)s);
+    for (rapidjson::SizeType k = 0; r && k < r->Size(); k++) {
+        uint64_t i;
+        if (!intero(&(*r)[k], &i))
+            return sbaglio(f.errore, "scenes[%llu]: nodes[%u] is not a whole number",
+                           (unsigned long long)s, k);
+        radici.push_back(i);
+    }
+    return true;
+}
+
+// The scene's node trees, depth first without recursion: a file can nest
+// nodes as deep as it has bytes.
+bool scena(Gltf &f)
+{
+    const Valore *nodi = membro(*f.radice, "nodes");
+    std::vector<unsigned char> visto(nodi && nodi->IsArray() ? nodi->Size() : 0, 0);
+    std::vector<uint64_t> da;
+    if (!radici(f, da))
+        return false;
     struct Passo {
         uint64_t nodo;
         Affine t;
         std::string chi;
     };
     std::vector<Passo> pila;
-    for (size_t k = radici.size(); k-- > 0;)
-        pila.push_back(Passo{radici[k], identita(), "scene: "});
+    for (size_t k = da.size(); k-- > 0;)
+        pila.push_back(Passo{da[k], identita(), "scene: "});
     while (!pila.empty()) {
         const Passo p = pila.back();
         pila.pop_back();
@@ -835,42 +879,103 @@ bool scena(Gltf &f)
             return false;
         const std::string dove = testo("nodes[%llu]", (unsigned long long)p.nodo);
         if (visto[p.nodo])
-            return sbaglio(f, dove + ": reached twice: the node hierarchy has a cycle or a "
-                                     "node with two parents");
+            return sbaglio(f.errore, "%s: reached twice: the node hierarchy has a cycle or a node "
+                                     "with two parents", dove.c_str());
         visto[p.nodo] = 1;
         Affine t;
-        if (!locale(f, *n, dove, &t))
+        if (!trasformazione_nodo(f, *n, dove, &t))
             return false;
         t = per(p.t, t);
-        if (membro(*n, "mesh")) {
-            uint64_t m;
-            if (!campo(f, *n, "mesh", -1, &m, dove) || !maglia(f, m, dove + ": ", t))
-                return false;
-        }
+        uint64_t m;
+        if (membro(*n, "mesh") &&
+            (!campo(f, *n, "mesh", -1, &m, dove) || !maglia(f, m, dove + ": ", t)))
+            return false;
         const Valore *c = membro(*n, "children");
         if (c && !c->IsArray())
-            return sbaglio(f, dove + ": children is not an array");
+            return sbaglio(f.errore, "%s: children is not an array", dove.c_str());
         for (rapidjson::SizeType k = c ? c->Size() : 0; k-- > 0;) {
             uint64_t j;
             if (!intero(&(*c)[k], &j))
-                return sbaglio(f, dove + testo(": children[%u] is not a whole number", k));
+                return sbaglio(f.errore, "%s: children[%u] is not a whole number", dove.c_str(), k);
             pila.push_back(Passo{j, t, dove + ": "});
         }
     }
     return true;
 }
 
+// The GLB header and chunks, as the container's own layout names them.
 constexpr uint32_t MAGIA_GLB = 0x46546c67, PEZZO_JSON = 0x4e4f534a, PEZZO_BIN = 0x004e4942;
+constexpr size_t TESTA_GLB = 12, TESTA_PEZZO = 8;
 
-uint32_t u32(const char *p)
+// The GLB container: the JSON chunk into *json, the first BIN chunk into f.
+bool pezzi_glb(Gltf &f, const char *dati, size_t n, const char **json, size_t *lunghezza)
 {
-    const unsigned char *b = (const unsigned char *)p;
-    return (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
+    f.glb = true;
+    if (n < TESTA_GLB + TESTA_PEZZO)
+        return sbaglio(f.errore, "byte 0: a GLB shorter than its header");
+    if (u32_le(dati + 4) != 2)
+        return sbaglio(f.errore, "byte 4: GLB version %u (only glTF 2.0 is read)",
+                       u32_le(dati + 4));
+    const uint32_t totale = u32_le(dati + 8);
+    if (totale > n)
+        return sbaglio(f.errore, "byte 8: the GLB says it is %u bytes long, the file is %zu: "
+                                 "truncated", totale, n);
+    size_t p = TESTA_GLB;
+    bool primo = true;
+    while (p + TESTA_PEZZO <= totale) {
+        const uint32_t lung = u32_le(dati + p), tipo = u32_le(dati + p + 4);
+        if (lung > totale - p - TESTA_PEZZO)
+            return sbaglio(f.errore, "byte %zu: a chunk of %u bytes runs past the GLB's %u", p,
+                           lung, totale);
+        if (primo && tipo != PEZZO_JSON)
+            return sbaglio(f.errore, "byte 16: the GLB's first chunk is not JSON");
+        if (primo) {
+            *json = dati + p + TESTA_PEZZO;
+            *lunghezza = lung;
+        } else if (tipo == PEZZO_BIN && !f.bin) {
+            f.bin = (const unsigned char *)dati + p + TESTA_PEZZO;
+            f.bin_lunghezza = lung;
+        }
+        primo = false;
+        p += TESTA_PEZZO + (size_t)lung;
+    }
+    if (primo)
+        return sbaglio(f.errore, "byte 12: a GLB without its JSON chunk");
+    return true;
+}
+
+// A glTF 2.0 document whose required extensions are all read here.
+bool documento(Gltf &f, const Valore &d)
+{
+    if (!d.IsObject())
+        return sbaglio(f.errore, "byte 0: the JSON is not an object");
+    const Valore *asset = membro(d, "asset");
+    const Valore *versione = asset ? membro(*asset, "version") : nullptr;
+    if (!versione || !versione->IsString())
+        return sbaglio(f.errore, "asset: no version: not a glTF file");
+    if (versione->GetString()[0] != '2')
+        return sbaglio(f.errore, "asset.version: %s (only glTF 2.0 is read)",
+                       citato(*versione).c_str());
+    if (const Valore *r = membro(d, "extensionsRequired")) {
+        for (rapidjson::SizeType k = 0; r->IsArray() && k < r->Size(); k++) {
+            const Valore &e = (*r)[k];
+            if (!stringa_uguale(&e, "KHR_mesh_quantization") &&
+                !stringa_uguale(&e, "EXT_meshopt_compression"))
+                return sbaglio(f.errore, "extensionsRequired[%u]: %s, which this reader does not "
+                                         "read", k, citato(e).c_str());
+        }
+    }
+    f.radice = &d;
+    // Sized once: a short buffer's bytes live inside its string, and views
+    // keep pointing at them.
+    const Valore *buffers = membro(d, "buffers");
+    f.buffer.resize(buffers && buffers->IsArray() ? buffers->Size() : 0);
+    return true;
 }
 
 }  // namespace
 
-bool sembra_glb(const char *dati, size_t n) { return n >= 4 && u32(dati) == MAGIA_GLB; }
+bool sembra_glb(const char *dati, size_t n) { return n >= 4 && u32_le(dati) == MAGIA_GLB; }
 
 bool sembra_gltf(const char *nome, const char *dati, size_t n)
 {
@@ -883,103 +988,35 @@ bool sembra_gltf(const char *nome, const char *dati, size_t n)
     return i < n && dati[i] == '{' && memmem(dati + i, n - i, "\"asset\"", 7) != nullptr;
 }
 
-bool leggi_gltf_geometria(const char *dati, size_t n, const FileVicini &vicini, Geometria &g,
-                          std::string &errore)
+bool leggi_gltf_geometria(const char *dati, size_t n, const std::string &cartella,
+                          const FileAccanto *accanto, Geometria &g, std::string &errore)
 {
     Gltf f;
     f.dimensione = n;
-    f.vicini = &vicini;
+    f.cartella = cartella;
+    f.accanto = accanto;
     f.g = &g;
     g = Geometria{};
     g.liscia = true;
     const char *json = dati;
     size_t lunghezza_json = n;
-    if (sembra_glb(dati, n)) {
-        f.glb = true;
-        if (n < 20) {
-            errore = "byte 0: a GLB shorter than its header";
-            return false;
-        }
-        if (u32(dati + 4) != 2) {
-            errore = testo("byte 4: GLB version %u (only glTF 2.0 is read)", u32(dati + 4));
-            return false;
-        }
-        const uint32_t totale = u32(dati + 8);
-        if (totale > n) {
-            errore = testo("byte 8: the GLB says it is %u bytes long, the file is %zu: truncated",
-                           totale, n);
-            return false;
-        }
-        size_t p = 12;
-        bool primo = true;
-        while (p + 8 <= totale) {
-            const uint32_t lung = u32(dati + p), tipo = u32(dati + p + 4);
-            if (lung > totale - p - 8) {
-                errore = testo("byte %zu: a chunk of %u bytes runs past the GLB's %u", p, lung,
-                               totale);
-                return false;
-            }
-            if (primo && tipo != PEZZO_JSON) {
-                errore = "byte 16: the GLB's first chunk is not JSON";
-                return false;
-            }
-            if (primo) {
-                json = dati + p + 8;
-                lunghezza_json = lung;
-            } else if (tipo == PEZZO_BIN && !f.bin) {
-                f.bin = (const unsigned char *)dati + p + 8;
-                f.bin_lunghezza = lung;
-            }
-            primo = false;
-            p += 8 + (size_t)lung;
-        }
-        if (primo) {
-            errore = "byte 12: a GLB without its JSON chunk";
-            return false;
-        }
-    }
     // Not kParseFullPrecisionFlag: RapidJSON 1.1's exact path misbehaves on
     // a zero with a large exponent ("0e76", found by the fuzzer); the
     // default one is within a few ulps, far below the floats of glTF data.
     rapidjson::Document d;
-    d.Parse<rapidjson::kParseIterativeFlag>(json, lunghezza_json);
-    if (d.HasParseError()) {
-        errore = testo("byte %zu: JSON: %s", d.GetErrorOffset() + (size_t)(json - dati),
-                       rapidjson::GetParseError_En(d.GetParseError()));
-        return false;
+    bool ok = !sembra_glb(dati, n) || pezzi_glb(f, dati, n, &json, &lunghezza_json);
+    if (ok) {
+        d.Parse<rapidjson::kParseIterativeFlag>(json, lunghezza_json);
+        if (d.HasParseError())
+            ok = sbaglio(f.errore, "byte %zu: JSON: %s",
+                         d.GetErrorOffset() + (size_t)(json - dati),
+                         rapidjson::GetParseError_En(d.GetParseError()));
     }
-    if (!d.IsObject()) {
-        errore = "byte 0: the JSON is not an object";
-        return false;
-    }
-    f.radice = &d;
-    const Valore *asset = membro(d, "asset");
-    const Valore *versione = asset ? membro(*asset, "version") : nullptr;
-    if (!versione || !versione->IsString()) {
-        errore = "asset: no version: not a glTF file";
-        return false;
-    }
-    if (versione->GetString()[0] != '2') {
-        errore = "asset.version: " + citato(*versione) + " (only glTF 2.0 is read)";
-        return false;
-    }
-    if (const Valore *r = membro(d, "extensionsRequired")) {
-        for (rapidjson::SizeType k = 0; r->IsArray() && k < r->Size(); k++) {
-            const Valore &e = (*r)[k];
-            if (stringa_uguale(&e, "KHR_mesh_quantization") ||
-                stringa_uguale(&e, "EXT_meshopt_compression"))
-                continue;
-            errore = testo("extensionsRequired[%u]: %s, which this reader does not read", k,
-                           citato(e).c_str());
-            return false;
-        }
-    }
-    if (!scena(f)) {
+    ok = ok && documento(f, d) && scena(f);
+    if (ok && g.triangoli.empty())
+        ok = sbaglio(f.errore, "no triangles in the scene: nothing to show");
+    if (!ok) {
         errore = f.errore;
-        return false;
-    }
-    if (g.triangoli.empty()) {
-        errore = "no triangles in the scene: nothing to show";
         return false;
     }
     if (!g.liscia)

@@ -1,5 +1,6 @@
-// pacchetti.cpp: what the glTF and 3MF readers share: transforms, and the
-// gathered triangles into a Maglia.
+// pacchetti.cpp: what the glTF and 3MF readers share: transforms, the
+// instances gathered into a Geometria within their bound, and that into a
+// Maglia; the readers on a reading context.
 #include "packaged/pacchetti.h"
 
 #include <cmath>
@@ -67,6 +68,35 @@ void applica_normale(const Affine &t, const double n[3], double out[3])
         out[i] = m > 0.0 && std::isfinite(m) ? out[i] / m : 0.0;
 }
 
+bool entro_istanze(const Geometria &g, size_t nv, size_t nt, size_t byte_letti,
+                   size_t *massimo)
+{
+    *massimo = massimo_istanze(byte_letti);
+    return g.pos.size() / 3 + g.triangoli.size() / 3 + nv + nt <= *massimo;
+}
+
+size_t aggiungi_vertici(Geometria &g, const Affine &t, const double *pos, size_t nv)
+{
+    const size_t base = g.pos.size() / 3;
+    for (size_t i = 0; i < nv; i++) {
+        double w[3];
+        applica_punto(t, &pos[3 * i], w);
+        g.pos.insert(g.pos.end(), w, w + 3);
+    }
+    return base;
+}
+
+void aggiungi_triangolo(Geometria &g, size_t base, const size_t v[3], bool specchio,
+                        const float *rgb)
+{
+    const size_t w[3] = {v[0], specchio ? v[2] : v[1], specchio ? v[1] : v[2]};
+    for (size_t k : w)
+        g.triangoli.push_back((int)(base + k));
+    static const float nero[3] = {0.0f, 0.0f, 0.0f};
+    g.colori.insert(g.colori.end(), rgb ? rgb : nero, (rgb ? rgb : nero) + 3);
+    g.colorata.push_back(rgb != nullptr);
+}
+
 bool dai_geometria(Lettura &l, const Geometria &g)
 {
     Maglia &m = *l.maglia;
@@ -91,50 +121,20 @@ bool dai_geometria(Lettura &l, const Geometria &g)
     return true;
 }
 
-// The message after the file's name, into the context.
-static bool rifiuta(Lettura &l, const std::string &messaggio)
-{
-    return errore(l, NEL_FILE, "%s", messaggio.c_str());
-}
-
-// A buffer among the files handed over: by its whole name, or else by the
-// name's last part (the page's files come without their folders).
-static bool tra_accanto(const void *chi, const std::string &nome, std::string &dati, std::string &errore)
-{
-    const FileAccanto &a = *static_cast<const FileAccanto *>(chi);
-    const size_t barra = nome.rfind('/');
-    const std::string ultimo = barra == std::string::npos ? nome : nome.substr(barra + 1);
-    for (const std::string &cercato : {nome, ultimo})
-        for (int k = 0; k < a.n; k++)
-            if (cercato == a.nomi[k]) {
-                if (!a.dati[k]) {
-                    errore = "could not be read";
-                    return false;
-                }
-                dati.assign(a.dati[k], a.lunghezze[k]);
-                return true;
-            }
-    errore = "not among the files given with the model";
-    return false;
-}
-
 bool leggi_gltf(Lettura &l)
 {
-    FileVicini vicini;
-    if (l.file_accanto) {
-        vicini.leggi = tra_accanto;
-        vicini.chi = l.file_accanto;
-    } else if (std::strcmp(l.nome, "standard input") != 0) {
+    std::string cartella;
+    if (!l.file_accanto && std::strcmp(l.nome, "standard input") != 0) {
         // External buffers are looked for beside the file as it was named.
         const char *barra = std::strrchr(l.nome, '/');
-        vicini.cartella = barra ? std::string(l.nome, (size_t)(barra - l.nome) + 1) : "./";
-        if (vicini.cartella.size() > 1)
-            vicini.cartella.pop_back();
+        cartella = barra ? std::string(l.nome, (size_t)(barra - l.nome) + 1) : "./";
+        if (cartella.size() > 1)
+            cartella.pop_back();
     }
     Geometria g;
     std::string errore;
-    if (!leggi_gltf_geometria(l.dati, l.dimensione, vicini, g, errore))
-        return rifiuta(l, errore);
+    if (!leggi_gltf_geometria(l.dati, l.dimensione, cartella, l.file_accanto, g, errore))
+        return ::errore(l, NEL_FILE, "%s", errore.c_str());
     return dai_geometria(l, g);
 }
 
@@ -144,6 +144,6 @@ bool leggi_3mf(Lettura &l)
     Geometria g;
     std::string errore;
     if (!leggi_3mf_geometria(l.dati, l.dimensione, g, errore))
-        return rifiuta(l, errore);
+        return ::errore(l, NEL_FILE, "%s", errore.c_str());
     return dai_geometria(l, g);
 }

@@ -10,7 +10,9 @@
 //
 // Every function that can fail returns false with a message that starts at
 // the place in the file ("accessors[3]: ...", "3D/3dmodel.model:12: ...",
-// "byte 40: ..."); the reader puts the file's name in front. Storage grows
+// "byte 40: ..."), written by sbaglio (lettura.h) into the reading's one
+// string, the first message kept; names and values from the file go
+// through citato. The reader puts the file's name in front. Storage grows
 // with what was actually read, never with a count the file claims.
 #ifndef SUPERFICIE_PACKAGED_PACCHETTI_H
 #define SUPERFICIE_PACKAGED_PACCHETTI_H
@@ -20,12 +22,7 @@
 #include <string>
 #include <vector>
 
-struct Lettura;
-
-// printf into a message (at most 400 bytes).
-std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
-// A hexadecimal digit's value, or -1.
-int esadecimale(char c);
+#include "formats/lettura.h"
 
 // What one file's instances amount to: triangles over shared vertices.
 struct Geometria {
@@ -46,6 +43,8 @@ inline size_t massimo_istanze(size_t byte_letti)
     const size_t m = (size_t(1) << 16) + 4 * byte_letti;
     return m < (size_t(1) << 24) ? m : size_t(1) << 24;
 }
+// Entry and part names quoted in messages: at most this many bytes.
+constexpr size_t MAX_NOME_CITATO = 60;
 // Everything unpacked from one file (ZIP entries, external buffers,
 // decompressed views) together stays below the file size limit.
 constexpr size_t MAX_SPACCHETTATI = size_t(256) << 20;
@@ -61,6 +60,19 @@ void applica_punto(const Affine &t, const double p[3], double out[3]);
 // stays zero).
 void applica_normale(const Affine &t, const double n[3], double out[3]);
 double determinante(const Affine &t);
+
+// Whether g has room for nv more vertices and nt more triangles among the
+// instances of a file of which byte_letti bytes were read; the bound in
+// *massimo.
+bool entro_istanze(const Geometria &g, size_t nv, size_t nt, size_t byte_letti,
+                   size_t *massimo);
+// pos[0..3 nv) placed by t after g's vertices; the index of the first.
+size_t aggiungi_vertici(Geometria &g, const Affine &t, const double *pos, size_t nv);
+// The triangle over vertices base + v[0..2], coloured rgb (null for none).
+// A mirroring transform (specchio) turns the triangles inside out: this
+// turns them back.
+void aggiungi_triangolo(Geometria &g, size_t base, const size_t v[3], bool specchio,
+                        const float *rgb);
 
 // A ZIP archive in memory: its central directory, entries unpacked on
 // demand.
@@ -86,24 +98,17 @@ const VoceZip *voce_zip(const ArchivioZip &z, const std::string &nome);
 // Unpacks v into out, checking its size and CRC as it goes.
 bool estrai_voce(ArchivioZip &z, const VoceZip &v, std::string &out, std::string &errore);
 
-// How the glTF reader reaches a buffer named by a relative URI: by default
-// from the folder of the .gltf (cartella), or through leggi when set (the
-// page's files picked with the .gltf). False with a message.
-struct FileVicini {
-    std::string cartella;   // "" for none: external buffers are refused
-    bool (*leggi)(const void *chi, const std::string &nome, std::string &dati,
-                  std::string &errore) = nullptr;
-    const void *chi = nullptr;
-};
-
 // What tells them apart.
 bool sembra_glb(const char *dati, size_t n);
 bool sembra_3mf(const char *dati, size_t n);
 bool sembra_gltf(const char *nome, const char *dati, size_t n);
 
 // The readers: into g, or false with errore (without the file's name).
-bool leggi_gltf_geometria(const char *dati, size_t n, const FileVicini &vicini, Geometria &g,
-                          std::string &errore);
+// A buffer named by a relative URI is read from among the files handed over
+// (accanto, when given: the page's, picked with the .gltf), or else from
+// the folder of the .gltf (cartella; "" for none: then it is refused).
+bool leggi_gltf_geometria(const char *dati, size_t n, const std::string &cartella,
+                          const FileAccanto *accanto, Geometria &g, std::string &errore);
 bool leggi_3mf_geometria(const char *dati, size_t n, Geometria &g, std::string &errore);
 
 // g into the reading context's Maglia through the shared checks.

@@ -25,8 +25,53 @@ bool errore(Lettura &l, Luogo dove, const char *formato, ...)
     return false;
 }
 
-// 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF: binary
-// data where text is expected. A table: one load per byte.
+std::string testo(const char *formato, ...)
+{
+    char b[400];
+    va_list a;
+    va_start(a, formato);
+    std::vsnprintf(b, sizeof b, formato, a);
+    va_end(a);
+    return b;
+}
+
+bool sbaglio(std::string &errore, const char *formato, ...)
+{
+    if (!errore.empty())
+        return false;
+    char b[512];
+    va_list a;
+    va_start(a, formato);
+    std::vsnprintf(b, sizeof b, formato, a);
+    va_end(a);
+    errore = b;
+    return false;
+}
+
+std::string citato(const char *s, size_t n, size_t massimo)
+{
+    std::string r;
+    for (size_t i = 0; i < n && i < massimo; i++) {
+        const unsigned char b = (unsigned char)s[i];
+        r += b < ' ' || b == 127 ? '?' : (char)b;
+    }
+    return n > massimo ? r + "..." : r;
+}
+
+int esadecimale(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
+// 1 for a '\0' or a control byte other than tab, LF, CR, VT and FF, DEL
+// included: binary data where text is expected (and so no word a message
+// quotes from a text file holds a control byte). A table: one load per byte.
 namespace {
 
 struct TavolaBinari {
@@ -35,6 +80,7 @@ struct TavolaBinari {
     {
         for (int i = 0; i < 32; i++)
             b[i] = i != '\t' && i != '\n' && i != '\r' && i != '\v' && i != '\f';
+        b[127] = 1;
     }
 };
 constexpr TavolaBinari BINARI;
@@ -50,7 +96,8 @@ static size_t primo_binario(const Lettura &l, size_t da, size_t a)
     size_t i = da;
     for (; i + 8 <= a; i += 8)
         cattivi |= BINARI.b[d[i]] | BINARI.b[d[i + 1]] | BINARI.b[d[i + 2]] | BINARI.b[d[i + 3]] |
-                   BINARI.b[d[i + 4]] | BINARI.b[d[i + 5]] | BINARI.b[d[i + 6]] | BINARI.b[d[i + 7]];
+                   BINARI.b[d[i + 4]] | BINARI.b[d[i + 5]] | BINARI.b[d[i + 6]] |
+                   BINARI.b[d[i + 7]];
     for (; i < a; i++)
         cattivi |= BINARI.b[d[i]];
     if (!cattivi)
@@ -159,34 +206,6 @@ bool non_numero(Lettura &l, Cursore &c, const char *ambito)
     size_t k = 0;
     parola(c, &p, &k);
     if (ambito)
-        return errore(l, in_riga(riga), "'%.*s' %s is not a number", corto(k), p, ambito);
-    return errore(l, in_riga(riga), "'%.*s' is not a number", corto(k), p);
-}
-
-uint32_t u32_le(const char *p)
-{
-    const unsigned char *b = (const unsigned char *)p;
-    return (uint32_t)b[0] | (uint32_t)b[1] << 8 | (uint32_t)b[2] << 16 | (uint32_t)b[3] << 24;
-}
-
-uint32_t u32_be(const char *p)
-{
-    const unsigned char *b = (const unsigned char *)p;
-    return (uint32_t)b[3] | (uint32_t)b[2] << 8 | (uint32_t)b[1] << 16 | (uint32_t)b[0] << 24;
-}
-
-float f32_le(const char *p)
-{
-    const uint32_t u = u32_le(p);
-    float f;
-    std::memcpy(&f, &u, sizeof f);
-    return f;
-}
-
-float f32_be(const char *p)
-{
-    const uint32_t u = u32_be(p);
-    float f;
-    std::memcpy(&f, &u, sizeof f);
-    return f;
+        return errore(l, in_riga(riga), "'%s' %s is not a number", citato(p, k).c_str(), ambito);
+    return errore(l, in_riga(riga), "'%s' is not a number", citato(p, k).c_str());
 }

@@ -18,10 +18,13 @@
 //
 // Every function that can fail writes the message into Lettura::errore and
 // returns false (or nullptr); a reader returns false at once, so the first
-// message is the one the user sees. All the state of a reading is in its
-// Lettura: two files can be read at once.
+// message is the one the user sees. The packaged readers (pacchetti.h) build
+// theirs with sbaglio and hand it over the same way. Whatever a message
+// quotes from the file goes through citato. All the state of a reading is in
+// its Lettura: two files can be read at once.
 //
-//   lessico.cpp   the cursor, words, numbers, binary values, the messages
+//   lessico.cpp   the cursor, words, numbers, the messages and their quoting
+//   binari.h      little- and big-endian values of binary files
 //   maglia.cpp    vertices and faces into the Maglia, its closing, its fitting
 //   lettura.cpp   the choice of a reader and the file's bytes
 #ifndef SUPERFICIE_TEXT_LETTURA_H
@@ -34,6 +37,7 @@
 #include <vector>
 
 #include "mesh/maglia.h"
+#include "text/binari.h"
 #include "mesh/unione.h"
 
 constexpr size_t MAX_DIMENSIONE_FILE = 256u << 20;  // bytes; the most a file may have
@@ -97,8 +101,24 @@ struct Lettura {
 bool errore(Lettura &l, Luogo dove, const char *formato, ...)
     __attribute__((format(printf, 3, 4)));
 
-// Names and words come from the file: a message quotes at most this much.
+// The packaged readers' one way to fail: the message into errore, unless
+// one is there already (the first is the one the user sees); false.
+bool sbaglio(std::string &errore, const char *formato, ...) __attribute__((format(printf, 2, 3)));
+// printf into a message (at most 400 bytes).
+std::string testo(const char *formato, ...) __attribute__((format(printf, 1, 2)));
+// Names and words come from the file: a message quotes at most `massimo`
+// bytes of them ("..." after), each control byte as '?', so that it stays
+// one line and writes nothing to a terminal but text.
+std::string citato(const char *s, size_t n, size_t massimo = 40);
+inline std::string citato(const std::string &s, size_t massimo = 40)
+{
+    return citato(s.data(), s.size(), massimo);
+}
+// The older way, for the readers not yet on citato: at most 40 bytes, as
+// '%.*s' takes them (no quoting: their text has no control byte).
 inline int corto(size_t n) { return n < 40 ? (int)n : 40; }
+// A hexadecimal digit's value, or -1.
+int esadecimale(char c);
 // The token p[0..n) is exactly testo. Inline: testo is a literal, its
 // length known where it is called.
 inline bool uguale(const char *p, size_t n, const char *testo)
@@ -120,7 +140,7 @@ inline bool uguale_maiuscole(const char *p, size_t n, const char *testo)
     return true;
 }
 
-// Refuses a '\0' or a control byte other than tab, CR, LF, VT and FF before
+// Refuses a '\0' or a control byte (DEL too) other than tab, CR, LF, VT and FF before
 // the sentinel: binary data where text is expected.
 bool testo_pulito(Lettura &l);
 // The same, without a message.
@@ -210,12 +230,6 @@ bool numeri(Lettura &l, Cursore &c, double *v, int massimo, int *n, const char *
     }
     return true;
 }
-
-// Byte order helpers for the binary forms.
-uint32_t u32_le(const char *p);
-uint32_t u32_be(const char *p);
-float f32_le(const char *p);
-float f32_be(const char *p);
 
 // ---- maglia.cpp ----------------------------------------------------------
 

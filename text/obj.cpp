@@ -91,7 +91,8 @@ static bool leggi_vertice(Lettura &l, Cursore &c, Obj &s)
         return false;
     // x y z, x y z w (a weight, meaningless for a polygon), x y z r g b
     if (n != 3 && n != 4 && n != 6)
-        return errore(l, in_riga(riga), "a vertex of %d numbers: reads x y z, x y z w or x y z r g b", n);
+        return errore(l, in_riga(riga),
+                      "a vertex of %d numbers: reads x y z, x y z w or x y z r g b", n);
     PuntoLetto *p = aggiungi_punto(l, in_riga(riga), x);
     if (!p)
         return false;
@@ -143,11 +144,12 @@ static bool risolvi(Lettura &l, int riga, long long x, const char *testo, size_t
     if (x == 0)
         return errore(l, in_riga(riga), "%s index 0: OBJ counts from 1", che);
     if (x > definiti)
-        return errore(l, in_riga(riga), "%s index %.*s is beyond the %d %s defined so far", che, corto(n),
-                      testo, definiti, plurale);
+        return errore(l, in_riga(riga), "%s index %s is beyond the %d %s defined so far", che,
+                      citato(testo, n).c_str(), definiti, plurale);
     if (-x > definiti)
-        return errore(l, in_riga(riga), "%s index %.*s reaches before the first of the %d %s defined so far",
-                      che, corto(n), testo, definiti, plurale);
+        return errore(l, in_riga(riga),
+                      "%s index %s reaches before the first of the %d %s defined so far", che,
+                      citato(testo, n).c_str(), definiti, plurale);
     *indice = (int)(x > 0 ? x - 1 : definiti + x);
     return true;
 }
@@ -179,8 +181,8 @@ static bool leggi_angolo(Lettura &l, Cursore &c, int nv, int nn, int *v, int *vn
         ok = ok && p == fine && (fine[-1] != '/' || p == inizio + lunghezza_v + 1);
     }
     if (!ok)
-        return errore(l, in_riga(riga), "'%.*s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
-                      corto(n), inizio);
+        return errore(l, in_riga(riga), "'%s' is not a face corner (v, v/vt, v//vn or v/vt/vn)",
+                      citato(inizio, n).c_str());
     if (!risolvi(l, riga, iv, inizio, lunghezza_v, nv, "vertex", "vertices", v))
         return false;
     *vn = -1;

@@ -97,7 +97,8 @@ static bool fine_riga(Lettura &l, Cursore &c, const char *cosa)
     const char *p;
     size_t n;
     if (parola(c, &p, &n))
-        return errore(l, in_riga(c.riga), "unexpected '%.*s' at the end of the %s line", corto(n), p, cosa);
+        return errore(l, in_riga(c.riga), "unexpected '%s' at the end of the %s line",
+                      citato(p, n).c_str(), cosa);
     return true;
 }
 
@@ -115,8 +116,10 @@ static bool leggi_formato(Lettura &l, Cursore &c, Intestazione &h)
     else if (uguale(p, n, "binary_big_endian"))
         h.codifica = BINARIO_BE;
     else
-        return errore(l, in_riga(c.riga), "unknown format '%.*s': expected ascii, binary_little_endian "
-                      "or binary_big_endian", corto(n), p);
+        return errore(l, in_riga(c.riga),
+                      "unknown format '%s': expected ascii, binary_little_endian "
+                      "or binary_big_endian",
+                      citato(p, n).c_str());
     if (!parola(c, &p, &n) || !uguale(p, n, "1.0"))
         return errore(l, in_riga(c.riga), "the format line needs the version, 1.0");
     return fine_riga(l, c, "format");
@@ -130,7 +133,6 @@ static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
     Elemento &e = h.elementi[h.numelementi];
     if (!parola(c, &e.nome, &e.lunghezza))
         return errore(l, in_riga(riga), "element without a name: expected 'element NAME COUNT'");
-    const int nl = corto(e.lunghezza);
     const Cursore prima = c;
     long long numero;
     if (!intero(c, &numero)) {
@@ -138,12 +140,14 @@ static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
         const char *p;
         size_t n;
         if (!parola(t, &p, &n))
-            return errore(l, in_riga(riga), "element %.*s without a count", nl, e.nome);
-        return errore(l, in_riga(riga), "the count '%.*s' of element %.*s is not a whole number", corto(n),
-                      p, nl, e.nome);
+            return errore(l, in_riga(riga), "element %s without a count",
+                          citato(e.nome, e.lunghezza).c_str());
+        return errore(l, in_riga(riga), "the count '%s' of element %s is not a whole number",
+                      citato(p, n).c_str(), citato(e.nome, e.lunghezza).c_str());
     }
     if (numero < 0)
-        return errore(l, in_riga(riga), "element %.*s has a negative count, %lld", nl, e.nome, numero);
+        return errore(l, in_riga(riga), "element %s has a negative count, %lld",
+                      citato(e.nome, e.lunghezza).c_str(), numero);
     if (!fine_riga(l, c, "element"))
         return false;
     e.genere = uguale(e.nome, e.lunghezza, "vertex") ? VERTICI
@@ -151,9 +155,11 @@ static bool leggi_elemento_intestazione(Lettura &l, Cursore &c, Intestazione &h)
     for (int i = 0; i < h.numelementi; i++) {
         const Genere g = h.elementi[i].genere;
         if (e.genere != ALTRI && g == e.genere)
-            return errore(l, in_riga(riga), "a second element %.*s", nl, e.nome);
+            return errore(l, in_riga(riga), "a second element %s",
+                          citato(e.nome, e.lunghezza).c_str());
         if (e.genere == VERTICI && g == FACCE)
-            return errore(l, in_riga(riga), "element vertex after element face: the faces need their "
+            return errore(l, in_riga(riga),
+                          "element vertex after element face: the faces need their "
                           "vertices first");
     }
     e.numero = numero;
@@ -174,8 +180,10 @@ static bool tipo_proprieta(Lettura &l, Cursore &c, Tipo *t)
                       "'property list COUNT_TYPE TYPE NAME'");
     *t = tipo(p, n);
     if (*t == NESSUN_TIPO)
-        return errore(l, in_riga(c.riga), "unknown type '%.*s': expected char, uchar, short, ushort, int, "
-                      "uint, float or double (or int8 ... float64)", corto(n), p);
+        return errore(l, in_riga(c.riga),
+                      "unknown type '%s': expected char, uchar, short, ushort, int, "
+                      "uint, float or double (or int8 ... float64)",
+                      citato(p, n).c_str());
     return true;
 }
 
@@ -205,8 +213,8 @@ static bool leggi_proprieta(Lettura &l, Cursore &c, Intestazione &h)
     for (int i = e.prima; i < h.numproprieta; i++)
         if (h.proprieta[i].lunghezza == p.lunghezza &&
             std::memcmp(h.proprieta[i].nome, p.nome, p.lunghezza) == 0)
-            return errore(l, in_riga(riga), "a second property %.*s in element %.*s", corto(p.lunghezza),
-                          p.nome, corto(e.lunghezza), e.nome);
+            return errore(l, in_riga(riga), "a second property %s in element %s",
+                          citato(p.nome, p.lunghezza).c_str(), citato(e.nome, e.lunghezza).c_str());
     p.ruolo = ALTRO;
     p.riga = riga;
     h.numproprieta++;
@@ -265,8 +273,8 @@ static bool leggi_intestazione(Lettura &l, Cursore &c, Intestazione &h)
             if (!leggi_proprieta(l, c, h))
                 return false;
         } else {
-            return errore(l, in_riga(riga), "unknown header line '%.*s': expected format, element, "
-                          "property, comment or end_header", corto(n), p);
+            return errore(l, in_riga(riga), "unknown header line '%s': expected format, element, "
+                          "property, comment or end_header", citato(p, n).c_str());
         }
         vai_a_capo(c);
     }
@@ -309,11 +317,15 @@ static bool assegna_ruoli(Lettura &l, Intestazione &h)
             for (int k = 0; k < 3; k++) {
                 const int i = trova(h, e, NOMI_POSIZIONE[k]);
                 if (i < 0)
-                    return errore(l, in_riga(e.riga), "element vertex has no property %s: x, y and z "
-                                  "are all needed", NOMI_POSIZIONE[k]);
+                    return errore(l, in_riga(e.riga),
+                                  "element vertex has no property %s: x, y and z "
+                                  "are all needed",
+                                  NOMI_POSIZIONE[k]);
                 if (h.proprieta[i].conteggio != NESSUN_TIPO)
-                    return errore(l, in_riga(h.proprieta[i].riga), "property %s of element vertex is a "
-                                  "list: a single number is expected", NOMI_POSIZIONE[k]);
+                    return errore(l, in_riga(h.proprieta[i].riga),
+                                  "property %s of element vertex is a "
+                                  "list: a single number is expected",
+                                  NOMI_POSIZIONE[k]);
             }
             terna(h, e, NOMI_POSIZIONE, X);
             e.normali = terna(h, e, NOMI_NORMALE, NX);
@@ -327,9 +339,10 @@ static bool assegna_ruoli(Lettura &l, Intestazione &h)
             if (i < 0)
                 return errore(l, in_riga(e.riga), "element face has no vertex_indices list");
             if (h.proprieta[i].conteggio == NESSUN_TIPO)
-                return errore(l, in_riga(h.proprieta[i].riga), "property %.*s of element face is a single "
-                              "number: a list is expected", corto(h.proprieta[i].lunghezza),
-                              h.proprieta[i].nome);
+                return errore(l, in_riga(h.proprieta[i].riga),
+                              "property %s of element face is a single "
+                              "number: a list is expected",
+                              citato(h.proprieta[i].nome, h.proprieta[i].lunghezza).c_str());
             h.proprieta[i].ruolo = INDICI;
             e.colori = terna(h, e, NOMI_COLORE, ROSSO);
         }
@@ -361,8 +374,8 @@ static Luogo luogo(const Corpo &b, size_t byte)
 
 static bool finito(Corpo &b)
 {
-    return errore(b.l, luogo(b, b.pos), "the file ends after %lld of the %lld %.*s records", b.letti,
-                        b.e->numero, corto(b.e->lunghezza), b.e->nome);
+    return errore(b.l, luogo(b, b.pos), "the file ends after %lld of the %lld %s records", b.letti,
+                        b.e->numero, citato(b.e->nome, b.e->lunghezza).c_str());
 }
 
 // The token at the cursor, which is not what the type wants.
@@ -372,8 +385,8 @@ static bool non_numero(Corpo &b, Tipo t, const Proprieta &p, const char *atteso)
     const char *q = s.p;
     size_t n = 0;
     parola(s, &q, &n);
-    return errore(b.l, in_riga(b.c.riga), "'%.*s' is not %s (%.*s, %s)", corto(n), q, atteso,
-                  corto(p.lunghezza), p.nome, TIPI[t].nome);
+    return errore(b.l, in_riga(b.c.riga), "'%s' is not %s (%s, %s)", citato(q, n).c_str(), atteso,
+                  citato(p.nome, p.lunghezza).c_str(), TIPI[t].nome);
 }
 
 // One value of type t, which belongs to p (its length when p is a list).
@@ -387,14 +400,15 @@ static bool leggi_valore(Corpo &b, Tipo t, const Proprieta &p, double *v)
             if (!d.intero)
                 return true;
             if (x < d.minimo || x > d.massimo)
-                return errore(b.l, in_riga(b.c.riga), "%lld does not fit the type %s (%.*s)", x, d.nome,
-                              corto(p.lunghezza), p.nome);
+                return errore(b.l, in_riga(b.c.riga), "%lld does not fit the type %s (%s)", x,
+                              d.nome, citato(p.nome, p.lunghezza).c_str());
             *v = (double)x;
             return true;
         }
         if (a_fine_riga(b.c))
-            return errore(b.l, in_riga(b.c.riga), "too few values for one %.*s record: %.*s is missing",
-                          corto(b.e->lunghezza), b.e->nome, corto(p.lunghezza), p.nome);
+            return errore(b.l, in_riga(b.c.riga), "too few values for one %s record: %s is missing",
+                          citato(b.e->nome, b.e->lunghezza).c_str(),
+                          citato(p.nome, p.lunghezza).c_str());
         return non_numero(b, t, p, d.intero ? "a whole number" : "a number");
     }
     if (b.l.dimensione - b.pos < d.byte)
@@ -459,14 +473,14 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
     if (!leggi_valore(b, p.conteggio, p, &v))
         return false;
     const long long conta = (long long)v;   // an integer type: v is whole
-    const int np = corto(p.lunghezza);
     if (conta < 0)
-        return errore(b.l, luogo(b, inizio), "list %.*s has a negative length, %lld", np, p.nome, conta);
+        return errore(b.l, luogo(b, inizio), "list %s has a negative length, %lld",
+                      citato(p.nome, p.lunghezza).c_str(), conta);
     const size_t byte = TIPI[p.tipo].byte;
     if (b.codifica != TESTO) {
         if ((unsigned long long)conta > (b.l.dimensione - b.pos) / byte)
-            return errore(b.l, al_byte(inizio), "list %.*s of %lld values runs past the end of the "
-                               "file", np, p.nome, conta);
+            return errore(b.l, al_byte(inizio), "list %s of %lld values runs past the end of the "
+                               "file", citato(p.nome, p.lunghezza).c_str(), conta);
         if (!indici) {
             b.pos += (size_t)conta * byte;
             return true;
@@ -476,8 +490,9 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
         b.l.indici.clear();
     for (long long k = 0; k < conta; k++) {
         if (b.codifica == TESTO && a_fine_riga(b.c))
-            return errore(b.l, in_riga(b.c.riga), "list %.*s announces %lld values, the line holds %lld",
-                          np, p.nome, conta, k);
+            return errore(b.l, in_riga(b.c.riga),
+                          "list %s announces %lld values, the line holds %lld",
+                          citato(p.nome, p.lunghezza).c_str(), conta, k);
         const size_t qui = b.pos;
         if (!leggi_valore(b, p.tipo, p, &v))
             return false;
@@ -486,8 +501,9 @@ static bool leggi_lista(Corpo &b, const Proprieta &p, int *n)
         if (v != std::floor(v))
             return errore(b.l, luogo(b, qui), "vertex index %g is not a whole number", v);
         if (v < INT_MIN || v > INT_MAX)
-            return errore(b.l, luogo(b, qui), "vertex index %.0f is outside the %d vertices (0 to %d)",
-                          v, (int)b.l.maglia->punti.size(), (int)b.l.maglia->punti.size() - 1);
+            return errore(b.l, luogo(b, qui),
+                          "vertex index %.0f is outside the %d vertices (0 to %d)", v,
+                          (int)b.l.maglia->punti.size(), (int)b.l.maglia->punti.size() - 1);
         b.l.indici.push_back((int)v);
     }
     if (indici)
@@ -524,8 +540,8 @@ static bool leggi_record(Corpo &b, const Intestazione &h, const Elemento &e, Rec
         }
     }
     if (b.codifica == TESTO && !a_fine_riga(b.c))
-        return errore(b.l, in_riga(b.c.riga), "more values than one %.*s record holds",
-                      corto(e.lunghezza), e.nome);
+        return errore(b.l, in_riga(b.c.riga), "more values than one %s record holds",
+                      citato(e.nome, e.lunghezza).c_str());
     return true;
 }
 
@@ -564,9 +580,11 @@ static bool leggi_elemento(Corpo &b, const Intestazione &h, const Elemento &e)
     if (b.codifica != TESTO) {
         const unsigned long long minimo = byte_minimi(h, e);
         if ((unsigned long long)e.numero > (l.dimensione - b.pos) / minimo)
-            return errore(l, al_byte(b.pos), "%lld %.*s records of at least %llu bytes each cannot "
-                               "fit in the %zu bytes left", e.numero, corto(e.lunghezza), e.nome,
-                               minimo, l.dimensione - b.pos);
+            return errore(l, al_byte(b.pos),
+                          "%lld %s records of at least %llu bytes each cannot "
+                          "fit in the %zu bytes left",
+                          e.numero, citato(e.nome, e.lunghezza).c_str(), minimo,
+                          l.dimensione - b.pos);
     }
     // The shortest ascii records: "0 0 0" and "3 0 1 2", with their line breaks.
     const size_t minimo = b.codifica == TESTO ? (e.genere == VERTICI ? 6 : 8) : byte_minimi(h, e);
@@ -634,7 +652,8 @@ bool leggi_ply(Lettura &l)
     // Anything past the last record means the header and the data disagree.
     if (b.codifica == TESTO) {
         if (riga_utile(b.c, '\0'))
-            return errore(l, in_riga(b.c.riga), "data after the last element: the header announces no more");
+            return errore(l, in_riga(b.c.riga),
+                          "data after the last element: the header announces no more");
     } else if (b.pos < l.dimensione) {
         return errore(l, al_byte(b.pos), "%zu bytes after the last element: the header announces "
                            "no more", l.dimensione - b.pos);

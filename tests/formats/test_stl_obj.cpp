@@ -187,6 +187,8 @@ TEST(Stl, BadFilesNameTheByteOrLineAndWhatIsWrong)
         {uno + "\n  junk\n", "f.stl:11: 'junk' after 'endsolid', where only another 'solid' may follow"},
         {std::string(uno).replace(uno.find("endloop") + 3, 1, std::string(1, '\0')),
          "f.stl:7: binary data (byte 0x00) in a text file"},
+        {std::string(uno).replace(uno.find("vertex") + 4, 0, "\x7f"),
+         "f.stl:4: binary data (byte 0x7f) in a text file"},
     };
     for (const auto &c : casi)
         EXPECT_EQ(rifiuto("f.stl", c.testo), c.messaggio);

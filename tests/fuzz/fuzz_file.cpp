@@ -100,8 +100,11 @@ void leggi_come(const char *nome, const uint8_t *dati, size_t n)
         const size_t k = std::strlen(nome);
         if (std::strncmp(errore, nome, k) != 0 || errore[k] != ':')
             ROTTO("message does not name the file: %s", errore);
-        if (std::strchr(errore, '\n') || std::strlen(errore) < k + 3)
-            ROTTO("message not one line: %s", errore);
+        for (const char *c = errore; *c; c++)
+            if ((unsigned char)*c < ' ' || *c == 127)
+                ROTTO("control byte %d in the message: %s", *c, errore);
+        if (std::strlen(errore) < k + 3)
+            ROTTO("message too short: %s", errore);
         if (!maglia.punti.empty() || !maglia.angoli.empty() || !maglia.facce.empty())
             ROTTO("refused, yet %zu vertices and %zu faces left", maglia.punti.size(),
                   maglia.facce.size());

@@ -1,10 +1,11 @@
 // fuzz_pacchetti.cpp: libFuzzer target over the glTF and 3MF readers. Each
 // input is read as it is (a GLB, or glTF JSON named .gltf), and, its bytes
-// as a 3MF model part, inside a package the harness builds around them,
-// once stored and once deflated, so that the XML reader is reached past
-// the ZIP. After each reading: a refusal is one line that names the file
-// and leaves nothing read; an acceptance builds a scene that keeps the
-// store's invariants.
+// as 3MF model parts, inside a package the harness builds around them, once
+// stored and once deflated, so that the XML reader is reached past the ZIP:
+// the bytes up to a '\0' are the root part, those after it 3D/parte.model.
+// After each reading: a refusal is one line without control bytes that
+// names the file and leaves nothing read; an acceptance builds a scene that
+// keeps the store's invariants.
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "loading/formati.h"
 #include "model/poliedro.h"
@@ -55,8 +57,11 @@ void leggi_come(const char *nome, const std::string &dati)
         const size_t k = std::strlen(nome);
         if (std::strncmp(errore, nome, k) != 0 || errore[k] != ':')
             ROTTO("message does not name the file: %s", errore);
-        if (std::strchr(errore, '\n') || std::strlen(errore) < k + 3)
-            ROTTO("message not one line: %s", errore);
+        for (const char *c = errore; *c; c++)
+            if ((unsigned char)*c < ' ' || *c == 127)
+                ROTTO("control byte %d in the message: %s", *c, errore);
+        if (std::strlen(errore) < k + 3)
+            ROTTO("message too short: %s", errore);
         return;
     }
     const Maglia *una[] = {&maglia};
@@ -72,7 +77,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dati, size_t n)
     leggi_come("fuzz.gltf", d);
     if (n >= 4 && std::memcmp(dati, "glTF", 4) == 0)
         return 0;   // a GLB: read above, not XML
+    // XML holds no '\0': what follows the first one is a second model part,
+    // for components to reach by p:path.
+    const size_t zero = d.find('\0');
+    std::vector<std::pair<std::string, std::string>> parti = {{"3D/3dmodel.model", d.substr(0, zero)}};
+    if (zero != std::string::npos)
+        parti.push_back({"3D/parte.model", d.substr(zero + 1)});
     for (bool deflata : {false, true})
-        leggi_come("fuzz.3mf", prova::pacchetto_3mf({{"3D/3dmodel.model", d}}, deflata));
+        leggi_come("fuzz.3mf", prova::pacchetto_3mf(parti, deflata));
     return 0;
 }
