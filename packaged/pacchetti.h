@@ -1,5 +1,5 @@
 // pacchetti.h: the readers of the packaged formats, glTF 2.0 (.gltf, .glb)
-// and 3MF, and what they share: a ZIP container, affine transforms, and the
+// and 3MF, and what they share: affine transforms, and the
 // triangles they gather before the shared checks take them into a Maglia.
 //
 // Both formats describe a scene of instances (nodes, build items,
@@ -22,7 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "formats/lettura.h"
+#include "text/lettura.h"
 
 // What one file's instances amount to: triangles over shared vertices.
 struct Geometria {
@@ -73,30 +73,6 @@ size_t aggiungi_vertici(Geometria &g, const Affine &t, const double *pos, size_t
 // turns them back.
 void aggiungi_triangolo(Geometria &g, size_t base, const size_t v[3], bool specchio,
                         const float *rgb);
-
-// A ZIP archive in memory: its central directory, entries unpacked on
-// demand.
-struct VoceZip {
-    std::string nome;
-    uint32_t crc;
-    uint64_t compressa, piena;   // sizes as the central directory gives them
-    uint16_t metodo;             // 0 stored, 8 deflated
-    uint16_t segni;              // general purpose flags
-    uint64_t locale;             // offset of its local header
-};
-struct ArchivioZip {
-    const unsigned char *dati = nullptr;
-    size_t dimensione = 0;
-    std::vector<VoceZip> voci;
-    size_t spacchettati = 0;     // bytes unpacked so far, against MAX_SPACCHETTATI
-};
-bool sembra_zip(const char *dati, size_t n);
-bool apri_zip(const char *dati, size_t n, ArchivioZip &z, std::string &errore);
-// The entry named nome (part names compare without case, a leading '/'
-// ignored), or null.
-const VoceZip *voce_zip(const ArchivioZip &z, const std::string &nome);
-// Unpacks v into out, checking its size and CRC as it goes.
-bool estrai_voce(ArchivioZip &z, const VoceZip &v, std::string &out, std::string &errore);
 
 // What tells them apart.
 bool sembra_glb(const char *dati, size_t n);

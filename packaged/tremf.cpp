@@ -8,6 +8,7 @@
 // objects; the root part's build items are then walked down the components,
 // every mesh instance placed by the product of the transforms on its way.
 #include "packaged/pacchetti.h"
+#include "packaged/zip.h"
 
 #include <expat.h>
 #include <fast_float/fast_float.h>

@@ -4,6 +4,7 @@
 // bytes before it is used; inflated entries are bounded by what zlib
 // actually produces, never by the sizes the headers claim.
 #include "packaged/pacchetti.h"
+#include "packaged/zip.h"
 
 #include <zlib.h>
 
