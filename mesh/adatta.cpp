@@ -127,23 +127,23 @@ static void prendi(Fitto &f, size_t indici)
 template <class Fn>
 static void sui_vertici_usati(Fitto &f, Fn fn)
 {
-    std::vector<unsigned int> locale(f.primo.size());
+    std::vector<unsigned int> riordino(f.primo.size());
     const size_t n =
-        meshopt_optimizeVertexFetchRemap(locale.data(), f.tri.data(), f.tri.size(), f.primo.size());
+        meshopt_optimizeVertexFetchRemap(riordino.data(), f.tri.data(), f.tri.size(), f.primo.size());
     if (n == f.primo.size()) {
-        std::vector<unsigned int>().swap(locale);
+        std::vector<unsigned int>().swap(riordino);
         fn(f.xyz.data(), n);
         return;
     }
     std::vector<unsigned int> globale(n);
     std::vector<float> xyz(3 * n);
     for (size_t v = 0; v < f.primo.size(); v++)
-        if (locale[v] != ~0u) {
-            globale[locale[v]] = (unsigned int)v;
-            std::copy(&f.xyz[3 * v], &f.xyz[3 * v + 3], &xyz[3 * locale[v]]);
+        if (riordino[v] != ~0u) {
+            globale[riordino[v]] = (unsigned int)v;
+            std::copy(&f.xyz[3 * v], &f.xyz[3 * v + 3], &xyz[3 * riordino[v]]);
         }
     for (unsigned int &i : f.tri)
-        i = locale[i];
+        i = riordino[i];
     fn(xyz.data(), n);
     for (unsigned int &i : f.tri)
         i = globale[i];

@@ -93,28 +93,28 @@ bool intero(const Valore *v, uint64_t *x)
 // Member k of o as an index or count; absent gives predefinito (or an error
 // when there is none, predefinito < 0).
 bool campo(Gltf &f, const Valore &o, const char *k, long long predefinito, uint64_t *x,
-           const std::string &dove)
+           const std::string &sede)
 {
     const Valore *v = membro(o, k);
     *x = 0;
     if (!v) {
         if (predefinito < 0)
-            return sbaglio(f.errore, "%s: no %s", dove.c_str(), k);
+            return sbaglio(f.errore, "%s: no %s", sede.c_str(), k);
         *x = (uint64_t)predefinito;
         return true;
     }
     if (!intero(v, x))
-        return sbaglio(f.errore, "%s: %s is not a whole number", dove.c_str(), k);
+        return sbaglio(f.errore, "%s: %s is not a whole number", sede.c_str(), k);
     return true;
 }
 
 // Element i of the top-level array nome, an object.
-const Valore *elemento(Gltf &f, const char *nome, uint64_t i, const std::string &chi)
+const Valore *elemento(Gltf &f, const char *nome, uint64_t i, const std::string &richiedente)
 {
     const Valore *a = membro(*f.radice, nome);
     const size_t n = a && a->IsArray() ? a->Size() : 0;
     if (i >= n) {
-        sbaglio(f.errore, "%s%s[%llu] is not there (the file has %zu)", chi.c_str(), nome,
+        sbaglio(f.errore, "%s%s[%llu] is not there (the file has %zu)", richiedente.c_str(), nome,
                 (unsigned long long)i, n);
         return nullptr;
     }
@@ -126,17 +126,17 @@ const Valore *elemento(Gltf &f, const char *nome, uint64_t i, const std::string 
     return &e;
 }
 
-bool numeri(Gltf &f, const Valore &o, const char *k, int n, double *out, const std::string &dove)
+bool numeri(Gltf &f, const Valore &o, const char *k, int n, double *out, const std::string &sede)
 {
     const Valore *v = membro(o, k);
     if (!v)
         return true;
     if (!v->IsArray() || v->Size() != (rapidjson::SizeType)n)
-        return sbaglio(f.errore, "%s: %s is not %d numbers", dove.c_str(), k, n);
+        return sbaglio(f.errore, "%s: %s is not %d numbers", sede.c_str(), k, n);
     for (int i = 0; i < n; i++) {
         const Valore &x = (*v)[i];
         if (!x.IsNumber() || !std::isfinite(x.GetDouble()))
-            return sbaglio(f.errore, "%s: %s is not %d finite numbers", dove.c_str(), k, n);
+            return sbaglio(f.errore, "%s: %s is not %d finite numbers", sede.c_str(), k, n);
         out[i] = x.GetDouble();
     }
     return true;
@@ -272,7 +272,7 @@ bool tra_accanto(const FileAccanto &a, const std::string &nome, std::string &dat
 
 bool buffer(Gltf &f, uint64_t i, Buffer **out)
 {
-    const std::string dove = testo("buffers[%llu]", (unsigned long long)i);
+    const std::string sede = testo("buffers[%llu]", (unsigned long long)i);
     const Valore *b = elemento(f, "buffers", i, "");
     if (!b)
         return false;
@@ -281,36 +281,36 @@ bool buffer(Gltf &f, uint64_t i, Buffer **out)
     if (r.pronto)
         return true;
     uint64_t dichiarata;
-    if (!campo(f, *b, "byteLength", -1, &dichiarata, dove))
+    if (!campo(f, *b, "byteLength", -1, &dichiarata, sede))
         return false;
     const Valore *u = membro(*b, "uri");
     const size_t resto = MAX_SPACCHETTATI - f.spacchettati;
     if (!u) {
         if (!f.glb || i != 0)
             return sbaglio(f.errore, "%s: no uri, and no GLB binary chunk to stand for it",
-                           dove.c_str());
+                           sede.c_str());
         r.dati = f.bin;
         r.lunghezza = f.bin_lunghezza;
     } else if (!u->IsString()) {
-        return sbaglio(f.errore, "%s: uri is not a string", dove.c_str());
+        return sbaglio(f.errore, "%s: uri is not a string", sede.c_str());
     } else if (u->GetStringLength() >= 5 && std::memcmp(u->GetString(), "data:", 5) == 0) {
         const char *s = u->GetString();
         const size_t n = u->GetStringLength();
         const char *virgola = static_cast<const char *>(std::memchr(s, ',', n));
         if (!virgola || virgola - s < 12 || std::memcmp(virgola - 7, ";base64", 7) != 0)
-            return sbaglio(f.errore, "%s: a data: URI that is not base64", dove.c_str());
+            return sbaglio(f.errore, "%s: a data: URI that is not base64", sede.c_str());
         if ((size_t)(s + n - virgola) / 4 * 3 > resto)
-            return sbaglio(f.errore, "%s: its data takes the buffers past %zu MiB", dove.c_str(),
+            return sbaglio(f.errore, "%s: its data takes the buffers past %zu MiB", sede.c_str(),
                            MAX_SPACCHETTATI >> 20);
         if (!da_base64(virgola + 1, (size_t)(s + n - virgola - 1), r.proprio))
-            return sbaglio(f.errore, "%s: its data: URI is not valid base64", dove.c_str());
+            return sbaglio(f.errore, "%s: its data: URI is not valid base64", sede.c_str());
     } else {
         const std::string nome = percorso_vicino(u->GetString(), u->GetStringLength());
         if (nome.empty())
             return sbaglio(f.errore,
                            "%s: uri \"%s\" leaves the model's folder (only data: URIs and files "
                            "beside the model are read)",
-                           dove.c_str(), citato(*u).c_str());
+                           sede.c_str(), citato(*u).c_str());
         std::string e;
         bool ok;
         if (f.accanto)
@@ -320,9 +320,9 @@ bool buffer(Gltf &f, uint64_t i, Buffer **out)
         else
             ok = (e = "the model was not read from a folder", false);
         if (!ok)
-            return sbaglio(f.errore, "%s: %s: %s", dove.c_str(), citato(nome).c_str(), e.c_str());
+            return sbaglio(f.errore, "%s: %s: %s", sede.c_str(), citato(nome).c_str(), e.c_str());
         if (r.proprio.size() > resto)
-            return sbaglio(f.errore, "%s: its file takes the buffers past %zu MiB", dove.c_str(),
+            return sbaglio(f.errore, "%s: its file takes the buffers past %zu MiB", sede.c_str(),
                            MAX_SPACCHETTATI >> 20);
     }
     if (u) {
@@ -331,7 +331,7 @@ bool buffer(Gltf &f, uint64_t i, Buffer **out)
         f.spacchettati += r.proprio.size();
     }
     if (dichiarata > r.lunghezza)
-        return sbaglio(f.errore, "%s: byteLength %llu, but its data holds %zu bytes", dove.c_str(),
+        return sbaglio(f.errore, "%s: byteLength %llu, but its data holds %zu bytes", sede.c_str(),
                        (unsigned long long)dichiarata, r.lunghezza);
     r.lunghezza = (size_t)dichiarata;
     r.pronto = true;
@@ -339,19 +339,19 @@ bool buffer(Gltf &f, uint64_t i, Buffer **out)
 }
 
 // bytes [inizio, inizio + lunghezza) of buffer b, checked.
-bool fetta(Gltf &f, const Valore &o, const std::string &dove, const unsigned char **p,
+bool fetta(Gltf &f, const Valore &o, const std::string &sede, const unsigned char **p,
            size_t *n)
 {
     uint64_t b, inizio, lunghezza;
-    if (!campo(f, o, "buffer", -1, &b, dove) || !campo(f, o, "byteOffset", 0, &inizio, dove) ||
-        !campo(f, o, "byteLength", -1, &lunghezza, dove))
+    if (!campo(f, o, "buffer", -1, &b, sede) || !campo(f, o, "byteOffset", 0, &inizio, sede) ||
+        !campo(f, o, "byteLength", -1, &lunghezza, sede))
         return false;
     Buffer *buf;
     if (!buffer(f, b, &buf))
         return false;
     if (inizio > buf->lunghezza || lunghezza > buf->lunghezza - inizio)
         return sbaglio(f.errore, "%s: %llu bytes at byte %llu run past buffer %llu (%zu bytes)",
-                       dove.c_str(), (unsigned long long)lunghezza, (unsigned long long)inizio,
+                       sede.c_str(), (unsigned long long)lunghezza, (unsigned long long)inizio,
                        (unsigned long long)b, buf->lunghezza);
     *p = buf->dati + inizio;
     *n = (size_t)lunghezza;
@@ -364,9 +364,9 @@ bool stringa_uguale(const Valore *v, const char *s)
 }
 
 // A bufferView compressed by EXT_meshopt_compression, into v.decompressa.
-bool decomprimi(Gltf &f, const Valore &e, const std::string &dove, Vista &v)
+bool decomprimi(Gltf &f, const Valore &e, const std::string &sede, Vista &v)
 {
-    const std::string qui = dove + ".extensions.EXT_meshopt_compression";
+    const std::string qui = sede + ".extensions.EXT_meshopt_compression";
     const unsigned char *p;
     size_t n;
     uint64_t passo, numero;
@@ -422,9 +422,9 @@ bool decomprimi(Gltf &f, const Valore &e, const std::string &dove, Vista &v)
     return true;
 }
 
-bool vista(Gltf &f, uint64_t i, const std::string &chi, Vista **out)
+bool vista(Gltf &f, uint64_t i, const std::string &richiedente, Vista **out)
 {
-    const Valore *o = elemento(f, "bufferViews", i, chi);
+    const Valore *o = elemento(f, "bufferViews", i, richiedente);
     if (!o)
         return false;
     if (f.viste.size() <= i)
@@ -435,28 +435,28 @@ bool vista(Gltf &f, uint64_t i, const std::string &chi, Vista **out)
     *out = &v;
     if (v.pronta)
         return true;
-    const std::string dove = testo("bufferViews[%llu]", (unsigned long long)i);
+    const std::string sede = testo("bufferViews[%llu]", (unsigned long long)i);
     uint64_t passo;
-    if (!campo(f, *o, "byteStride", 0, &passo, dove))
+    if (!campo(f, *o, "byteStride", 0, &passo, sede))
         return false;
     if (membro(*o, "byteStride") && (passo < 4 || passo > 252 || passo % 4 != 0))
         return sbaglio(f.errore, "%s: byteStride %llu is not a multiple of 4 from 4 to 252",
-                       dove.c_str(), (unsigned long long)passo);
+                       sede.c_str(), (unsigned long long)passo);
     v.passo = (size_t)passo;
     const Valore *est = membro(*o, "extensions");
     const Valore *mo = est ? membro(*est, "EXT_meshopt_compression") : nullptr;
     if (mo) {
         if (!mo->IsObject())
             return sbaglio(f.errore, "%s.extensions.EXT_meshopt_compression: not an object",
-                           dove.c_str());
-        if (!decomprimi(f, *mo, dove, v))
+                           sede.c_str());
+        if (!decomprimi(f, *mo, sede, v))
             return false;
         uint64_t lunghezza;
-        if (!campo(f, *o, "byteLength", -1, &lunghezza, dove))
+        if (!campo(f, *o, "byteLength", -1, &lunghezza, sede))
             return false;
         if (lunghezza < v.lunghezza)
             v.lunghezza = (size_t)lunghezza;
-    } else if (!fetta(f, *o, dove, &v.dati, &v.lunghezza)) {
+    } else if (!fetta(f, *o, sede, &v.dati, &v.lunghezza)) {
         return false;
     }
     v.pronta = true;
@@ -529,24 +529,24 @@ const Uso NORMALE = {"NORMAL", T_F | T_B | T_S, 3, 3};
 const Uso COLORE = {"COLOR_0", T_F | T_UB | T_US, 3, 4};
 const Uso INDICI = {"indices", T_UB | T_US | T_UI, 1, 1};
 
-bool accessore(Gltf &f, uint64_t i, const Uso &uso, const std::string &chi, Valori &out)
+bool accessore(Gltf &f, uint64_t i, const Uso &uso, const std::string &richiedente, Valori &out)
 {
-    const Valore *a = elemento(f, "accessors", i, chi);
+    const Valore *a = elemento(f, "accessors", i, richiedente);
     if (!a)
         return false;
-    const std::string dove = testo("accessors[%llu]", (unsigned long long)i);
+    const std::string sede = testo("accessors[%llu]", (unsigned long long)i);
     uint64_t tipo, numero, inizio, bv;
-    if (!campo(f, *a, "componentType", -1, &tipo, dove) ||
-        !campo(f, *a, "count", -1, &numero, dove) ||
-        !campo(f, *a, "byteOffset", 0, &inizio, dove))
+    if (!campo(f, *a, "componentType", -1, &tipo, sede) ||
+        !campo(f, *a, "count", -1, &numero, sede) ||
+        !campo(f, *a, "byteOffset", 0, &inizio, sede))
         return false;
     if (membro(*a, "sparse"))
         return sbaglio(f.errore, "%s: a sparse accessor, which this reader does not read",
-                       dove.c_str());
+                       sede.c_str());
     if (!membro(*a, "bufferView"))
         return sbaglio(f.errore, "%s: no bufferView (accessors of zeros are not read)",
-                       dove.c_str());
-    if (!campo(f, *a, "bufferView", -1, &bv, dove))
+                       sede.c_str());
+    if (!campo(f, *a, "bufferView", -1, &bv, sede))
         return false;
     const Valore *t = membro(*a, "type");
     int nc = 0;
@@ -556,28 +556,28 @@ bool accessore(Gltf &f, uint64_t i, const Uso &uso, const std::string &chi, Valo
             nc = k + 1;
     const int dc = dimensione_componente(tipo);
     if (dc == 0)
-        return sbaglio(f.errore, "%s: componentType %llu is not a glTF type", dove.c_str(),
+        return sbaglio(f.errore, "%s: componentType %llu is not a glTF type", sede.c_str(),
                        (unsigned long long)tipo);
     if (nc < uso.min_comp || nc > uso.max_comp || !(uso.tipi >> (tipo - BYTE) & 1))
-        return sbaglio(f.errore, "%s: %s of %s cannot be %s", dove.c_str(),
+        return sbaglio(f.errore, "%s: %s of %s cannot be %s", sede.c_str(),
                        t ? citato(*t).c_str() : "no type", nome_componente(tipo), uso.nome);
     const bool normalizzato = membro(*a, "normalized") && (*membro(*a, "normalized")).IsTrue();
     if (numero == 0)
-        return sbaglio(f.errore, "%s: count 0", dove.c_str());
+        return sbaglio(f.errore, "%s: count 0", sede.c_str());
     Vista *v;
-    if (!vista(f, bv, dove + ": ", &v))
+    if (!vista(f, bv, sede + ": ", &v))
         return false;
     const size_t elemento = (size_t)dc * nc;
     if (v->passo && v->passo < elemento)
         return sbaglio(
             f.errore,
             "%s: bufferView %llu's byteStride %zu is smaller than its element (%zu bytes)",
-            dove.c_str(), (unsigned long long)bv, v->passo, elemento);
+            sede.c_str(), (unsigned long long)bv, v->passo, elemento);
     const size_t passo = v->passo ? v->passo : elemento;
     if (inizio > v->lunghezza || elemento > v->lunghezza - inizio ||
         numero - 1 > (v->lunghezza - inizio - elemento) / passo)
         return sbaglio(f.errore, "%s: count %llu runs past bufferView %llu (%zu bytes)",
-                       dove.c_str(), (unsigned long long)numero, (unsigned long long)bv,
+                       sede.c_str(), (unsigned long long)numero, (unsigned long long)bv,
                        v->lunghezza);
     // Now within the view: numero elements are there to read.
     out.componenti = nc;
@@ -592,15 +592,15 @@ bool accessore(Gltf &f, uint64_t i, const Uso &uso, const std::string &chi, Valo
 }
 
 // A primitive's material colour, when it gives one.
-bool colore_materiale(Gltf &f, const Valore &pr, const std::string &dove, float rgb[3], bool *ha)
+bool colore_materiale(Gltf &f, const Valore &pr, const std::string &sede, float rgb[3], bool *ha)
 {
     *ha = false;
     if (!membro(pr, "material"))
         return true;
     uint64_t m;
-    if (!campo(f, pr, "material", -1, &m, dove))
+    if (!campo(f, pr, "material", -1, &m, sede))
         return false;
-    const Valore *mat = elemento(f, "materials", m, dove + ": ");
+    const Valore *mat = elemento(f, "materials", m, sede + ": ");
     if (!mat)
         return false;
     const Valore *pbr = membro(*mat, "pbrMetallicRoughness");
@@ -627,34 +627,34 @@ struct Attributi {
 
 // An optional attribute (NORMAL, COLOR_0), accessor *i, into v; false
 // only on an error.
-bool attributo(Gltf &f, const Valore &att, const Uso &uso, const std::string &dove,
+bool attributo(Gltf &f, const Valore &att, const Uso &uso, const std::string &sede,
                bool *presente, uint64_t *i, Valori &v)
 {
     *presente = membro(att, uso.nome) != nullptr;
-    return !*presente || (campo(f, att, uso.nome, -1, i, dove + ".attributes") &&
-                          accessore(f, *i, uso, dove + ".attributes." + uso.nome + ": ", v));
+    return !*presente || (campo(f, att, uso.nome, -1, i, sede + ".attributes") &&
+                          accessore(f, *i, uso, sede + ".attributes." + uso.nome + ": ", v));
 }
 
-bool attributi(Gltf &f, const Valore &pr, const std::string &dove, Attributi &a)
+bool attributi(Gltf &f, const Valore &pr, const std::string &sede, Attributi &a)
 {
     const Valore *att = membro(pr, "attributes");
     uint64_t ip, in = 0, ic = 0;
     if (!att || !att->IsObject())
-        return sbaglio(f.errore, "%s: no attributes", dove.c_str());
-    if (!campo(f, *att, "POSITION", -1, &ip, dove + ".attributes") ||
-        !accessore(f, ip, POSIZIONE, dove + ".attributes.POSITION: ", a.pos))
+        return sbaglio(f.errore, "%s: no attributes", sede.c_str());
+    if (!campo(f, *att, "POSITION", -1, &ip, sede + ".attributes") ||
+        !accessore(f, ip, POSIZIONE, sede + ".attributes.POSITION: ", a.pos))
         return false;
     for (double x : a.pos.v)
         if (!std::isfinite(x) || std::fabs(x) > COORDINATA_MASSIMA)
             return sbaglio(f.errore, "accessors[%llu]: a position is not a finite number within "
                                      "%g", (unsigned long long)ip, COORDINATA_MASSIMA);
-    if (!attributo(f, *att, NORMALE, dove, &a.con_normali, &in, a.nor) ||
-        !attributo(f, *att, COLORE, dove, &a.con_colori, &ic, a.col))
+    if (!attributo(f, *att, NORMALE, sede, &a.con_normali, &in, a.nor) ||
+        !attributo(f, *att, COLORE, sede, &a.con_colori, &ic, a.col))
         return false;
     const size_t nv = a.pos.numero;
     const bool normali_storte = a.con_normali && a.nor.numero != nv;
     if (normali_storte || (a.con_colori && a.col.numero != nv))
-        return sbaglio(f.errore, "%s: %s has %zu elements, POSITION %zu", dove.c_str(),
+        return sbaglio(f.errore, "%s: %s has %zu elements, POSITION %zu", sede.c_str(),
                        normali_storte ? "NORMAL" : "COLOR_0",
                        normali_storte ? a.nor.numero : a.col.numero, nv);
     for (double x : a.nor.v)
@@ -669,14 +669,14 @@ bool attributi(Gltf &f, const Valore &pr, const std::string &dove, Attributi &a)
 }
 
 // The primitive's corners: its indices, each below nv, or none (empty).
-bool indici(Gltf &f, const Valore &pr, const std::string &dove, size_t nv, bool *con, Valori &ind)
+bool indici(Gltf &f, const Valore &pr, const std::string &sede, size_t nv, bool *con, Valori &ind)
 {
     uint64_t ii;
     *con = membro(pr, "indices") != nullptr;
     if (!*con)
         return true;
-    if (!campo(f, pr, "indices", -1, &ii, dove) ||
-        !accessore(f, ii, INDICI, dove + ".indices: ", ind))
+    if (!campo(f, pr, "indices", -1, &ii, sede) ||
+        !accessore(f, ii, INDICI, sede + ".indices: ", ind))
         return false;
     for (double x : ind.v)
         if (x >= (double)nv)
@@ -709,31 +709,31 @@ void colore_vertici(const Valori &col, const size_t v[3], const float *materiale
     }
 }
 
-bool primitiva(Gltf &f, const Valore &pr, const std::string &dove, const Affine &t)
+bool primitiva(Gltf &f, const Valore &pr, const std::string &sede, const Affine &t)
 {
     Geometria &g = *f.g;
     uint64_t modo;
-    if (!campo(f, pr, "mode", TRIANGLES, &modo, dove))
+    if (!campo(f, pr, "mode", TRIANGLES, &modo, sede))
         return false;
     if (modo < TRIANGLES)
         return true;   // points and lines: nothing to show as faces
     if (modo > TRIANGLE_FAN)
-        return sbaglio(f.errore, "%s: mode %llu is not a glTF mode", dove.c_str(),
+        return sbaglio(f.errore, "%s: mode %llu is not a glTF mode", sede.c_str(),
                        (unsigned long long)modo);
     Attributi a;
     Valori ind;
     bool con_indici;
-    if (!attributi(f, pr, dove, a) || !indici(f, pr, dove, a.pos.numero, &con_indici, ind))
+    if (!attributi(f, pr, sede, a) || !indici(f, pr, sede, a.pos.numero, &con_indici, ind))
         return false;
     const size_t nv = a.pos.numero, nc = con_indici ? ind.numero : nv;
     const size_t nt = modo == TRIANGLES ? nc / 3 : nc >= 3 ? nc - 2 : 0;
     size_t massimo;
     if (!entro_istanze(g, nv, nt, f.dimensione + f.spacchettati, &massimo))
         return sbaglio(f.errore, "%s: the scene repeats its meshes past %zu vertices and "
-                                 "triangles", dove.c_str(), massimo);
+                                 "triangles", sede.c_str(), massimo);
     float materiale[3];
     bool con_materiale;
-    if (!colore_materiale(f, pr, dove, materiale, &con_materiale))
+    if (!colore_materiale(f, pr, sede, materiale, &con_materiale))
         return false;
     // Vertices into the world, then the triangles over them.
     const size_t base = aggiungi_vertici(g, t, a.pos.v.data(), nv);
@@ -760,31 +760,31 @@ bool primitiva(Gltf &f, const Valore &pr, const std::string &dove, const Affine 
     return true;
 }
 
-bool maglia(Gltf &f, uint64_t m, const std::string &chi, const Affine &t)
+bool maglia(Gltf &f, uint64_t m, const std::string &richiedente, const Affine &t)
 {
-    const Valore *o = elemento(f, "meshes", m, chi);
+    const Valore *o = elemento(f, "meshes", m, richiedente);
     if (!o)
         return false;
     const Valore *pr = membro(*o, "primitives");
     if (!pr || !pr->IsArray())
         return sbaglio(f.errore, "meshes[%llu]: no primitives", (unsigned long long)m);
     for (rapidjson::SizeType k = 0; k < pr->Size(); k++) {
-        const std::string dove = testo("meshes[%llu].primitives[%u]", (unsigned long long)m, k);
+        const std::string sede = testo("meshes[%llu].primitives[%u]", (unsigned long long)m, k);
         if (!(*pr)[k].IsObject())
-            return sbaglio(f.errore, "%s: not an object", dove.c_str());
-        if (!primitiva(f, (*pr)[k], dove, t))
+            return sbaglio(f.errore, "%s: not an object", sede.c_str());
+        if (!primitiva(f, (*pr)[k], sede, t))
             return false;
     }
     return true;
 }
 
 // A node's own transform: its matrix (column-major), or T * R * S.
-bool trasformazione_nodo(Gltf &f, const Valore &n, const std::string &dove, Affine *t)
+bool trasformazione_nodo(Gltf &f, const Valore &n, const std::string &sede, Affine *t)
 {
     *t = identita();
     if (membro(n, "matrix")) {
         double m[16];
-        if (!numeri(f, n, "matrix", 16, m, dove))
+        if (!numeri(f, n, "matrix", 16, m, sede))
             return false;
         for (int r = 0; r < 3; r++)
             for (int c = 0; c < 4; c++)
@@ -792,12 +792,12 @@ bool trasformazione_nodo(Gltf &f, const Valore &n, const std::string &dove, Affi
         return true;
     }
     double tr[3] = {0, 0, 0}, q[4] = {0, 0, 0, 1}, s[3] = {1, 1, 1};
-    if (!numeri(f, n, "translation", 3, tr, dove) || !numeri(f, n, "rotation", 4, q, dove) ||
-        !numeri(f, n, "scale", 3, s, dove))
+    if (!numeri(f, n, "translation", 3, tr, sede) || !numeri(f, n, "rotation", 4, q, sede) ||
+        !numeri(f, n, "scale", 3, s, sede))
         return false;
     const double l = std::sqrt(q[0] * q[0] + q[1] * q[1] + q[2] * q[2] + q[3] * q[3]);
     if (!(l > 0.0))
-        return sbaglio(f.errore, "%s: rotation is not a unit quaternion", dove.c_str());
+        return sbaglio(f.errore, "%s: rotation is not a unit quaternion", sede.c_str());
     const double x = q[0] / l, y = q[1] / l, z = q[2] / l, w = q[3] / l;
     const double r[3][3] = {
         {1 - 2 * (y * y + z * z), 2 * (x * y - z * w), 2 * (x * z + y * w)},
@@ -866,7 +866,7 @@ bool scena(Gltf &f)
     struct Passo {
         uint64_t nodo;
         Affine t;
-        std::string chi;
+        std::string richiedente;
     };
     std::vector<Passo> pila;
     for (size_t k = da.size(); k-- > 0;)
@@ -874,30 +874,30 @@ bool scena(Gltf &f)
     while (!pila.empty()) {
         const Passo p = pila.back();
         pila.pop_back();
-        const Valore *n = elemento(f, "nodes", p.nodo, p.chi);
+        const Valore *n = elemento(f, "nodes", p.nodo, p.richiedente);
         if (!n)
             return false;
-        const std::string dove = testo("nodes[%llu]", (unsigned long long)p.nodo);
+        const std::string sede = testo("nodes[%llu]", (unsigned long long)p.nodo);
         if (visto[p.nodo])
             return sbaglio(f.errore, "%s: reached twice: the node hierarchy has a cycle or a node "
-                                     "with two parents", dove.c_str());
+                                     "with two parents", sede.c_str());
         visto[p.nodo] = 1;
         Affine t;
-        if (!trasformazione_nodo(f, *n, dove, &t))
+        if (!trasformazione_nodo(f, *n, sede, &t))
             return false;
         t = per(p.t, t);
         uint64_t m;
         if (membro(*n, "mesh") &&
-            (!campo(f, *n, "mesh", -1, &m, dove) || !maglia(f, m, dove + ": ", t)))
+            (!campo(f, *n, "mesh", -1, &m, sede) || !maglia(f, m, sede + ": ", t)))
             return false;
         const Valore *c = membro(*n, "children");
         if (c && !c->IsArray())
-            return sbaglio(f.errore, "%s: children is not an array", dove.c_str());
+            return sbaglio(f.errore, "%s: children is not an array", sede.c_str());
         for (rapidjson::SizeType k = c ? c->Size() : 0; k-- > 0;) {
             uint64_t j;
             if (!intero(&(*c)[k], &j))
-                return sbaglio(f.errore, "%s: children[%u] is not a whole number", dove.c_str(), k);
-            pila.push_back(Passo{j, t, dove + ": "});
+                return sbaglio(f.errore, "%s: children[%u] is not a whole number", sede.c_str(), k);
+            pila.push_back(Passo{j, t, sede + ": "});
         }
     }
     return true;

@@ -411,9 +411,9 @@ std::string senza_barra(const std::string &s)
     return !s.empty() && s[0] == '/' ? s.substr(1) : s;
 }
 
-// The part named nome, parsed on first use; null with pk.errore set. chi
+// The part named nome, parsed on first use; null with pk.errore set. richiedente
 // says who names it ("PART:LINE: ").
-Parte *parte(Pacchetto &pk, const std::string &nome, const std::string &chi)
+Parte *parte(Pacchetto &pk, const std::string &nome, const std::string &richiedente)
 {
     const std::string chiave = senza_barra(nome);
     const auto trovata = pk.parti.find(chiave);
@@ -421,7 +421,7 @@ Parte *parte(Pacchetto &pk, const std::string &nome, const std::string &chi)
         return trovata->second.get();
     const VoceZip *v = voce_zip(pk.zip, chiave);
     if (!v) {
-        sbaglio(pk.errore, "%sthe package holds no part %s", chi.c_str(), citato(nome).c_str());
+        sbaglio(pk.errore, "%sthe package holds no part %s", richiedente.c_str(), citato(nome).c_str());
         return nullptr;
     }
     std::string xml;

@@ -87,10 +87,10 @@ bool voci_centrali(ArchivioZip &z, size_t p, size_t fine_cd, std::string &errore
         v.crc = u32_le(c + CENTRAL_CRC32);
         v.compressa = u32_le(c + CENTRAL_COMPRESSED_SIZE);
         v.piena = u32_le(c + CENTRAL_UNCOMPRESSED_SIZE);
-        v.locale = u32_le(c + CENTRAL_RELATIVE_OFFSET_OF_LOCAL_HEADER);
+        v.testata = u32_le(c + CENTRAL_RELATIVE_OFFSET_OF_LOCAL_HEADER);
         v.nome.assign((const char *)c + CENTRAL_FILE_HEADER_SIZE,
                       u16_le(c + CENTRAL_FILE_NAME_LENGTH));
-        if (v.compressa == 0xffffffffu || v.piena == 0xffffffffu || v.locale == 0xffffffffu)
+        if (v.compressa == 0xffffffffu || v.piena == 0xffffffffu || v.testata == 0xffffffffu)
             return sbaglio(errore, "%s: a ZIP64 entry, which this reader does not read",
                            citato(v.nome, MAX_NOME_CITATO).c_str());
         z.voci.push_back(std::move(v));
@@ -128,12 +128,12 @@ bool dati_voce(const ArchivioZip &z, const VoceZip &v, const char *nome, uint64_
     if (v.metodo != STORED && v.metodo != DEFLATED)
         return sbaglio(errore, "%s: compression method %u (this reader inflates only stored and "
                                "deflated entries)", nome, v.metodo);
-    if (v.locale > z.dimensione || z.dimensione - v.locale < LOCAL_FILE_HEADER_SIZE ||
-        u32_le(z.dati + v.locale) != LOCAL_FILE_HEADER_SIGNATURE)
+    if (v.testata > z.dimensione || z.dimensione - v.testata < LOCAL_FILE_HEADER_SIZE ||
+        u32_le(z.dati + v.testata) != LOCAL_FILE_HEADER_SIGNATURE)
         return sbaglio(errore, "%s: no local header at byte %llu", nome,
-                       (unsigned long long)v.locale);
-    const unsigned char *h = z.dati + v.locale;
-    *inizio = v.locale + LOCAL_FILE_HEADER_SIZE + u16_le(h + LOCAL_FILE_NAME_LENGTH) +
+                       (unsigned long long)v.testata);
+    const unsigned char *h = z.dati + v.testata;
+    *inizio = v.testata + LOCAL_FILE_HEADER_SIZE + u16_le(h + LOCAL_FILE_NAME_LENGTH) +
               u16_le(h + LOCAL_EXTRA_FIELD_LENGTH);
     if (*inizio > z.dimensione || z.dimensione - *inizio < v.compressa)
         return sbaglio(errore, "%s: its %llu bytes at byte %llu run past the end of the archive",

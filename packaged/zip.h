@@ -19,7 +19,7 @@ struct VoceZip {
     uint64_t compressa, piena;   // sizes as the central directory gives them
     uint16_t metodo;             // 0 stored, 8 deflated
     uint16_t segni;              // general purpose flags
-    uint64_t locale;             // offset of its local header
+    uint64_t testata;            // offset of its local header
 };
 struct ArchivioZip {
     const unsigned char *dati = nullptr;
