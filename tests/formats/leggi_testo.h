@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "loading/formati.h"
 
@@ -19,6 +21,18 @@ struct Letto {
 inline int numpunti(const Maglia &m) { return (int)m.punti.size(); }
 inline int numfacce(const Maglia &m) { return (int)m.facce.size(); }
 inline const int *vertici(const Maglia &m, int j) { return &m.angoli[(size_t)m.facce[(size_t)j].primo]; }
+
+// Positions and faces, comparable between two readings.
+using Forma = std::pair<std::vector<std::vector<double>>, std::vector<std::vector<int>>>;
+inline Forma forma(const Maglia &m)
+{
+    Forma r;
+    for (const PuntoLetto &p : m.punti)
+        r.first.push_back({p.pos[0], p.pos[1], p.pos[2]});
+    for (int j = 0; j < numfacce(m); j++)
+        r.second.emplace_back(vertici(m, j), vertici(m, j) + m.facce[j].numvertici);
+    return r;
+}
 
 // A binary body in either byte order: b << x appends x's bytes.
 struct Binario {

@@ -14,16 +14,8 @@
 
 namespace prova {
 
-inline void le16(std::string &s, uint32_t v)
-{
-    s.push_back((char)(v & 0xff));
-    s.push_back((char)(v >> 8 & 0xff));
-}
-inline void le32(std::string &s, uint32_t v)
-{
-    le16(s, v & 0xffff);
-    le16(s, v >> 16);
-}
+inline void le16(std::string &s, uint32_t v) { s += (char)(v & 0xff), s += (char)(v >> 8 & 0xff); }
+inline void le32(std::string &s, uint32_t v) { le16(s, v & 0xffff), le16(s, v >> 16); }
 
 // Raw bytes of an array of numbers, little-endian as glTF has them.
 template <class T>
@@ -124,17 +116,10 @@ inline std::string base64_di(const std::string &s)
 {
     static const char a[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     std::string r;
-    size_t i = 0;
-    for (; i + 2 < s.size(); i += 3) {
-        const uint32_t v = (uint8_t)s[i] << 16 | (uint8_t)s[i + 1] << 8 | (uint8_t)s[i + 2];
-        r += a[v >> 18], r += a[v >> 12 & 63], r += a[v >> 6 & 63], r += a[v & 63];
-    }
-    if (i + 1 == s.size()) {
-        const uint32_t v = (uint8_t)s[i] << 16;
-        r += a[v >> 18], r += a[v >> 12 & 63], r += "==";
-    } else if (i + 2 == s.size()) {
-        const uint32_t v = (uint8_t)s[i] << 16 | (uint8_t)s[i + 1] << 8;
-        r += a[v >> 18], r += a[v >> 12 & 63], r += a[v >> 6 & 63], r += '=';
+    for (size_t i = 0; i < s.size(); i += 3) {
+        const size_t n = s.size() - i;   // 1, 2, or 3 and more
+        const uint32_t v = (uint8_t)s[i] << 16 | (n > 1 ? (uint8_t)s[i + 1] << 8 : 0) | (n > 2 ? (uint8_t)s[i + 2] : 0);
+        r += a[v >> 18], r += a[v >> 12 & 63], r += n > 1 ? a[v >> 6 & 63] : '=', r += n > 2 ? a[v & 63] : '=';
     }
     return r;
 }

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <iterator>
 #include <cmath>
 #include <cstring>
 #include <filesystem>
@@ -31,21 +33,16 @@ constexpr uint32_t TRIANGOLI_OSTILI = 1000000;
 #endif
 
 // A bumpy torus of u x v vertices: vertex k, and quad k counter-clockwise from outside.
-void punto_toro(int k, int u, int v, double p[3])
+std::array<double, 3> punto_toro(int k, int u, int v)
 {
     const double a = 2 * M_PI * (k / v) / u, b = 2 * M_PI * (k % v) / v;
     const double r = 1.0 + 0.15 * std::sin(5 * a) * std::cos(3 * b);
-    p[0] = (3.0 + r * std::cos(b)) * std::cos(a);
-    p[1] = (3.0 + r * std::cos(b)) * std::sin(a);
-    p[2] = r * std::sin(b);
+    return {(3.0 + r * std::cos(b)) * std::cos(a), (3.0 + r * std::cos(b)) * std::sin(a), r * std::sin(b)};
 }
-void quadrato_toro(int k, int u, int v, int q[4])
+std::array<int, 4> quadrato_toro(int k, int u, int v)
 {
-    const int i = k / v, j = k % v;
-    q[0] = i * v + j;
-    q[1] = ((i + 1) % u) * v + j;
-    q[2] = ((i + 1) % u) * v + (j + 1) % v;
-    q[3] = i * v + (j + 1) % v;
+    const int i = k / v * v, j = k % v, i1 = (k / v + 1) % u * v, j1 = (j + 1) % v;
+    return {i + j, i1 + j, i1 + j1, i + j1};
 }
 
 // Text OFF (or PLY, quadrati = u * v) of the torus: the first `quadrati` quads whole, the
@@ -61,8 +58,7 @@ std::string toro_testo(int u, int v, int quadrati, bool ply = false, bool liscio
     else
         s << (liscio ? "NOFF\n" : "OFF\n") << n << " " << quadrati + 2 * (n - quadrati) << " 0\n";
     for (int i = 0; i < n; i++) {
-        double p[3];
-        punto_toro(i, u, v, p);
+        const auto p = punto_toro(i, u, v);
         s << p[0] << " " << p[1] << " " << p[2] << (liscio ? " 0 0 1\n" : "\n");
     }
     int f = 0;
@@ -73,8 +69,7 @@ std::string toro_testo(int u, int v, int quadrati, bool ply = false, bool liscio
         s << (liscio && f++ % 3 ? " 0.9 0.1 0.1\n" : "\n");
     };
     for (int k = 0; k < n; k++) {
-        int q[4];
-        quadrato_toro(k, u, v, q);
+        const auto q = quadrato_toro(k, u, v);
         if (k < quadrati)
             faccia({q[0], q[1], q[2], q[3]});
         else
@@ -90,13 +85,11 @@ std::string toro_stl(int u, int v)
     b << (uint32_t)(2 * u * v);
     b.s.reserve(84 + 100 * (size_t)u * v);
     for (int k = 0; k < u * v; k++) {
-        int q[4];
-        quadrato_toro(k, u, v, q);
-        for (const auto &t : {std::vector<int>{q[0], q[1], q[2]}, {q[0], q[2], q[3]}}) {
+        const auto q = quadrato_toro(k, u, v);
+        for (const auto &t : {std::array<int, 3>{q[0], q[1], q[2]}, {q[0], q[2], q[3]}}) {
             b << 0.0f << 0.0f << 0.0f;
             for (int c : t) {
-                double p[3];
-                punto_toro(c, u, v, p);
+                const auto p = punto_toro(c, u, v);
                 b << (float)p[0] << (float)p[1] << (float)p[2];
             }
             b << (uint16_t)0;
@@ -148,9 +141,7 @@ void entro_capacita(int slot)
 std::string leggi_file(const fs::path &p)
 {
     std::ifstream f(p, std::ios::binary);
-    std::stringstream s;
-    s << f.rdbuf();
-    return s.str();
+    return {std::istreambuf_iterator<char>(f), {}};
 }
 
 // superficie-export ARGS, through time(1): a child forked from this process would
