@@ -72,8 +72,5 @@ fuori() {
   env -u DISPLAY "$VIEWER" --output "$LAVORO/$nome.png" "$@" </dev/null 2>"$LAVORO/$nome.err" ||
     { echo "FAILED: --output $* ended with status $?" >&2; exit 1; }
 }
-# cubo FILE: a cube, its faces quads, as OFF.
-cubo() {
-  { echo OFF && echo 8 6 0 && printf '%s %s %s\n' -1 -1 -1 1 -1 -1 1 1 -1 -1 1 -1 -1 -1 1 1 -1 1 1 1 1 -1 1 1 &&
-    printf '4 %s %s %s %s\n' 0 3 2 1 4 5 6 7 0 1 5 4 1 2 6 5 2 3 7 6 3 0 4 7; } >"$1"
-}
+# come NAME ARGS...: --output's picture of ARGS is the window's picture NAME.
+come() { fuori "$@" && pngtopam "$LAVORO/$1.png" | cmp -s "$LAVORO/$1.ppm" -; }

@@ -12,26 +12,10 @@ VIEWER="$(realpath "$VIEWER")" GENERA="$(realpath "$2")"
 SORGENTE="$ROOT/tests/e2e/sorgente_xdnd.py"
 TASTI='1a<Up>'
 R=1.7320508075688772   # the cube's radius, sqrt(3)
-cubo() {
-  printf 'OFF\n8 6 0\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n%s' \
-    '4 0 3 2 1
-4 4 5 6 7
-4 0 1 5 4
-4 1 2 6 5
-4 2 3 7 6
-4 3 0 4 7
-'
-}
 ottaedro() {
   printf 'OFF\n6 8 0\n%s 0 0\n-%s 0 0\n0 %s 0\n0 -%s 0\n0 0 %s\n0 0 -%s\n' $R $R $R $R $R $R
   printf '3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n'
 }
-fuori() {   # fuori NAME ARGS...: superficie --output's pixels in NAME.out.ppm
-  local nome="$1"; shift
-  env -u DISPLAY "$VIEWER" --output "$LAVORO/$nome.png" "$@" </dev/null 2>/dev/null &&
-    pngtopam "$LAVORO/$nome.png" >"$LAVORO/$nome.out.ppm"
-}
-come() { fuori "$@" && cmp -s "$LAVORO/$1.ppm" "$LAVORO/$1.out.ppm"; }
 stabile() { sleep 1 && quadro "$1"; }   # once a change would have been read
 righe() { grep -c -- "$1" "$LAVORO/stderr" || true; }
 # righe_dopo PATTERN N: the count of lines matching, once it reaches N or 30 s pass.
@@ -42,7 +26,7 @@ righe_dopo() {
 }
 
 cd "$LAVORO"
-cubo >a.off && cubo >b.off && cubo >c.off && "$GENERA" off 12000 d.off
+cubo a.off && cubo b.off && cubo c.off && "$GENERA" off 12000 d.off
 FILE=(a.off b.off c.off d.off)
 avvia
 quadro inizio
@@ -65,13 +49,13 @@ rm c.off
 stabile cancellato
 verifica "a deleted file: its object stays" uguali cancellato a_pezzi
 PRIMA=cancellato
-cambio riscritto 'cubo >c.off'
+cambio riscritto 'cubo c.off'
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n' >a.off
 verifica "a bad version: one line naming the file" uguale "$(righe_dopo 'a.off:6: vertex index 9' 1)" 1
 stabile cattivo
 verifica "a bad version: the object stays" uguali cattivo riscritto
 PRIMA=cattivo
-cambio dopo_cattivo 'cubo >a.off'
+cambio dopo_cattivo 'cubo a.off'
 verifica "a fitted file: its line at start" uguale "$(righe '^superficie: d.off: .* shown as')" 1
 cp d.off .d.tmp && mv .d.tmp d.off
 verifica "a fitted file read again: its line again" uguale "$(righe_dopo '^superficie: d.off: .* shown as' 2)" 2
@@ -103,7 +87,7 @@ rilascia() {
 }
 
 ferma
-cubo >'a b.off'
+cubo 'a b.off'
 FILE=()
 avvia
 quadro vuota

@@ -26,27 +26,16 @@ struct Vertice {
 // Radii of the torus and of its bumps.
 constexpr double GRANDE = 3.0, PICCOLO = 1.0, BOZZE = 0.15;
 
-Vertice punto(double a, double b)
+// The point at angles a and b of a bumpy torus, or with centro false of a
+// bumpy sphere (longitude a, latitude b).
+Vertice punto(double a, double b, bool centro = true)
 {
     const double r = PICCOLO * (1.0 + BOZZE * std::sin(5 * a) * std::cos(3 * b));
     const double c[3] = {GRANDE * std::cos(a), GRANDE * std::sin(a), 0.0};
     const double d[3] = {std::cos(b) * std::cos(a), std::cos(b) * std::sin(a), std::sin(b)};
     Vertice v;
-    for (int k = 0; k < 3; k++) {
-        v.p[k] = c[k] + r * d[k];
-        v.n[k] = d[k];   // the torus's own normal: near enough for shading
-    }
-    return v;
-}
-
-// The sphere's point at longitude a and latitude b, with bumps.
-Vertice su_sfera(double a, double b)
-{
-    const double r = PICCOLO * (1.0 + BOZZE * std::sin(5 * a) * std::cos(3 * b));
-    Vertice v;
-    const double d[3] = {std::cos(b) * std::cos(a), std::cos(b) * std::sin(a), std::sin(b)};
-    for (int k = 0; k < 3; k++)
-        v.p[k] = r * d[k], v.n[k] = d[k];
+    for (int k = 0; k < 3; k++)   // the surface's own normal: near enough for shading
+        v.p[k] = centro ? c[k] + r * d[k] : r * d[k], v.n[k] = d[k];
     return v;
 }
 
@@ -55,10 +44,10 @@ void sfera(int u, int v, std::vector<Vertice> &punti, std::vector<uint32_t> &t)
 {
     for (int i = 0; i < u; i++)
         for (int j = 1; j < v; j++)
-            punti.push_back(su_sfera(2 * M_PI * i / u, M_PI * j / v - M_PI / 2));
+            punti.push_back(punto(2 * M_PI * i / u, M_PI * j / v - M_PI / 2, false));
     const uint32_t sud = (uint32_t)punti.size(), nord = sud + 1;
-    punti.push_back(su_sfera(0, -M_PI / 2));
-    punti.push_back(su_sfera(0, M_PI / 2));
+    punti.push_back(punto(0, -M_PI / 2, false));
+    punti.push_back(punto(0, M_PI / 2, false));
     auto at = [&](int i, int j) { return (uint32_t)((i % u) * (v - 1) + j - 1); };
     for (int i = 0; i < u; i++) {
         const uint32_t poli[6] = {sud, at(i + 1, 1), at(i, 1), nord, at(i, v - 1), at(i + 1, v - 1)};
@@ -72,11 +61,7 @@ void sfera(int u, int v, std::vector<Vertice> &punti, std::vector<uint32_t> &t)
 }
 
 void scrivi_u32(FILE *f, uint32_t u) { std::fwrite(&u, 4, 1, f); }
-void scrivi_f32(FILE *f, double x)
-{
-    const float v = (float)x;
-    std::fwrite(&v, 4, 1, f);
-}
+void scrivi_f32(FILE *f, double x) { const float v = (float)x; std::fwrite(&v, 4, 1, f); }
 
 }  // namespace
 
@@ -150,8 +135,7 @@ int main(int argc, char **argv)
             for (int c = 0; c < 3; c++)
                 for (double x : punti[t[3 * k + c]].p)
                     scrivi_f32(f, x);
-            std::fputc(0, f);
-            std::fputc(0, f);
+            std::fwrite("\0", 1, 2, f);   // no attribute bytes
         }
     } else if (formato == "stla") {
         std::fprintf(f, "solid toro\n");

@@ -159,30 +159,11 @@ aspetto() {
   senza_normali() { awk 'NR == 1 { print "OFF"; next } NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { $0 = $1 " " $2 " " $3 } 1' "$1"; }
   senza_normali "$D/sfera.noff" >"$D/sfera.off"
   senza_normali "$D/grande.noff" >"$D/adattata.off"
-  printf 'OFF\n8 12 0\n-1 -1 -3\n1 -1 -3\n-1 1 -3\n1 1 -3\n-1 -1 3\n1 -1 3\n-1 1 3\n1 1 3\n%s' \
-    '3 0 2 3
-3 0 3 1
-3 4 5 7
-3 4 7 6
-3 0 1 5
-3 0 5 4
-3 2 6 7
-3 2 7 3
-3 0 4 6
-3 0 6 2
-3 1 3 7
-3 1 7 5
-' >"$D/scatola.off"
+  { printf 'OFF\n8 12 0\n' && printf '%s %s %s\n' -1 -1 -3 1 -1 -3 -1 1 -3 1 1 -3 -1 -1 3 1 -1 3 -1 1 3 1 1 3 &&
+    printf '3 %s %s %s\n' 0 2 3 0 3 1 4 5 7 4 7 6 0 1 5 0 5 4 2 6 7 2 7 3 0 4 6 0 6 2 1 3 7 1 7 5; } >"$D/scatola.off"
   stl "$D/scatola.off" >"$D/scatola.stl"
   "$WRITER" "$D/scatola.off" "$D" && mv "$D/m.3mf" "$D/scatola.3mf"
-  printf 'OFF\n8 6 0\n-1 -1 -1\n1 -1 -1\n1 1 -1\n-1 1 -1\n-1 -1 1\n1 -1 1\n1 1 1\n-1 1 1\n%s' \
-    '4 0 3 2 1
-4 4 5 6 7
-4 0 1 5 4
-4 1 2 6 5
-4 2 3 7 6
-4 3 0 4 7
-' >"$D/cubo.off"
+  cubo "$D/cubo.off"
   { printf 'OFF\n20 12 0\n'
     for v in '-1 -1 -1' '-1 -1 1' '-1 1 -1' '-1 1 1' '1 -1 -1' '1 -1 1' '1 1 -1' '1 1 1' \
              '0 -.618034 -1.618034' '0 -.618034 1.618034' '0 .618034 -1.618034' '0 .618034 1.618034' \

@@ -8,11 +8,10 @@ DEB="$(cat "$1/deb.txt")" VERSIONE="$2" COSTRUITO="$3"
 verifica "scripts/package's last line names superficie_${VERSIONE}_*.deb" \
   [ -f "$DEB" -a "${DEB##*/}" = "superficie_${VERSIONE}_$(dpkg --print-architecture).deb" ]
 campo() { dpkg-deb -f "$DEB" "$1"; }
-verifica "Package" uguale "$(campo Package)" superficie
-verifica "Version, the project's" uguale "$(campo Version)" "$VERSIONE"
-verifica "Architecture" uguale "$(campo Architecture)" "$(dpkg --print-architecture)"
-verifica "Section" uguale "$(campo Section)" graphics
-verifica "Priority" uguale "$(campo Priority)" optional
+for c in Package=superficie Version="$VERSIONE" Architecture="$(dpkg --print-architecture)" Section=graphics \
+         Priority=optional; do
+  verifica "${c%%=*}" uguale "$(campo "${c%%=*}")" "${c#*=}"
+done
 verifica "Maintainer: a name and an address" grep -qE '^[^<]+ <[^@ ]+@[^> ]+>$' <<<"$(campo Maintainer)"
 verifica "Description: a short line and a long text" \
   [ "$(campo Description | head -n 1)" = "interactive viewer of polyhedra" -a \
@@ -28,12 +27,9 @@ verifica "its files: the install's, pages compressed, owned by root" \
   <(dpkg-deb -c "$DEB" | awk '{ sub(/\/$/, "", $6); print $1, $2, $6 }' | sort -k3)
 
 dpkg-deb -x "$DEB" "$LAVORO/radice"
-for programma in superficie superficie-export; do
-  verifica "$programma: stripped" grep -q ', stripped' <<<"$(file -L "$LAVORO/radice/usr/bin/$programma")"
-done
-for pagina in superficie superficie-export; do
-  verifica "$pagina.1.gz: gzip -9n" \
-    [ "$(od -An -tx1 -j3 -N5 "$LAVORO/radice/usr/share/man/man1/$pagina.1.gz" | tr -d ' ')" = 0000000000 ]
+for p in superficie superficie-export; do
+  verifica "$p: stripped" grep -q ', stripped' <<<"$(file -L "$LAVORO/radice/usr/bin/$p")"
+  verifica "$p.1.gz: gzip -9n" [ "$(od -An -tx1 -j3 -N5 "$LAVORO/radice/usr/share/man/man1/$p.1.gz" | tr -d ' ')" = 0000000000 ]
 done
 "$LAVORO/radice/usr/bin/superficie-export" >"$LAVORO/pacchetto"
 "$COSTRUITO" >"$LAVORO/costruito"

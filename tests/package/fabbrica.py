@@ -3,8 +3,7 @@
 # file manager uses, which runs each thumbnailer in a bubblewrap sandbox)
 # on each FILE and on BAD, with the thumbnailers of XDG_DATA_DIRS. Prints
 # one line per check; exits 1 if any failed.
-import os
-import sys
+import os, sys
 
 import gi
 

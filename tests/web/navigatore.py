@@ -1,14 +1,7 @@
 # navigatore.py: Debian's headless Chromium driven over the DevTools
 # protocol, for the browser page's tests and benchmarks. A small client over
 # python3-websocket: one page, commands answered in order, events kept.
-import base64
-import json
-import os
-import shutil
-import subprocess
-import tempfile
-import time
-import urllib.request
+import base64, json, os, shutil, subprocess, tempfile, time, urllib.request
 
 import websocket
 
@@ -76,11 +69,9 @@ class Chromium:
         self.ws = websocket.create_connection(indirizzo, timeout=120, suppress_origin=True)
         self.prossimo, self.eventi = 0, []
 
-    def __enter__(self):
-        return self
+    def __enter__(self): return self
 
-    def __exit__(self, *_):
-        self.chiudi()
+    def __exit__(self, *_): self.chiudi()
 
     def chiudi(self):
         try:

@@ -2,17 +2,7 @@
 # desktop viewer on the X display in $DISPLAY (driven with xdotool), in five
 # parts, each a function below. Every part also fails on any console message,
 # log entry or uncaught exception of a page, and on a page that scrolled.
-import io
-import math
-import re
-import os
-import shutil
-import subprocess
-import sys
-import tempfile
-import threading
-import time
-import traceback
+import io, math, re, os, shutil, subprocess, sys, tempfile, threading, time, traceback
 from functools import reduce
 
 from PIL import Image, ImageChops
@@ -35,35 +25,30 @@ SHIFT, CTRL = 8, 2   # DevTools modifier bits
 XBOTTONI = {"left": "1", "middle": "2", "right": "3"}
 
 
-def t(key, code, vk, testo="", mod=0):
-    return (key, code, vk, testo, mod)
+def t(key, code, vk, testo="", mod=0): return (key, code, vk, testo, mod)
 
 
 # xdotool's key names as the browser's key events give them, each key held in
 # order; a letter or digit is itself.
-TASTI = {"Up": [t("ArrowUp", "ArrowUp", 38)], "Down": [t("ArrowDown", "ArrowDown", 40)],
-         "Left": [t("ArrowLeft", "ArrowLeft", 37)], "Right": [t("ArrowRight", "ArrowRight", 39)],
-         "BackSpace": [t("Backspace", "Backspace", 8)], "Delete": [t("Delete", "Delete", 46)],
-         "Tab": [t("Tab", "Tab", 9)], "Return": [t("Enter", "Enter", 13, "\r")],
-         "Escape": [t("Escape", "Escape", 27)], "space": [t(" ", "Space", 32, " ")],
-         "eacute": [t("é", "Quote", 222, "é")], "EuroSign": [t("€", "KeyE", 69, "€")],
-         "F1": [t("F1", "F1", 112)], "Next": [t("PageDown", "PageDown", 34)],
-         "Home": [t("Home", "Home", 36)],
-         "shift+a": [t("Shift", "ShiftLeft", 16, "", SHIFT), t("A", "KeyA", 65, "A", SHIFT)],
-         "shift+1": [t("Shift", "ShiftLeft", 16, "", SHIFT), t("!", "Digit1", 49, "!", SHIFT)],
-         "ctrl+a": [t("Control", "ControlLeft", 17, "", CTRL), t("a", "KeyA", 65, "", CTRL)]}
+TASTI = {x: [t(k, k, vk)] for x, k, vk in (
+    ("Up", "ArrowUp", 38), ("Down", "ArrowDown", 40), ("Left", "ArrowLeft", 37), ("Right", "ArrowRight", 39),
+    ("BackSpace", "Backspace", 8), ("Delete", "Delete", 46), ("Tab", "Tab", 9), ("Escape", "Escape", 27),
+    ("F1", "F1", 112), ("Next", "PageDown", 34), ("Home", "Home", 36))}
+TASTI.update({"Return": [t("Enter", "Enter", 13, "\r")], "space": [t(" ", "Space", 32, " ")],
+              "eacute": [t("é", "Quote", 222, "é")], "EuroSign": [t("€", "KeyE", 69, "€")],
+              "shift+a": [t("Shift", "ShiftLeft", 16, "", SHIFT), t("A", "KeyA", 65, "A", SHIFT)],
+              "shift+1": [t("Shift", "ShiftLeft", 16, "", SHIFT), t("!", "Digit1", 49, "!", SHIFT)],
+              "ctrl+a": [t("Control", "ControlLeft", 17, "", CTRL), t("a", "KeyA", 65, "", CTRL)]})
 
 
 def eventi(k):
     return TASTI.get(k) or [t(k, ("Digit" if k.isdigit() else "Key") + k.upper(), ord(k.upper()), k)]
 
 
-def immagine(dati):
-    return Image.open(io.BytesIO(dati)).convert("RGB")
+def immagine(dati): return Image.open(io.BytesIO(dati)).convert("RGB")
 
 
-def uguali(a, b):
-    return a.size == b.size and a.tobytes() == b.tobytes()
+def uguali(a, b): return a.size == b.size and a.tobytes() == b.tobytes()
 
 
 def confronta(nome, a, b):
@@ -95,11 +80,9 @@ class Desktop:
         if titolo == "Superficie":   # an unpainted or cleared window is one colour
             self.ultima = entro(ATTESA, "the scene", lambda: self.scena(self.stabile()))
 
-    def scena(self, q):
-        return q.getcolors(2) is None and q
+    def scena(self, q): return q.getcolors(2) is None and q
 
-    def x(self, *argomenti):
-        xdotool(*argomenti)
+    def x(self, *argomenti): xdotool(*argomenti)
 
     def schermata(self):
         return immagine(subprocess.run([os.environ["SCHERMATA"], self.w], capture_output=True,
@@ -145,10 +128,8 @@ class Desktop:
         entro(ATTESA, "the new size", lambda: self.schermata().size == (larghezza, altezza))
         return self.esegui([])
 
-    def chiudi(self):
-        # Stops the program; what it printed.
-        self.p.terminate()
-        return "".join(self.p.communicate(timeout=30))
+    def chiudi(self):   # stops the program; what it printed
+        return self.p.terminate() or "".join(self.p.communicate(timeout=30))
 
 
 class Pagina:
@@ -209,8 +190,7 @@ class Pagina:
         fai()
         self.c.attendi("Module.quadri > %d" % n, ATTESA)
 
-    def dita(self, tipo, dita):
-        self.c.tocco(tipo, {k: self.punto(*p) for k, p in dita.items()})
+    def dita(self, tipo, dita): self.c.tocco(tipo, {k: self.punto(*p) for k, p in dita.items()})
 
     def esegui(self, azioni):
         # Actions as Desktop.esegui takes them, and touches: ("dito", x, y, dx,
