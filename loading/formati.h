@@ -110,11 +110,5 @@ bool carica_dati(const char *const *nomi, const char *const *dati, const size_t 
 // doubles.
 void scrivi_noff(FILE *f, int slot);
 void scrivi_obj(FILE *f, int slot);
-// A Maglia that fits the store, in its own coordinates: NOFF with its
-// normals (OFF without them) and the colour of every coloured face, or OBJ
-// (v, with vn and f a//a when it has normals; OBJ holds no colours). Read
-// back, either gives the same vertices and faces.
-void scrivi_maglia_off(FILE *f, const Maglia &m);
-void scrivi_maglia_obj(FILE *f, const Maglia &m);
 
 #endif

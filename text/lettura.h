@@ -31,6 +31,7 @@
 #define SUPERFICIE_TEXT_LETTURA_H
 
 #include <cstddef>
+#include <cstdio>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -265,6 +266,18 @@ bool aggiungi_faccia(Lettura &l, Luogo dove, const int *indici, int n, int base,
 // vertex colours where the faces have none, every face listed from a corner
 // whose first three vertices are not collinear.
 bool chiudi_maglia(Lettura &l);
+
+// ---- scrittura.cpp ---------------------------------------------------------
+
+// The shortest of %.15g, %.16g, %.17g that reads back to v, in testo (32
+// bytes).
+const char *numero_scritto(double v, char *testo);
+// A Maglia that fits the store, in its own coordinates: NOFF with its
+// normals (OFF without them) and the colour of every coloured face, or OBJ
+// (v, with vn and f a//a when it has normals; OBJ holds no colours). Read
+// back, either gives the same vertices and faces.
+void scrivi_maglia_off(FILE *f, const Maglia &m);
+void scrivi_maglia_obj(FILE *f, const Maglia &m);
 
 // ---- the readers -----------------------------------------------------------
 
