@@ -167,6 +167,20 @@ int misura_lettura(const char *percorso)
     return 0;
 }
 
+// The file's bytes, read in blocks as the viewer's floor reads them.
+std::string tutto(const char *percorso)
+{
+    std::string byte;
+    if (FILE *f = std::fopen(percorso, "rb")) {
+        char blocco[65536];
+        size_t r;
+        while ((r = std::fread(blocco, 1, sizeof blocco, f)) > 0)
+            byte.append(blocco, r);
+        std::fclose(f);
+    }
+    return byte;
+}
+
 int misura_floor(const char *percorso)
 {
     // The indexed triangles, made before the clock starts, from the reader's
@@ -193,14 +207,7 @@ int misura_floor(const char *percorso)
     std::vector<unsigned int> risultato(indici.size());
 
     const double t0 = adesso_s(), c0 = cpu_s();
-    std::string byte;
-    if (FILE *f = std::fopen(percorso, "rb")) {
-        char blocco[65536];
-        size_t r;
-        while ((r = std::fread(blocco, 1, sizeof blocco, f)) > 0)
-            byte.append(blocco, r);
-        std::fclose(f);
-    }
+    const std::string byte = tutto(percorso);
     const double t1 = adesso_s(), c1 = cpu_s();
     const size_t n = meshopt_simplify(risultato.data(), indici.data(), indici.size(), xyz.data(),
                                       numpunti, 3 * sizeof(float), 3 * MAX_FACCE, 1.0f, 0,
@@ -218,14 +225,7 @@ int misura_floor(const char *percorso)
 int misura_numeri(const char *percorso)
 {
     const double c0 = cpu_s();
-    std::string byte;
-    if (FILE *f = std::fopen(percorso, "rb")) {
-        char blocco[65536];
-        size_t r;
-        while ((r = std::fread(blocco, 1, sizeof blocco, f)) > 0)
-            byte.append(blocco, r);
-        std::fclose(f);
-    }
+    const std::string byte = tutto(percorso);
     size_t numeri = 0;
     double somma = 0.0;
     const char *p = byte.data(), *fine = p + byte.size();
