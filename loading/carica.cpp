@@ -80,13 +80,12 @@ static void costruisci(int slot, const Maglia &m, const Posto &dove)
     const int numpunti = (int)m.punti.size(), numfacce = (int)m.facce.size();
     for (int i = 0; i < numpunti; i++) {
         const PuntoLetto &p = m.punti[i];
-        const double *nr = p.normale;
+        double nr[3] = {0.0, 0.0, 0.0};
         if (m.normali)
-            creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
-                      (p.pos[2] - c[2]) * s, -nr[0], -nr[1], -nr[2]);
-        else
-            creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
-                      (p.pos[2] - c[2]) * s, 0.0, 0.0, 0.0);
+            for (int k = 0; k < 3; k++)
+                nr[k] = -p.normale[k];
+        creapunto(slot, i, (p.pos[0] - c[0]) * s + posto, (p.pos[1] - c[1]) * s,
+                  (p.pos[2] - c[2]) * s, nr[0], nr[1], nr[2]);
     }
     for (int j = 0; j < numfacce; j++) {
         const FacciaLetta &f = m.facce[j];

@@ -2,12 +2,11 @@
 #include "mesh/aspetto.h"
 
 #include <algorithm>
-
-#include "mesh/adatta.h"
-
 #include <cmath>
 #include <numeric>
 #include <vector>
+
+#include "mesh/adatta.h"
 
 Su su_dei_file = SU_DAL_FORMATO;
 
@@ -44,6 +43,11 @@ static void differenza(const double *a, const double *b, double *d)
         d[k] = a[k] - b[k];
 }
 
+static double lunghezza(const double *v)
+{
+    return std::sqrt(v[0] * v[0] + v[1] * v[1] + v[2] * v[2]);
+}
+
 // The corner before and after c in its face.
 static int prima(const Maglia &m, const Attorno &a, int c)
 {
@@ -70,7 +74,7 @@ static void normale_faccia(const Maglia &m, const FacciaLetta &f, double *n)
         n[1] += (p[2] - q[2]) * (p[0] + q[0]);
         n[2] += (p[0] - q[0]) * (p[1] + q[1]);
     }
-    const double l = std::sqrt(n[0] * n[0] + n[1] * n[1] + n[2] * n[2]);
+    const double l = lunghezza(n);
     for (int k = 0; k < 3; k++)
         n[k] = l > 0.0 && std::isfinite(l) ? n[k] / l : 0.0;
 }
@@ -101,7 +105,7 @@ static void misura_attorno(const Maglia &m, Attorno &a)
         differenza(m.punti[(size_t)dopo(m, a, (int)c)].pos, m.punti[(size_t)v].pos, w);
         const double x[3] = {u[1] * w[2] - u[2] * w[1], u[2] * w[0] - u[0] * w[2],
                              u[0] * w[1] - u[1] * w[0]};
-        const double s = std::sqrt(x[0] * x[0] + x[1] * x[1] + x[2] * x[2]);
+        const double s = lunghezza(x);
         const double angolo = std::atan2(s, u[0] * w[0] + u[1] * w[1] + u[2] * w[2]);
         a.peso[c] = std::isfinite(angolo) ? angolo : 0.0;
     }
@@ -186,7 +190,7 @@ void liscia(Maglia &m)
     }
     for (size_t v = 0; v < n; v++) {
         const double *s = &somma[3 * v];
-        const double l = std::sqrt(s[0] * s[0] + s[1] * s[1] + s[2] * s[2]);
+        const double l = lunghezza(s);
         for (int k = 0; k < 3; k++)
             m.punti[v].normale[k] = l > 0.0 ? s[k] / l : 0.0;
     }

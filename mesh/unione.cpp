@@ -21,12 +21,18 @@ void pagine_grandi(const void *p, size_t n)
 #endif
 }
 
+// An empty table of posti slots, asked for in huge pages before it is touched.
+static void tavola_vuota(std::vector<uint64_t> &v, size_t posti)
+{
+    v.reserve(posti);
+    pagine_grandi(v.data(), posti * sizeof(uint64_t));
+    v.assign(posti, 0);
+}
+
 static void rifai(Unione &u, size_t posti)
 {
     std::vector<uint64_t> vecchi;
-    vecchi.reserve(posti);
-    pagine_grandi(vecchi.data(), posti * sizeof(uint64_t));
-    vecchi.assign(posti, 0);
+    tavola_vuota(vecchi, posti);
     vecchi.swap(u.posti);
     const size_t maschera = posti - 1;
     for (const uint64_t s : vecchi)
@@ -44,9 +50,7 @@ void prepara_unione(Unione &u, size_t attesi)
     while (posti < 2 * attesi)
         posti *= 2;
     std::vector<uint64_t>().swap(u.posti);
-    u.posti.reserve(posti);
-    pagine_grandi(u.posti.data(), posti * sizeof(uint64_t));
-    u.posti.assign(posti, 0);
+    tavola_vuota(u.posti, posti);
     u.pieni = 0;
 }
 

@@ -321,6 +321,22 @@ void elemento_build(Analisi &a, const char **att)
         a.parte->build.push_back(e);
 }
 
+// The elements whose children count only within them: where the parser is.
+bool *contenitore(Analisi &a, const char *n)
+{
+    static const struct {
+        const char *nome;
+        bool Analisi::*dentro;
+    } contenitori[] = {
+        {"vertices", &Analisi::in_vertici},     {"triangles", &Analisi::in_triangoli},
+        {"components", &Analisi::in_componenti}, {"build", &Analisi::in_build},
+    };
+    for (const auto &c : contenitori)
+        if (std::strcmp(n, c.nome) == 0)
+            return &(a.*c.dentro);
+    return nullptr;
+}
+
 void XMLCALL inizio(void *dati, const char *nome, const char **att)
 {
     Analisi &a = *static_cast<Analisi *>(dati);
@@ -343,14 +359,8 @@ void XMLCALL inizio(void *dati, const char *nome, const char **att)
     for (const auto &e : elementi)
         if (std::strcmp(n, e.nome) == 0)
             return e.leggi(a, att);
-    if (std::strcmp(n, "vertices") == 0)
-        a.in_vertici = true;
-    else if (std::strcmp(n, "triangles") == 0)
-        a.in_triangoli = true;
-    else if (std::strcmp(n, "components") == 0)
-        a.in_componenti = true;
-    else if (std::strcmp(n, "build") == 0)
-        a.in_build = true;
+    if (bool *dentro = contenitore(a, n))
+        *dentro = true;
     else if (std::strcmp(n, "base") == 0 && a.gruppo)
         colore(a, attributo(att, "displaycolor"), "displaycolor", *a.gruppo);
 }
@@ -361,14 +371,8 @@ void XMLCALL fine(void *dati, const char *nome)
     const char *n = nome_locale(nome, NS_CORE);
     if (std::strcmp(n, "object") == 0)
         a.oggetto = nullptr;
-    else if (std::strcmp(n, "vertices") == 0)
-        a.in_vertici = false;
-    else if (std::strcmp(n, "triangles") == 0)
-        a.in_triangoli = false;
-    else if (std::strcmp(n, "components") == 0)
-        a.in_componenti = false;
-    else if (std::strcmp(n, "build") == 0)
-        a.in_build = false;
+    else if (bool *dentro = contenitore(a, n))
+        *dentro = false;
     else if (std::strcmp(n, "basematerials") == 0 ||
              std::strcmp(nome_locale(nome, NS_MATERIALI), "colorgroup") == 0)
         a.gruppo = nullptr;
