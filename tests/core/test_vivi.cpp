@@ -80,9 +80,8 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
     for (int i = 0; i < 8; i++) {
         const double attesi[3] = {2 * (q.punti[i].x - q.centro[0]) + q.centro[0],
                                   2 * q.punti[i].y, 2 * q.punti[i].z};
-        EXPECT_NEAR(p.punti[i].x, attesi[0], 1e-12) << i;
-        EXPECT_NEAR(p.punti[i].y, attesi[1], 1e-12) << i;
-        EXPECT_NEAR(p.punti[i].z, attesi[2], 1e-12) << i;
+        for (int k = 0; k < 3; k++)
+            EXPECT_NEAR((&p.punti[i].x)[k], attesi[k], 1e-12) << i << " " << k;
         double w[4];
         ApplicaMatrice(w, &p.matrice, &p.punti[i].x);
         EXPECT_EQ(std::memcmp(w, &p.punti_trasformati[i].x, sizeof w), 0) << i;
