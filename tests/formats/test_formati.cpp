@@ -217,9 +217,8 @@ TEST(Scena, PlacementOfOneToFourObjects)
                 continue;
             }
             EXPECT_EQ(p.numpunti, numpunti(m[k]));
-            EXPECT_NEAR(p.centro[0], 12.0 * (k - (n - 1) / 2.0), TOLL_POSTO) << n << " " << k;
-            EXPECT_NEAR(p.centro[1], 0.0, TOLL_POSTO);
-            EXPECT_NEAR(p.centro[2], 0.0, TOLL_POSTO);
+            for (int a = 0; a < 3; a++)
+                EXPECT_NEAR(p.centro[a], a ? 0.0 : 12.0 * (k - (n - 1) / 2.0), TOLL_POSTO) << n << " " << k;
             EXPECT_NEAR(p.raggio, RAGGIO_SCENA, TOLL_POSTO);
             for (int a = 0; a < k; a++)
                 EXPECT_NE(std::memcmp(ElencoPoliedri[a].facce[0].colore, p.facce[0].colore, 3 * sizeof(float)), 0)
