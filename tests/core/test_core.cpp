@@ -157,15 +157,9 @@ TEST(Matrici, ProductsAndApplicationSumRowTimesColumnLeftToRight)
 TEST_F(Scena, RotationXThenYTurnsAndScalingsKeepTheCentrePivotIsLastRecomputedCentre)
 {
     ottaedro(0);
-    // Angles about x and y, vertex, its offset from the centre and its normal after the turn.
-    const double casi[3][6] = {{0.7, 0.0, 2, 0.0, std::cos(0.7), std::sin(0.7)},
-                               {0.0, 0.7, 0, std::cos(0.7), 0.0, -std::sin(0.7)},
-                               {M_PI / 2, M_PI / 2, 2, 1.0, 0.0, 0.0}};  // (0,1,0) -x-> (0,0,1) -y-> (1,0,0)
-    for (const auto &c : casi) {
-        creapoliedro(0, 6, 1, 1), Ruota_oggetto(c[0], c[1], 0), ApplicaTrasformazioni(0);
-        vicino(&mondo(0, (int)c[2]).x, C, c[3], c[4], c[5]);
-        vicino(&mondo(0, (int)c[2]).nx, nullptr, c[3], c[4], c[5]);
-    }
+    // Both angles in one call turn about x first: (0,1,0) -x-> (0,0,1) -y-> (1,0,0).
+    Ruota_oggetto(M_PI / 2, M_PI / 2, 0), ApplicaTrasformazioni(0);
+    vicino(&mondo(0, 2).x, C, 1.0, 0, 0), vicino(&mondo(0, 2).nx, nullptr, 1.0, 0, 0);
     creapoliedro(0, 6, 1, 1);
     Ruota_oggetto(1.3, -0.4, 0), ApplicaTrasformazioni(0);
     Scala_oggetto(2.0, 0), ApplicaTrasformazioni(0);

@@ -21,14 +21,12 @@ namespace {
 
 std::string cubo(double lato)
 {
-    char s[512];
-    const double a = lato / 2;
-    std::snprintf(s, sizeof s,
-                  "OFF\n8 6 0\n%g %g %g\n%g %g %g\n%g %g %g\n%g %g %g\n%g %g %g\n%g %g %g\n"
-                  "%g %g %g\n%g %g %g\n4 0 3 2 1\n4 4 5 6 7\n4 0 1 5 4\n4 1 2 6 5\n4 2 3 7 6\n"
-                  "4 3 0 4 7\n",
-                  -a, -a, -a, a, -a, -a, a, a, -a, -a, a, -a, -a, -a, a, a, -a, a, a, a, a, -a, a, a);
-    return s;
+    std::string s = "OFF\n8 6 0\n";
+    for (int i = 0; i < 8; i++) {  // round the bottom, then the top
+        const int b[3] = {(i ^ i >> 1) & 1, i >> 1 & 1, i >> 2 & 1};
+        for (int k = 0; k < 3; k++) s += std::to_string((b[k] - 0.5) * lato) + (k < 2 ? " " : "\n");
+    }
+    return s + "4 0 3 2 1\n4 4 5 6 7\n4 0 1 5 4\n4 1 2 6 5\n4 2 3 7 6\n4 3 0 4 7\n";
 }
 
 void scrivi(const std::string &percorso, const std::string &testo, const char *modo = "w")
@@ -80,9 +78,8 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
     for (int i = 0; i < 8; i++) {
         const double attesi[3] = {2 * (q.punti[i].x - q.centro[0]) + q.centro[0],
                                   2 * q.punti[i].y, 2 * q.punti[i].z};
-        EXPECT_NEAR(p.punti[i].x, attesi[0], 1e-12) << i;
-        EXPECT_NEAR(p.punti[i].y, attesi[1], 1e-12) << i;
-        EXPECT_NEAR(p.punti[i].z, attesi[2], 1e-12) << i;
+        for (int k = 0; k < 3; k++)
+            EXPECT_NEAR((&p.punti[i].x)[k], attesi[k], 1e-12) << i << " " << k;
         double w[4];
         ApplicaMatrice(w, &p.matrice, &p.punti[i].x);
         EXPECT_EQ(std::memcmp(w, &p.punti_trasformati[i].x, sizeof w), 0) << i;
