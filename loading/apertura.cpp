@@ -79,6 +79,7 @@ static void svuota(Maglia *m)
     m->normali = 0;
     m->colori_punti = 0;
     m->stampa = 0;
+    m->saldata = 0;
 }
 
 // Everything a reading needs besides its reader: the Lettura, the closing

@@ -62,6 +62,17 @@ static bool stesso(const Maglia &m, const PuntoLetto &a, const PuntoLetto &b)
 static void unisci(const Maglia &m, std::vector<unsigned int> &uno, std::vector<int> &primo)
 {
     const size_t n = m.punti.size();
+    if (m.saldata && !m.normali && !m.colori_punti) {
+        // Welded as it was read: every vertex is its own, and a second weld
+        // would only miss the cache once per vertex.
+        uno.resize(n);
+        primo.resize(n);
+        for (size_t i = 0; i < n; i++) {
+            uno[i] = (unsigned int)i;
+            primo[i] = (int)i;
+        }
+        return;
+    }
     Unione u;
     prepara_unione(u, n);
     uno.resize(n);
@@ -440,6 +451,7 @@ static void compatta(const Fitto &f, Maglia &m)
     m.punti.swap(punti);
     m.angoli.swap(angoli);
     m.facce.swap(facce);
+    m.saldata = 0;
 }
 
 bool adatta_maglia(Maglia &m, int max_punti, int max_facce)

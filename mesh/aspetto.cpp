@@ -195,6 +195,7 @@ void liscia(Maglia &m)
             m.punti[v].normale[k] = l > 0.0 ? s[k] / l : 0.0;
     }
     m.normali = 1;
+    m.saldata = 0;
 }
 
 // A smoothed mesh's split vertices count against the store: while they are

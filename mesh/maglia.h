@@ -38,6 +38,7 @@ struct Maglia {
     int normali;                    // 1: every vertex has its normal: built smooth
     int colori_punti;               // 1: every vertex has its colour
     int stampa;                     // 1: read from STL or 3MF, 3D printing's formats (aspetto.h)
+    int saldata;                    // 1: no two vertices share a position (the STL reader welds them)
 };
 
 // Coordinates beyond this are refused as absurd.

@@ -367,8 +367,8 @@ bool stringa_uguale(const Valore *v, const char *s)
 bool decomprimi(Gltf &f, const Valore &e, const std::string &sede, Vista &v)
 {
     const std::string qui = sede + ".extensions.EXT_meshopt_compression";
-    const unsigned char *p;
-    size_t n;
+    const unsigned char *p = nullptr;
+    size_t n = 0;
     uint64_t passo, numero;
     if (!fetta(f, e, qui, &p, &n) || !campo(f, e, "byteStride", -1, &passo, qui) ||
         !campo(f, e, "count", -1, &numero, qui))

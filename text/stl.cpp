@@ -115,6 +115,7 @@ constexpr uint32_t TRIANGOLI_PER_BLOCCO = 20000;
 bool leggi_stl_a_blocchi(Lettura &l, int fd)
 {
     l.maglia->stampa = 1;   // z up, as printers have it
+    l.maglia->saldata = 1;
     const uint32_t triangoli = u32_le(l.dati + 80);
     prepara_stl(l, triangoli);
     std::vector<char> blocco((size_t)TRIANGOLO_BINARIO * std::min(triangoli, TRIANGOLI_PER_BLOCCO));
@@ -304,6 +305,7 @@ bool misura_stl_binario(const Lettura &l)
 bool leggi_stl(Lettura &l)
 {
     l.maglia->stampa = 1;   // z up, as printers have it
+    l.maglia->saldata = 1;
     const size_t n = l.dimensione;
     if (misura_stl_binario(l))
         return leggi_stl_binario(l);
