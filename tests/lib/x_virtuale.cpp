@@ -22,8 +22,7 @@ public:
             return;
         int tubo[2];
         ASSERT_EQ(pipe(tubo), 0);
-        const pid_t test = getpid();
-        const pid_t server = fork();
+        const pid_t test = getpid(), server = fork();
         ASSERT_GE(server, 0);
         if (server == 0) {
             close(tubo[0]);
@@ -43,8 +42,7 @@ public:
         close(tubo[1]);
         // Xvfb writes the display number once it accepts clients; EOF means it died.
         std::string numero;
-        char c;
-        while (read(tubo[0], &c, 1) == 1 && c != '\n')
+        for (char c; read(tubo[0], &c, 1) == 1 && c != '\n';)
             numero += c;
         close(tubo[0]);
         ASSERT_FALSE(numero.empty()) << "Xvfb did not start (is it installed?)";
