@@ -95,28 +95,15 @@ void mondo(double ax, double ay, double s, double tx = 0.0, double tz = 0.0)
 
 } // namespace
 
-TEST(StartUp, BlendingAndProjectionAfterReshape)
+// The start picture itself is docs/superficie.png's, through the same drawing
+// (the offscreen tests), and so is the rest of the start state.
+TEST(StartUp, BlendingShadowTransparencyAndProjection)
 {
     pronto();
-    // The rest of the start state shows in the start picture.
     GLint vp[4], src, dst;
     GLfloat p[16];
     glGetIntegerv(GL_BLEND_SRC, &src), glGetIntegerv(GL_BLEND_DST, &dst);
     EXPECT_TRUE(src == GL_SRC_ALPHA && dst == GL_ONE);
-    // Height 0 (a minimised window) counts as 1.
-    struct { int w, h; double a; } casi[] = {{L, H, 1000 / 660.0}, {800, 800, 1}, {640, 0, 640}, {0, 0, 1}};
-    for (const auto &c : casi) {
-        resize(c.w, c.h), glGetIntegerv(GL_VIEWPORT, vp), glGetFloatv(GL_PROJECTION_MATRIX, p);
-        EXPECT_TRUE(vp[2] == c.w && vp[3] == c.h) << c.w << "x" << c.h;
-        EXPECT_NEAR(p[5] / p[0], c.a, TOLLERANZA_MATRICE * c.a) << c.w << "x" << c.h;
-    }
-}
-
-// The start picture itself is docs/superficie.png's, through the same drawing
-// (the offscreen tests).
-TEST(Picture, ShadowAloneGoesAndTransparencyComesBack)
-{
-    pronto();
     const Immagine inizio = disegna_e_leggi();
     const int ombre = scuri(inizio, H);
     EXPECT_GT(scuri(inizio, 200), 1000);   // on the floor, below the surface
@@ -128,32 +115,35 @@ TEST(Picture, ShadowAloneGoesAndTransparencyComesBack)
     EXPECT_GT(differenti(inizio, disegna_e_leggi()), 5000);
     keyboard('u', 0, 0);
     EXPECT_EQ(differenti(inizio, disegna_e_leggi()), 0);
+    // Height 0 (a minimised window) counts as 1.
+    struct { int w, h; double a; } casi[] = {{L, H, 1000 / 660.0}, {800, 800, 1}, {640, 0, 640}, {0, 0, 1}};
+    for (const auto &c : casi) {
+        resize(c.w, c.h), glGetIntegerv(GL_VIEWPORT, vp), glGetFloatv(GL_PROJECTION_MATRIX, p);
+        EXPECT_TRUE(vp[2] == c.w && vp[3] == c.h) << c.w << "x" << c.h;
+        EXPECT_NEAR(p[5] / p[0], c.a, TOLLERANZA_MATRICE * c.a) << c.w << "x" << c.h;
+    }
 }
 
 // The motion callback is whatever the last frame chose from the button flags.
 TEST(Drag, FrameChosenHandlers)
 {
     pronto();
-    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
-    trascinamento(200, 100);   // 100 px = 1 radian
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100), trascinamento(200, 100);   // 100 px = 1 radian
     mondo(0.0, 1.0, 1.0);
     keyboard('r', 0, 0);
     // The left flag starts at 1: a right drag turns until left has gone up once.
     mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 100);
-    trascinamento(100, 150);
-    display();
+    trascinamento(100, 150), display();
     EXPECT_EQ(trascinamento, &rotazione_mouse);
     trascinamento(100, 200);
     mondo(1.0, 0.0, 1.0);
     mouse(GLUT_LEFT_BUTTON, GLUT_UP, 100, 200);
-    trascinamento(100, 250);   // the last frame's handler still turns once
-    display();
+    trascinamento(100, 250), display();   // the last frame's handler still turns once
     ASSERT_EQ(trascinamento, &riscalamento_mouse);
     trascinamento(100, 240);
     mondo(1.5, 0.0, 1.1);
     // Middle drag: translation from press to release, whatever the flags.
-    mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 100, 240);
-    display();
+    mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 100, 240), display();
     EXPECT_EQ(trascinamento, &traslazione_mouse);
     trascinamento(120, 210);   // (+20, -30) px
     mondo(1.5, 0.0, 1.1, 2.0, -3.0);
@@ -165,17 +155,14 @@ TEST(Drag, RescaleGuardsAndCap)
 {
     pronto();
     mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 50, 100);
-    riscalamento_mouse(50, 90);   // 1 % a pixel up
-    riscalamento_mouse(50, 100);
+    riscalamento_mouse(50, 90), riscalamento_mouse(50, 100);   // 1 % a pixel up, then down
     mondo(0.0, 0.0, 1.1 * 0.9);
     riscalamento_mouse(50, 200);   // -100 % in one flick: floored
     mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO);
-    riscalamento_mouse(50, 230);   // at half size or below, down does nothing
-    riscalamento_mouse(50, 220);
+    riscalamento_mouse(50, 230), riscalamento_mouse(50, 220);   // at half size or below, down does nothing
     mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO * 1.1);
-    keyboard('r', 0, 0);
-    for (int i = 0; i < 100; i++)
-        keyboard('q', 0, 0);
+    for (int i = 0; i <= 100; i++)   // reset, then grow
+        keyboard(i ? 'q' : 'r', 0, 0);
     const double s = ElencoPoliedri[0].scala;
     EXPECT_TRUE(s <= SCALA_MASSIMA && s > SCALA_MASSIMA / 1.25) << s;
     riscalamento_mouse(50, 120);   // doubling would pass the cap
