@@ -70,8 +70,7 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
     for (int i = 0; i < 8; i++) {
         const double attesi[3] = {2 * (q.punti[i].x - q.centro[0]) + q.centro[0],
                                   2 * q.punti[i].y, 2 * q.punti[i].z};
-        for (int k = 0; k < 3; k++)
-            EXPECT_NEAR((&p.punti[i].x)[k], attesi[k], 1e-12) << i << " " << k;
+        for (int k = 0; k < 3; k++) EXPECT_NEAR((&p.punti[i].x)[k], attesi[k], 1e-12) << i << " " << k;
         double w[4];
         ApplicaMatrice(w, &p.matrice, &p.punti[i].x);
         EXPECT_EQ(std::memcmp(w, &p.punti_trasformati[i].x, sizeof w), 0) << i;
@@ -151,6 +150,7 @@ TEST(Vivi, DroppedUriListsToPaths)
         const int n = percorsi_da_uri(caso.lista, std::strlen(caso.lista), percorsi, MAX_POLIEDRI,
                                       errore, sizeof errore);
         EXPECT_TRUE(n == caso.quanti && (n >= 0 || errore[0] != '\0')) << caso.lista << n;
-        if (n >= 0) EXPECT_TRUE(!std::strcmp(percorsi[0], caso.primo) && !std::strcmp(percorsi[1], caso.secondo)) << caso.lista;
+        EXPECT_TRUE(n < 0 || (!std::strcmp(percorsi[0], caso.primo) && !std::strcmp(percorsi[1], caso.secondo)))
+            << caso.lista;
     }
 }

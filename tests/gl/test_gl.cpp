@@ -36,8 +36,7 @@ void pronto()
     glutDisplayFunc(display_contato);
     // Mapping on Xvfb takes well under a second; ten allows for a loaded machine.
     const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (fotogrammi == 0 && std::chrono::steady_clock::now() < fine)
-        glutMainLoopEvent();
+    while (fotogrammi == 0 && std::chrono::steady_clock::now() < fine) glutMainLoopEvent();
     if (fotogrammi == 0 || ElencoPoliedri[0].numpunti != 2050)
         std::abort();   // never drawn, or the built-in surface is missing
 }
@@ -65,8 +64,7 @@ int scuri(const Immagine &im, int righe)   // in the bottom rows
 int differenti(const Immagine &a, const Immagine &b)
 {
     int n = 0;
-    for (size_t i = 0; i < a.size(); i += 3)
-        n += std::memcmp(&a[i], &b[i], 3) != 0;
+    for (size_t i = 0; i < a.size(); i += 3) n += std::memcmp(&a[i], &b[i], 3) != 0;
     return n;
 }
 
@@ -186,8 +184,7 @@ TEST(Drag, CameraHandlerRecordsTheTurnAndMovesNothing)
     EXPECT_TRUE(old_mouX == 130 && old_mouY == 80 && new_mouX == 130 && new_mouY == 80);
     EXPECT_TRUE(prima == istantanea());
     const auto fine = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (fotogrammi == fatti && std::chrono::steady_clock::now() < fine)
-        glutMainLoopEvent();
+    while (fotogrammi == fatti && std::chrono::steady_clock::now() < fine) glutMainLoopEvent();
     EXPECT_GT(fotogrammi, fatti);
 }
 
@@ -220,8 +217,7 @@ TEST(Keys, AlphaArrowsResetAndNoSlot)
         keyboard(scelta, 0, 0);
         EXPECT_EQ(p_target, scelta == '4' ? 4 : -1);
         const auto prima = istantanea();
-        for (unsigned char k : {'a', 'q', 'r'})
-            keyboard(k, 0, 0);
+        for (unsigned char k : {'a', 'q', 'r'}) keyboard(k, 0, 0);
         keyboard_s(GLUT_KEY_UP, 0, 0);
         rotazione_mouse(40, 40);
         riscalamento_mouse(40, 0);

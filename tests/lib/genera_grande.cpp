@@ -54,8 +54,7 @@ void toro(int u, int v, std::vector<Vertice> &punti, std::vector<uint32_t> &t)
 void sfera(int u, int v, std::vector<Vertice> &punti, std::vector<uint32_t> &t)
 {
     for (int i = 0; i < u; i++)
-        for (int j = 1; j < v; j++)
-            punti.push_back(punto(2 * M_PI * i / u, M_PI * j / v - M_PI / 2, false));
+        for (int j = 1; j < v; j++) punti.push_back(punto(2 * M_PI * i / u, M_PI * j / v - M_PI / 2, false));
     const uint32_t sud = (uint32_t)punti.size(), nord = sud + 1;
     punti.push_back(punto(0, -M_PI / 2, false));
     punti.push_back(punto(0, M_PI / 2, false));
@@ -96,18 +95,15 @@ int main(int argc, char **argv)
         for (const Vertice &p : punti)
             std::fprintf(f, "%.9g %.9g %.9g %.6g %.6g %.6g\n", p.p[0], p.p[1], p.p[2], p.n[0],
                          p.n[1], p.n[2]);
-        for (size_t k = 0; k < nt; k++)
-            std::fprintf(f, "3 %u %u %u\n", t[3 * k], t[3 * k + 1], t[3 * k + 2]);
+        for (size_t k = 0; k < nt; k++) std::fprintf(f, "3 %u %u %u\n", t[3 * k], t[3 * k + 1], t[3 * k + 2]);
     } else if (formato == "ply") {
         std::fprintf(f, "ply\nformat binary_little_endian 1.0\nelement vertex %zu\n"
                      "property float x\nproperty float y\nproperty float z\nelement face %zu\n"
                      "property list uchar int vertex_indices\nend_header\n", punti.size(), nt);
         for (const Vertice &p : punti)
-            for (double x : p.p)
-                scrivi_f32(f, x);
+            for (double x : p.p) scrivi_f32(f, x);
         for (size_t k = 0; k < 3 * nt; k++) {
-            if (k % 3 == 0)
-                std::fputc(3, f);
+            if (k % 3 == 0) std::fputc(3, f);
             scrivi_u32(f, t[k]);
         }
     } else if (formato == "stl") {

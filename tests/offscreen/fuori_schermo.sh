@@ -16,11 +16,7 @@ TOLLERANZA_LATO=0.04
 TOLLERANZA_CENTRO=1
 
 "$EXPORT" "$D/superficie.off"
-"$EXPORT" --obj "$D/superficie.obj"
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n' >"$D/buono.off"
-printf 'ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\nelement face 4\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n' >"$D/tetraedro.ply"
-# Standing in its xz plane: STL stands z up.
-printf 'solid t\nfacet normal 0 -1 0\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 0 1\nendloop\nendfacet\nendsolid t\n' >"$D/triangolo.stl"
 
 # esegui ARGS...: the viewer, which must succeed.
 esegui() { "$VIEWER" "$@" >"$D/out" 2>"$D/err" </dev/null || verifica "$*: status 0 ($(head -c 200 "$D/err"))" false; }
@@ -43,8 +39,6 @@ quadro() {
   verifica "docs/superficie.png: the same pixels" stessi "$(dirname "$0")/../../docs/superficie.png" "$D/inizio.png"
   DISPLAY=:97 esegui --output "$D/altrove.png"
   verifica "DISPLAY naming no server: the same bytes" cmp -s "$D/inizio.png" "$D/altrove.png"
-  esegui --output "$D/senza_ombra.png" --keys o
-  verifica "--keys o: no shadow left" [ "$(scuri "$D/senza_ombra.png")" -eq 0 ]
   esegui --output "$D/frecce.png" --keys '<Up><Left>'
   verifica "--keys with arrows: another picture" diversi "$D/inizio.png" "$D/frecce.png"
   esegui --output "$D/su_giu.png" --keys '<Up><Down>'
@@ -64,22 +58,19 @@ miniatura() {
   verifica "  a 256 by 256 RGBA PNG" grep -qz '256 by 256 by 4 maxval 255.*RGB_ALPHA' <(pngtopam -alphapam "$m" | pamfile)
   verifica "  alpha only 0 and 255, both present" \
     uguale "$(alfa "$m" | pgmhist -machine | awk '$2 > 0 { printf "%s ", $1 }')" "0 255 "
-  verifica "  the corners transparent" uguale "$(alfa "$m" | pamcut -left 0 -top 0 -width 1 -height 1 | pgmhist -machine |
-    awk '$2 > 0 { print $1 }')$(alfa "$m" | pamcut -left 255 -top 255 | pgmhist -machine | awk '$2 > 0 { print $1 }')" "00"
   verifica "  no floor shadow" [ "$(scuri "$m")" -eq 0 ]
   read -r larga alta < <(alfa "$m" | pnmcrop -black | pamfile | sed -n 's/.*, \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
-  verifica "  the object ($larga by $alta) spans about 0.9 of the side" awk -v l="$larga" -v a="$alta" \
+  verifica "  the object ($larga by $alta, the rest transparent) spans about 0.9 of the side" awk -v l="$larga" -v a="$alta" \
     -v t="$TOLLERANZA_LATO" 'BEGIN { f = (l > a ? l : a) / 256; exit (f - 0.9) ^ 2 > t * t }'
   read -r sinistra destra < <(alfa "$m" | pnmcrop -black -verbose 2>&1 >/dev/null |
     sed -n 's/.*Removing \([0-9]*\) cols* on the left.*/L \1/p; s/.* \([0-9]*\) cols* on the right.*/R \1/p' |
     sort | awk '{ v[$1] = $2 } END { print v["L"] + 0, v["R"] + 0 }')
   verifica "  centred ($sinistra and $destra columns free)" \
     [ $((sinistra - destra)) -le "$TOLLERANZA_CENTRO" -a $((destra - sinistra)) -le "$TOLLERANZA_CENTRO" ]
-  for f in superficie.obj tetraedro.ply triangolo.stl buono.off; do
-    esegui --thumbnail 64 "$D/$f" "$D/$f.png"
-    verifica "$f: a 64 by 64 thumbnail with an opaque object" uguale "$(dimensioni "$D/$f.png") \
-$(alfa "$D/$f.png" | pgmhist -machine | awk '$1 == 255 && $2 > 0 { print "opaque" }')" "64 by 64 opaque"
-  done
+  # A flat object, a single triangle: framed as well. The readers' formats are test_formati's.
+  esegui --thumbnail 64 "$D/buono.off" "$D/buono.png"
+  verifica "a single triangle: a 64 by 64 thumbnail with an opaque object" uguale "$(dimensioni "$D/buono.png") \
+$(alfa "$D/buono.png" | pgmhist -machine | awk '$1 == 255 && $2 > 0 { print "opaque" }')" "64 by 64 opaque"
 }
 
 # no EXPECTED ARGS...: refused with "superficie: EXPECTED...", no picture.
