@@ -202,13 +202,10 @@ TEST(Keys, AlphaArrowsResetAndNoSlot)
     const struct { int tasto; double ax, ay; } frecce[] = {
         {GLUT_KEY_UP, 6, 0}, {GLUT_KEY_DOWN, -6, 0}, {GLUT_KEY_LEFT, 0, 6}, {GLUT_KEY_RIGHT, 0, -6}};
     for (const auto &c : frecce) {
-        keyboard('r', 0, 0);
-        keyboard_s(c.tasto, 0, 0);
+        keyboard('r', 0, 0), keyboard_s(c.tasto, 0, 0);
         mondo(c.ax, c.ay, 1.0);
     }
-    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0);
-    traslazione_mouse(90, 10);
-    keyboard('q', 0, 0);
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 0, 0), traslazione_mouse(90, 10), keyboard('q', 0, 0);
     keyboard('r', 0, 0);   // to the bit after a long session: the soak
     mondo(0.0, 0.0, 1.0);
     EXPECT_EQ(ElencoPoliedri[0].scala, 1.0);
@@ -218,10 +215,7 @@ TEST(Keys, AlphaArrowsResetAndNoSlot)
         EXPECT_EQ(p_target, scelta == '4' ? 4 : -1);
         const auto prima = istantanea();
         for (unsigned char k : {'a', 'q', 'r'}) keyboard(k, 0, 0);
-        keyboard_s(GLUT_KEY_UP, 0, 0);
-        rotazione_mouse(40, 40);
-        riscalamento_mouse(40, 0);
-        traslazione_mouse(80, 80);
+        keyboard_s(GLUT_KEY_UP, 0, 0), rotazione_mouse(40, 40), riscalamento_mouse(40, 0), traslazione_mouse(80, 80);
         EXPECT_TRUE(prima == istantanea()) << "p_target " << p_target;
     }
 }
