@@ -59,12 +59,13 @@ miniatura() {
   verifica "  alpha only 0 and 255, both present" \
     uguale "$(alfa "$m" | pgmhist -machine | awk '$2 > 0 { printf "%s ", $1 }')" "0 255 "
   verifica "  no floor shadow" [ "$(scuri "$m")" -eq 0 ]
-  read -r larga alta < <(alfa "$m" | pnmcrop -black | pamfile | sed -n 's/.*, \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
+  # The transparent columns and rows each side, whatever words pnmcrop uses.
+  read -r sinistra destra sopra sotto < <(alfa "$m" | pnmcrop -black -verbose 2>&1 >/dev/null |
+    awk '{ for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+$/) n = $i }
+         /left/ { l = n } /right/ { r = n } /top/ { t = n } /bottom/ { b = n } END { print l + 0, r + 0, t + 0, b + 0 }')
+  local larga=$((256 - sinistra - destra)) alta=$((256 - sopra - sotto))
   verifica "  the object ($larga by $alta, the rest transparent) spans about 0.9 of the side" awk -v l="$larga" -v a="$alta" \
     -v t="$TOLLERANZA_LATO" 'BEGIN { f = (l > a ? l : a) / 256; exit (f - 0.9) ^ 2 > t * t }'
-  read -r sinistra destra < <(alfa "$m" | pnmcrop -black -verbose 2>&1 >/dev/null |
-    sed -n 's/.*Removing \([0-9]*\) cols* on the left.*/L \1/p; s/.* \([0-9]*\) cols* on the right.*/R \1/p' |
-    sort | awk '{ v[$1] = $2 } END { print v["L"] + 0, v["R"] + 0 }')
   verifica "  centred ($sinistra and $destra columns free)" \
     [ $((sinistra - destra)) -le "$TOLLERANZA_CENTRO" -a $((destra - sinistra)) -le "$TOLLERANZA_CENTRO" ]
   # A flat object, a single triangle: framed as well. The readers' formats are test_formati's.
