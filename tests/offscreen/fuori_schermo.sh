@@ -34,8 +34,6 @@ quadro() {
   esegui --output "$D/inizio.png"
   verifica "--output with no DISPLAY: nothing printed, 1000 by 660" \
     uguale "$(cat "$D/out" "$D/err")$(dimensioni "$D/inizio.png")" "1000 by 660"
-  verifica "the grey background, the object and its shadow" \
-    [ "$(pngtopam "$D/inizio.png" | ppmhist -noheader | wc -l)" -gt 20 -a "$(scuri "$D/inizio.png")" -gt 4000 ]
   verifica "docs/superficie.png: the same pixels" stessi "$(dirname "$0")/../../docs/superficie.png" "$D/inizio.png"
   DISPLAY=:97 esegui --output "$D/altrove.png"
   verifica "DISPLAY naming no server: the same bytes" cmp -s "$D/inizio.png" "$D/altrove.png"
@@ -179,8 +177,7 @@ aspetto() {
   esegui --output "$D/ricaricata.png" "$D/superficie.off"
   verifica "the exported surface reloads to the start picture" stessi "$D/inizio.png" "$D/ricaricata.png"
   for f in sfera.stl scatola.3mf adattata.off; do
-    "$EXPORT" --from "$D/$f" "$D/$f.esportato.off" 2>/dev/null
-    esegui --output "$D/$f.png" "$D/$f"
+    "$EXPORT" --from "$D/$f" "$D/$f.esportato.off" 2>/dev/null   # $f.png: drawn for the edges above
     esegui --output "$D/$f.esportato.png" "$D/$f.esportato.off"
     verifica "superficie-export --from $f: the file's picture" stessi "$D/$f.png" "$D/$f.esportato.png"
   done
