@@ -44,27 +44,23 @@ const int *tri(int j) { return S().facce[j].vertici; }
 // Every directed edge once and its reverse once: closed, manifold, oriented.
 // A negative volume says the winding faces inwards; the unit vertex normals
 // are within the bound of the winding's face normals, so inwards too.
-TEST(Superficie, CountsTopologyValencesNormalsVolumeAndArea)
+TEST(Superficie, CountsTopologyNormalsVolumeAndArea)
 {
     const Poliedro &p = S();
     EXPECT_TRUE(p.numpunti == V && p.numfacce == F && p.liscio == 1 && p.scala == 1.0);
-    for (int i = 0; i < V; i++) {
-        ASSERT_TRUE(p.punti[i].id == i && p.punti[i].w == 1.0 && p.punti[i].nw == 1.0) << i;
-        EXPECT_NEAR(lung(nor(i)), 1.0, TOLL_UNITARIA) << i;
-    }
+    for (int i = 0; i < V; i++) EXPECT_NEAR(lung(nor(i)), 1.0, TOLL_UNITARIA) << i;
     std::map<std::pair<int, int>, int> diretti;
-    std::map<int, int> valenza, istogramma;
     double peggiore = 0.0, volume = 0.0, area = 0.0;
     for (int j = 0; j < F; j++) {
         const Faccia &f = p.facce[j];
-        ASSERT_TRUE(f.id == j && f.numvertici == 3 && f.codicecolore == 'y') << j;
+        ASSERT_TRUE(f.numvertici == 3 && f.codicecolore == 'y') << j;
         const P3 a = pos(f.vertici[0]), b = pos(f.vertici[1]), c = pos(f.vertici[2]);
         const P3 n = croce(meno(b, a), meno(c, a));
         volume += punto(a, croce(b, c)) / 6.0, area += lung(n) / 2.0;
         for (int k = 0; k < 3; k++) {
             const int v = f.vertici[k], w = f.vertici[(k + 1) % 3];
             ASSERT_TRUE(v >= 0 && v < V && v != w) << j;
-            diretti[{v, w}]++, valenza[v]++;
+            diretti[{v, w}]++;
             const double cosa = punto(n, nor(v)) / (lung(n) * lung(nor(v)));
             peggiore = std::max(peggiore, std::acos(std::min(1.0, cosa)) * 180.0 / M_PI);
         }
@@ -73,8 +69,6 @@ TEST(Superficie, CountsTopologyValencesNormalsVolumeAndArea)
         EXPECT_TRUE(d.second == 1 && diretti.count({d.first.second, d.first.first}) == 1) << d.first.first;
     const int E = (int)diretti.size() / 2;
     EXPECT_TRUE(E == 6144 && V - E + F == 2) << E;
-    for (const auto &v : valenza) istogramma[v.second]++;
-    EXPECT_EQ(istogramma, (std::map<int, int>{{4, 114}, {5, 168}, {6, 1472}, {7, 208}, {8, 88}}));
     EXPECT_LT(peggiore, ANGOLO_MASSIMO);
     EXPECT_NEAR(volume, -84.45, MEZZA_UNITA);
     EXPECT_NEAR(area, 157.94, MEZZA_UNITA);
@@ -82,7 +76,7 @@ TEST(Superficie, CountsTopologyValencesNormalsVolumeAndArea)
 
 // x -> -x, y -> -y and x <-> z generate all 16 symmetries of the surface:
 // each maps every vertex onto a vertex, with its normal exactly.
-TEST(Superficie, SymmetriesRowsTheRoundedConstructionCentreAndRadius)
+TEST(Superficie, SymmetriesTheRoundedConstructionCentreAndRadius)
 {
     std::multimap<long, int> per_x;
     for (int i = 0; i < V; i++) per_x.insert({std::lround(pos(i).x * 1000), i});
@@ -99,16 +93,8 @@ TEST(Superficie, SymmetriesRowsTheRoundedConstructionCentreAndRadius)
             ASSERT_GE(img, 0) << "generator " << &m - s << " vertex " << i;
             EXPECT_TRUE(n.x == nor(img).x && n.y == nor(img).y && n.z == nor(img).z) << i;
         }
-    // A few rows exactly, and every row within its six-digit rounding of the
-    // construction, whose quad cuts are never near a tie.
-    const double righe[][7] = {{0, -5.3567, 0.537901, 0.537901, 0.849633, -0.37291, -0.37291},
-                               {436, 0.0, 1.59995, 0.0, 0.0, -1.0, 0.0},
-                               {2049, 0.241397, 0.554147, 2.20749, -0.320182, -0.89206, 0.318924}};
-    for (const auto &r : righe) {
-        const Punto &q = S().punti[(int)r[0]];
-        EXPECT_TRUE(q.x == r[1] && q.y == r[2] && q.z == r[3] && q.nx == r[4] && q.ny == r[5] && q.nz == r[6])
-            << r[0];
-    }
+    // Every row within its six-digit rounding of the construction, whose
+    // quad cuts are never near a tie.
     static Superficie c;
     costruisci_superficie(&c);
     for (int i = 0; i < V; i++)

@@ -33,10 +33,7 @@
 #include "viewer/scena.h"
 #include "state/vista.h"
 #include "viewer/vivi.h"
-
-// Aborting is what libFuzzer reports as a crash, with the input kept.
-#define ROTTO(...) \
-    (std::fprintf(stderr, "\n*** invariant broken: " __VA_ARGS__), std::fputc('\n', stderr), std::abort())
+#include "tests/fuzz/invarianti.h"
 
 namespace {
 
@@ -66,10 +63,7 @@ char file_slot0[] = "/tmp/superficie-fuzz-XXXXXX";
 struct { VISTA(CAMPO) } v0;
 
 // Every (alpha, trasparenza) pair the keys "j" and "u" can reach from the start.
-struct Stato {
-    double alpha;
-    int trasparenza;
-};
+struct Stato { double alpha; int trasparenza; };
 enum { MAX_CAMMINO = 64 };
 Stato cammino[MAX_CAMMINO];
 int num_cammino;
@@ -78,19 +72,16 @@ int num_cammino;
 // the whole range, which costs more than the comparison.
 bool stessi_byte(const void *a, const void *b, size_t n)
 {
-    const unsigned char *x = static_cast<const unsigned char *>(a);
-    const unsigned char *y = static_cast<const unsigned char *>(b);
+    const unsigned char *x = static_cast<const unsigned char *>(a), *y = static_cast<const unsigned char *>(b);
     unsigned diff = 0;
-    for (size_t k = 0; k < n; k++)
-        diff |= x[k] ^ y[k];
+    for (size_t k = 0; k < n; k++) diff |= x[k] ^ y[k];
     return diff == 0;
 }
 
 bool sul_cammino(double a, int t)
 {
     for (int i = 0; i < num_cammino; i++)
-        if (stessi_byte(&cammino[i].alpha, &a, sizeof a) && cammino[i].trasparenza == t)
-            return true;
+        if (stessi_byte(&cammino[i].alpha, &a, sizeof a) && cammino[i].trasparenza == t) return true;
     return false;
 }
 
@@ -139,8 +130,7 @@ void controlla_mondo(const Poliedro &p)
     }
     std::memcpy(&visto.matrice, &p.matrice, TESTA);
     std::memcpy(visto.punti_trasformati, p.punti_trasformati, p.numpunti * sizeof(Punto));
-    std::memcpy(visto.facce, p.facce, p.numfacce * sizeof(Faccia));
-    visto_valido = true;
+    std::memcpy(visto.facce, p.facce, p.numfacce * sizeof(Faccia)), visto_valido = true;
 }
 
 // After every event; tasto is the ordinary key just delivered, or -1.
@@ -155,8 +145,7 @@ void controlla(int tasto)
     for (int s = 1; s < MAX_POLIEDRI; s++)
         if (ElencoPoliedri[s].numpunti != 0 || ElencoPoliedri[s].numfacce != 0)
             ROTTO("empty slot %d got vertices or faces", s);
-    if (!flag(ombra) || !flag(bordi) || !flag(trasparenza) || !flag(sinistro) || !flag(destro) ||
-        !flag(centrale))
+    if (!flag(ombra) || !flag(bordi) || !flag(trasparenza) || !flag(sinistro) || !flag(destro) || !flag(centrale))
         ROTTO("a flag outside 0/1: %d %d %d %d %d %d", ombra, bordi, trasparenza, sinistro, destro, centrale);
     if (p_target < -1 || p_target > 4 || (tasto >= '0' && tasto <= '4' && p_target != tasto - '0'))
         ROTTO("p_target %d", p_target);
@@ -176,13 +165,7 @@ uint8_t byte() { return resto == 0 ? 0 : (resto--, *dati++); }
 
 int16_t i16() { const uint16_t lo = byte(); return (int16_t)(uint16_t)(lo | byte() << 8); }
 
-int32_t i32()
-{
-    uint32_t v = 0;
-    for (int k = 0; k < 4; k++)
-        v |= (uint32_t)byte() << (8 * k);
-    return (int32_t)v;
-}
+int32_t i32() { const uint32_t lo = (uint16_t)i16(); return (int32_t)(lo | (uint32_t)(uint16_t)i16() << 16); }
 
 int lato(int modo)
 {
@@ -207,28 +190,21 @@ void posizione(int &x, int &y)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static char nome[] = "superficie";    // libFuzzer's flags are not the toolkit's
-    static char *argv[] = {nome, nullptr};
+    static char nome[] = "superficie", *argv[] = {nome, nullptr};    // libFuzzer's flags are not the toolkit's
     static int argc = 1;
     inizializza_poliedro();
     const int fd = mkstemp(file_slot0);
     FILE *f = fd >= 0 ? fdopen(fd, "w") : nullptr;
-    if (f == nullptr)
-        ROTTO("no file for slot 0");
-    scrivi_noff(f, 0);
-    std::fclose(f);
+    if (f == nullptr) ROTTO("no file for slot 0");
+    scrivi_noff(f, 0), std::fclose(f);
     PostiScena[0] = Posto{{0.0, 0.0, 0.0}, 1.0, 0.0};    // the surface's own coordinates
-    screen_width = LARGHEZZA_FINESTRA;
-    screen_height = ALTEZZA_FINESTRA;
+    screen_width = LARGHEZZA_FINESTRA, screen_height = ALTEZZA_FINESTRA;
     apri_finestra(&argc, argv);
     const char *seguiti[] = {file_slot0};
     avvia_vivi(seguiti, 1);
-    for (int k = 0; k < 5000 && trascinamento == nullptr; k++) {    // the first reshape and frame
-        glutMainLoopEvent();
-        usleep(1000);
-    }
-    if (trascinamento == nullptr)
-        ROTTO("the first frame never came");
+    for (int k = 0; k < 5000 && trascinamento == nullptr; k++)    // the first reshape and frame
+        glutMainLoopEvent(), usleep(1000);
+    if (trascinamento == nullptr) ROTTO("the first frame never came");
     std::memcpy(inizio, ElencoPoliedri, sizeof inizio);
 #define SALVA(n) v0.n = ::n;
     VISTA(SALVA)
@@ -246,8 +222,7 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     }
     std::atexit([] {
         unlink(file_slot0);
-        std::fprintf(stderr, "superficie fuzz: %llu events in %llu inputs, %llu frames\n", eventi,
-                     input, fotogrammi);
+        std::fprintf(stderr, "superficie fuzz: %llu events in %llu inputs, %llu frames\n", eventi, input, fotogrammi);
     });
     return 0;
 }
@@ -263,21 +238,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     installa_trascinamento(v0.trascinamento);
     (trasparenza ? glDisable : glEnable)(GL_DEPTH_TEST);
     (trasparenza ? glEnable : glDisable)(GL_BLEND);
-    puntatore_x = (int)old_mouX;
-    puntatore_y = (int)old_mouY;
-    dati = data;
-    resto = size;
-    input++;
+    puntatore_x = (int)old_mouX, puntatore_y = (int)old_mouY;
+    dati = data, resto = size, input++;
     int n = 0, frames = 0, letture = 0;
     while (resto > 0) {
         const uint8_t op = byte();
         int tasto = -1, a = 0, b = 0, x = 0, y = 0;
-        if (op < 0x40) {
-            tasto = byte();
-            keyboard((unsigned char)tasto, 0, 0);
-        } else if (op < 0x60) {
+        if (op < 0x40)
+            keyboard((unsigned char)(tasto = byte()), 0, 0);
+        else if (op < 0x60)
             keyboard_s(byte(), 0, 0);
-        } else if (op < 0x80) {
+        else if (op < 0x80) {
             const uint8_t bb = byte(), stato = (bb >> 3) & 3;
             b = stato == 0 ? GLUT_DOWN : stato == 1 ? GLUT_UP : stato == 2 ? 2 + (bb >> 5) : i32();
             posizione(x, y);
@@ -287,19 +258,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             if (trascinamento)    // no motion callback, no call
                 trascinamento(x, y);
         } else if (op < 0xf0) {
-            a = lato(op & 3);
-            b = lato(op & 3);
-            resize(a, b);
+            a = lato(op & 3), b = lato(op & 3), resize(a, b);
         } else if (op < 0xf8) {
-            if (n < EVENTI_PER_FOTOGRAMMA * (frames + 1))
-                continue;
-            frames++;
-            display();
+            if (n < EVENTI_PER_FOTOGRAMMA * (frames + 1)) continue;
+            frames++, display();
         } else if (op < 0xff) {
             vivi_passo();
         } else {
-            if (letture > 0 && n < EVENTI_PER_FOTOGRAMMA * letture)
-                continue;
+            if (letture > 0 && n < EVENTI_PER_FOTOGRAMMA * letture) continue;
             letture++;
             char errore[600], nota[600];
             if (!ricarica_file(0, file_slot0, errore, sizeof errore, nota, sizeof nota))
@@ -315,7 +281,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (int s = 1; s < MAX_POLIEDRI; s++)
         if (!stessi_byte(ElencoPoliedri[s].punti, inizio[s].punti, offsetof(Poliedro, matrice) - offsetof(Poliedro, punti)))
             ROTTO("empty slot %d vertices or faces changed", s);
-    eventi += n;
-    fotogrammi += frames;
+    eventi += n, fotogrammi += frames;
     return 0;
 }

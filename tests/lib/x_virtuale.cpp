@@ -18,12 +18,10 @@ public:
     void SetUp() override
     {
         const char *d = std::getenv("DISPLAY");
-        if (d && *d)
-            return;
+        if (d && *d) return;
         int tubo[2];
         ASSERT_EQ(pipe(tubo), 0);
-        const pid_t test = getpid();
-        const pid_t server = fork();
+        const pid_t test = getpid(), server = fork();
         ASSERT_GE(server, 0);
         if (server == 0) {
             close(tubo[0]);
@@ -32,10 +30,8 @@ public:
             // its output pipes, which CTest waits on. Quiet, too: Xvfb warns
             // about fonts and keymaps on every start.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
-            if (getppid() != test)
-                _exit(0);
-            std::freopen("/dev/null", "w", stdout);
-            std::freopen("/dev/null", "w", stderr);
+            if (getppid() != test) _exit(0);
+            std::freopen("/dev/null", "w", stdout), std::freopen("/dev/null", "w", stderr);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
                    "+extension", "GLX", "-nolisten", "tcp", static_cast<char *>(nullptr));
             _exit(127);
@@ -43,9 +39,7 @@ public:
         close(tubo[1]);
         // Xvfb writes the display number once it accepts clients; EOF means it died.
         std::string numero;
-        char c;
-        while (read(tubo[0], &c, 1) == 1 && c != '\n')
-            numero += c;
+        for (char c; read(tubo[0], &c, 1) == 1 && c != '\n';) numero += c;
         close(tubo[0]);
         ASSERT_FALSE(numero.empty()) << "Xvfb did not start (is it installed?)";
         setenv("DISPLAY", (":" + numero).c_str(), 1);

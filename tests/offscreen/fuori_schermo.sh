@@ -16,16 +16,10 @@ TOLLERANZA_LATO=0.04
 TOLLERANZA_CENTRO=1
 
 "$EXPORT" "$D/superficie.off"
-"$EXPORT" --obj "$D/superficie.obj"
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n' >"$D/buono.off"
-printf 'ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\nelement face 4\nproperty list uchar int vertex_indices\nend_header\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n' >"$D/tetraedro.ply"
-# Standing in its xz plane: STL stands z up.
-printf 'solid t\nfacet normal 0 -1 0\nouter loop\nvertex 0 0 0\nvertex 1 0 0\nvertex 0 0 1\nendloop\nendfacet\nendsolid t\n' >"$D/triangolo.stl"
 
-esegui() {
-  status=0
-  ${COME:-} "$VIEWER" "$@" >"$D/out" 2>"$D/err" </dev/null || status=$?
-}
+# esegui ARGS...: the viewer, which must succeed.
+esegui() { "$VIEWER" "$@" >"$D/out" 2>"$D/err" </dev/null || verifica "$*: status 0 ($(head -c 200 "$D/err"))" false; }
 dimensioni() { pngtopam "$1" | pamfile | sed -n 's/.*, \([0-9]* by [0-9]*\).*/\1/p'; }
 stessi() { cmp -s <(pngtopam "$1") <(pngtopam "$2"); }
 diversi() { ! stessi "$1" "$2"; }
@@ -38,51 +32,44 @@ scuri() {
 
 quadro() {
   esegui --output "$D/inizio.png"
-  verifica "--output with no DISPLAY: status 0, nothing printed, 1000 by 660" \
-    uguale "$status$(cat "$D/out" "$D/err") $(dimensioni "$D/inizio.png")" "0 1000 by 660"
-  verifica "the grey background, the object and its shadow" \
-    [ "$(pngtopam "$D/inizio.png" | ppmhist -noheader | wc -l)" -gt 20 -a "$(scuri "$D/inizio.png")" -gt 4000 ]
+  verifica "--output with no DISPLAY: nothing printed, 1000 by 660" \
+    uguale "$(cat "$D/out" "$D/err")$(dimensioni "$D/inizio.png")" "1000 by 660"
   verifica "docs/superficie.png: the same pixels" stessi "$(dirname "$0")/../../docs/superficie.png" "$D/inizio.png"
   DISPLAY=:97 esegui --output "$D/altrove.png"
   verifica "DISPLAY naming no server: the same bytes" cmp -s "$D/inizio.png" "$D/altrove.png"
-  esegui --output "$D/senza_ombra.png" --keys o
-  verifica "--keys o: no shadow left" [ "$status" -eq 0 -a "$(scuri "$D/senza_ombra.png")" -eq 0 ]
   esegui --output "$D/frecce.png" --keys '<Up><Left>'
   verifica "--keys with arrows: another picture" diversi "$D/inizio.png" "$D/frecce.png"
   esegui --output "$D/su_giu.png" --keys '<Up><Down>'
   verifica "Up then Down: the start picture again" stessi "$D/inizio.png" "$D/su_giu.png"
   for lati in 321x123 1x1 8192x1; do
     esegui --output "$D/$lati.png" --size "$lati"
-    verifica "--size $lati" uguale "$status $(dimensioni "$D/$lati.png")" "0 ${lati/x/ by }"
+    verifica "--size $lati" uguale "$(dimensioni "$D/$lati.png")" "${lati/x/ by }"
   done
   esegui --output "$D/due.png" "$D/buono.off" "$D/superficie.off"
-  verifica "two files: status 0" [ "$status" -eq 0 ]
-  verifica "  a picture other than the built-in surface's" diversi "$D/inizio.png" "$D/due.png"
+  verifica "two files: a picture other than the built-in surface's" diversi "$D/inizio.png" "$D/due.png"
 }
 
 miniatura() {
   local m="$D/superficie.png"
   esegui --thumbnail 256 "$D/superficie.off" "$m"
-  verifica "--thumbnail 256: status 0, nothing printed" [ "$status" -eq 0 -a ! -s "$D/err" -a ! -s "$D/out" ]
+  verifica "--thumbnail 256: nothing printed" [ ! -s "$D/err" -a ! -s "$D/out" ]
   verifica "  a 256 by 256 RGBA PNG" grep -qz '256 by 256 by 4 maxval 255.*RGB_ALPHA' <(pngtopam -alphapam "$m" | pamfile)
   verifica "  alpha only 0 and 255, both present" \
     uguale "$(alfa "$m" | pgmhist -machine | awk '$2 > 0 { printf "%s ", $1 }')" "0 255 "
-  verifica "  the corners transparent" uguale "$(alfa "$m" | pamcut -left 0 -top 0 -width 1 -height 1 | pgmhist -machine |
-    awk '$2 > 0 { print $1 }')$(alfa "$m" | pamcut -left 255 -top 255 | pgmhist -machine | awk '$2 > 0 { print $1 }')" "00"
   verifica "  no floor shadow" [ "$(scuri "$m")" -eq 0 ]
-  read -r larga alta < <(alfa "$m" | pnmcrop -black | pamfile | sed -n 's/.*, \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
-  verifica "  the object ($larga by $alta) spans about 0.9 of the side" awk -v l="$larga" -v a="$alta" \
+  # The transparent columns and rows each side, whatever words pnmcrop uses.
+  read -r sinistra destra sopra sotto < <(alfa "$m" | pnmcrop -black -verbose 2>&1 >/dev/null |
+    awk '{ for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+$/) n = $i }
+         /left/ { l = n } /right/ { r = n } /top/ { t = n } /bottom/ { b = n } END { print l + 0, r + 0, t + 0, b + 0 }')
+  local larga=$((256 - sinistra - destra)) alta=$((256 - sopra - sotto))
+  verifica "  the object ($larga by $alta, the rest transparent) spans about 0.9 of the side" awk -v l="$larga" -v a="$alta" \
     -v t="$TOLLERANZA_LATO" 'BEGIN { f = (l > a ? l : a) / 256; exit (f - 0.9) ^ 2 > t * t }'
-  read -r sinistra destra < <(alfa "$m" | pnmcrop -black -verbose 2>&1 >/dev/null |
-    sed -n 's/.*Removing \([0-9]*\) cols* on the left.*/L \1/p; s/.* \([0-9]*\) cols* on the right.*/R \1/p' |
-    sort | awk '{ v[$1] = $2 } END { print v["L"] + 0, v["R"] + 0 }')
   verifica "  centred ($sinistra and $destra columns free)" \
     [ $((sinistra - destra)) -le "$TOLLERANZA_CENTRO" -a $((destra - sinistra)) -le "$TOLLERANZA_CENTRO" ]
-  for f in superficie.obj tetraedro.ply triangolo.stl buono.off; do
-    esegui --thumbnail 64 "$D/$f" "$D/$f.png"
-    verifica "$f: a 64 by 64 thumbnail with an opaque object" uguale "$status $(dimensioni "$D/$f.png") \
-$(alfa "$D/$f.png" | pgmhist -machine | awk '$1 == 255 && $2 > 0 { print "opaque" }')" "0 64 by 64 opaque"
-  done
+  # A flat object, a single triangle: framed as well. The readers' formats are test_formati's.
+  esegui --thumbnail 64 "$D/buono.off" "$D/buono.png"
+  verifica "a single triangle: a 64 by 64 thumbnail with an opaque object" uguale "$(dimensioni "$D/buono.png") \
+$(alfa "$D/buono.png" | pgmhist -machine | awk '$1 == 255 && $2 > 0 { print "opaque" }')" "64 by 64 opaque"
 }
 
 # no EXPECTED ARGS...: refused with "superficie: EXPECTED...", no picture.
@@ -107,17 +94,15 @@ errori() {
     no "--thumbnail: bad size '$lato': expected 1 to 8192" --thumbnail "$lato" "$b" "$x"
   done
   no "--output needs a value" --output
-  no "--size and --keys go with --output" --size 10x10
-  no "--size and --keys go with --output" --keys a
+  for a in "--size 10x10" "--keys a"; do no "--size and --keys go with --output" $a; done
   no "--output opens no window" --output "$x" -iconic
-  no "$uso" --thumbnail 64 "$b"
-  no "$uso" --thumbnail 64 "$b" "$x" "$D/y.png"
-  __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json no "no EGL with the surfaceless platform" --output "$x"
-  __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json no "no EGL with the surfaceless platform" --thumbnail 64 "$b" "$x"
+  for a in "" "$x $D/y.png"; do no "$uso" --thumbnail 64 "$b" $a; done
+  for a in "--output $x" "--thumbnail 64 $b $x"; do
+    __EGL_VENDOR_LIBRARY_FILENAMES=/nonexistent.json no "no EGL with the surfaceless platform" $a
+  done
   printf 'v 0 0 0\nv 1 0 0\nv 0 1 0\nf 1 2 4\n' >"$D/indice.obj"
   head -c 3000 /dev/urandom >"$D/rumore.stl"
-  no "$D/indice.obj:4:" --output "$x" "$D/indice.obj"
-  no "$D/indice.obj:4:" --thumbnail 128 "$D/indice.obj" "$x"
+  for a in "--output $x $D/indice.obj" "--thumbnail 128 $D/indice.obj $x"; do no "$D/indice.obj:4:" $a; done
   no "$D/manca.stl: No such file or directory" --thumbnail 128 "$D/manca.stl" "$x"
   no "$D/rumore.stl:" --thumbnail 128 "$D/rumore.stl" "$x"
   verifica "no refusal left a picture" [ ! -e "$x" -a ! -e "$D/y.png" -a ! -e "$D/chiusa/x.png" ]
@@ -130,9 +115,9 @@ luce() {
     awk 'NR == 1 { fondo = $1 " " $2 " " $3 } ($1 " " $2 " " $3) != fondo { print $4 }' | sort -n |
     awk '{ v[NR] = $1 } END { print v[int((NR + 1) / 2)] }'
 }
-# ritto FILE.png: "tall", "square" or "wide", by the object's box (the picture cropped to it).
+# ritto [-alpha] FILE.png: "tall", "square" or "wide", by the object's box (the picture cropped to it).
 ritto() {
-  pngtopam "$1" | pnmcrop | pamfile | sed -n 's/.* \([0-9]*\) by \([0-9]*\) .*/\1 \2/p' |
+  pngtopam "$@" | pnmcrop | pamfile | sed -n 's/.* \([0-9]*\) by \([0-9]*\) .*/\1 \2/p' |
     awk '{ print ($2 > 2 * $1 ? "tall" : $1 > 2 * $2 ? "wide" : "square") }'
 }
 # stl OFF: the OFF's triangles as ascii STL.
@@ -141,18 +126,10 @@ stl() {
        NR > nv + 2 { print "facet normal 0 0 0\nouter loop\nvertex " p[$2] "\nvertex " p[$3] "\nvertex " p[$4] "\nendloop\nendfacet" }
        END { print "endsolid s" }' "$1"
 }
-# volume OFF: six times the signed volume of the OFF's triangles.
-volume() {
-  awk 'NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { x[NR - 3] = $1; y[NR - 3] = $2; z[NR - 3] = $3 }
-       NR > nv + 2 { a = $2; b = $3; c = $4
-         v += x[a] * (y[b] * z[c] - z[b] * y[c]) - y[a] * (x[b] * z[c] - z[b] * x[c]) + z[a] * (x[b] * y[c] - y[b] * x[c]) }
-       END { print v }' "$1"
-}
-
 aspetto() {
   # Meshes: a closed bumpy sphere as STL, NOFF and OFF, and a larger one as OFF
   # without normals (fitted); a box three times as tall in z as wide as OFF, STL and 3MF; a
-  # cube and a dodecahedron, polyhedra with their own faces.
+  # cube, a polyhedron with its own faces.
   "$GENERA" stl 4000 "$D/sfera.stl" sfera
   "$GENERA" off 1000 "$D/sfera.noff" sfera
   "$GENERA" off 20000 "$D/grande.noff" sfera
@@ -164,15 +141,6 @@ aspetto() {
   stl "$D/scatola.off" >"$D/scatola.stl"
   "$WRITER" "$D/scatola.off" "$D" && mv "$D/m.3mf" "$D/scatola.3mf"
   cubo "$D/cubo.off"
-  { printf 'OFF\n20 12 0\n'
-    for v in '-1 -1 -1' '-1 -1 1' '-1 1 -1' '-1 1 1' '1 -1 -1' '1 -1 1' '1 1 -1' '1 1 1' \
-             '0 -.618034 -1.618034' '0 -.618034 1.618034' '0 .618034 -1.618034' '0 .618034 1.618034' \
-             '-.618034 -1.618034 0' '-.618034 1.618034 0' '.618034 -1.618034 0' '.618034 1.618034 0' \
-             '-1.618034 0 -.618034' '-1.618034 0 .618034' '1.618034 0 -.618034' '1.618034 0 .618034'; do
-      echo "$v"; done
-    printf '5 %s\n' '14 12 0 8 4' '5 9 1 12 14' '6 10 2 13 15' '15 13 3 11 7' '17 16 0 12 1' '3 13 2 16 17' \
-      '5 14 4 18 19' '19 18 6 15 7' '10 8 0 16 2' '6 18 4 8 10' '3 17 1 9 11' '11 9 5 19 7'
-  } >"$D/dodecaedro.off"
 
   # Lit like the built-in surface: the object's median grey, shadows off.
   esegui --output "$D/superficie.png" --keys o
@@ -181,40 +149,35 @@ aspetto() {
     esegui --output "$D/$f.png" --keys o "$D/$f"
     local l; l="$(luce "$D/$f.png")"
     verifica "$f: lit as brightly as the built-in surface ($l against $base, at least 0.8 of it)" \
-      [ "$status" -eq 0 -a $((10 * l)) -ge $((8 * base)) ]
+      [ $((10 * l)) -ge $((8 * base)) ]
   done
 
   # Edges: a tessellation's only while "b" asks; a polyhedron's always.
-  for f in sfera.stl scatola.3mf adattata.off cubo.off dodecaedro.off; do
+  for f in sfera.stl scatola.3mf adattata.off cubo.off; do
     esegui --output "$D/$f.png" "$D/$f"
     esegui --output "$D/$f.b.png" --keys b "$D/$f"
-    case "$f" in cubo.off | dodecaedro.off) verifica "$f: its edges always drawn, b changes nothing" stessi "$D/$f.png" "$D/$f.b.png" ;;
+    case "$f" in cubo.off) verifica "$f: its edges always drawn, b changes nothing" stessi "$D/$f.png" "$D/$f.b.png" ;;
       *) verifica "$f: smooth, b draws its edges" diversi "$D/$f.png" "$D/$f.b.png" ;; esac
   done
 
   # Standing: STL and 3MF z up, OFF y up; --up turns each the other way.
-  for caso in "scatola.stl tall square" "scatola.3mf tall square" "scatola.off square tall"; do
-    read -r f di_norma girata <<<"$caso"
-    local altro=y; [ "$f" = scatola.off ] && altro=z
+  for caso in "scatola.stl tall square y" "scatola.3mf tall square y" "scatola.off square tall z"; do
+    read -r f di_norma girata altro <<<"$caso"
     esegui --output "$D/ritta.png" --keys o "$D/$f"
     esegui --output "$D/girata.png" --keys o --up "$altro" "$D/$f"
     verifica "$f: $di_norma on screen, $girata with --up $altro" \
       uguale "$(ritto "$D/ritta.png") $(ritto "$D/girata.png")" "$di_norma $girata"
   done
   esegui --thumbnail 64 "$D/scatola.stl" "$D/miniatura.png"
-  verifica "the thumbnail of the box stands too" uguale "$(pngtopam -alpha "$D/miniatura.png" | pnmcrop -black |
-    pamfile | sed -n 's/.* \([0-9]*\) by \([0-9]*\) .*/\1 \2/p' | awk '{ print ($2 > 2 * $1) }')" 1
+  verifica "the thumbnail of the box stands too" uguale "$(ritto -alpha "$D/miniatura.png")" tall
 
-  # Round trips: the exported surface is wound outwards and reloads to the
-  # start picture; what --from writes gives the file's picture.
-  "$EXPORT" "$D/superficie.off"
-  verifica "the exported surface is wound outwards" awk -v v="$(volume "$D/superficie.off")" 'BEGIN { exit !(v > 0) }'
+  # Round trips: the exported surface (wound outwards: test_superficie) reloads
+  # to the start picture; what --from writes gives the file's picture.
   esegui --output "$D/inizio.png"
   esegui --output "$D/ricaricata.png" "$D/superficie.off"
   verifica "the exported surface reloads to the start picture" stessi "$D/inizio.png" "$D/ricaricata.png"
   for f in sfera.stl scatola.3mf adattata.off; do
-    "$EXPORT" --from "$D/$f" "$D/$f.esportato.off" 2>/dev/null
-    esegui --output "$D/$f.png" "$D/$f"
+    "$EXPORT" --from "$D/$f" "$D/$f.esportato.off" 2>/dev/null   # $f.png: drawn for the edges above
     esegui --output "$D/$f.esportato.png" "$D/$f.esportato.off"
     verifica "superficie-export --from $f: the file's picture" stessi "$D/$f.png" "$D/$f.esportato.png"
   done
