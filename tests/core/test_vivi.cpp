@@ -33,7 +33,8 @@ void scrivi(const std::string &percorso, const std::string &testo, const char *m
 {
     FILE *f = std::fopen(percorso.c_str(), modo);
     ASSERT_NE(f, nullptr);
-    std::fputs(testo.c_str(), f), std::fclose(f);
+    std::fputs(testo.c_str(), f);
+    std::fclose(f);
 }
 
 struct Cartella {

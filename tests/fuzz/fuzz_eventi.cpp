@@ -190,20 +190,24 @@ void posizione(int &x, int &y)
 
 extern "C" int LLVMFuzzerInitialize(int *, char ***)
 {
-    static char nome[] = "superficie", *argv[] = {nome, nullptr};    // libFuzzer's flags are not the toolkit's
+    static char nome[] = "superficie";    // libFuzzer's flags are not the toolkit's
+    static char *argv[] = {nome, nullptr};
     static int argc = 1;
     inizializza_poliedro();
     const int fd = mkstemp(file_slot0);
     FILE *f = fd >= 0 ? fdopen(fd, "w") : nullptr;
     if (f == nullptr) ROTTO("no file for slot 0");
-    scrivi_noff(f, 0), std::fclose(f);
+    scrivi_noff(f, 0);
+    std::fclose(f);
     PostiScena[0] = Posto{{0.0, 0.0, 0.0}, 1.0, 0.0};    // the surface's own coordinates
     screen_width = LARGHEZZA_FINESTRA, screen_height = ALTEZZA_FINESTRA;
     apri_finestra(&argc, argv);
     const char *seguiti[] = {file_slot0};
     avvia_vivi(seguiti, 1);
-    for (int k = 0; k < 5000 && trascinamento == nullptr; k++)    // the first reshape and frame
-        glutMainLoopEvent(), usleep(1000);
+    for (int k = 0; k < 5000 && trascinamento == nullptr; k++) {    // the first reshape and frame
+        glutMainLoopEvent();
+        usleep(1000);
+    }
     if (trascinamento == nullptr) ROTTO("the first frame never came");
     std::memcpy(inizio, ElencoPoliedri, sizeof inizio);
 #define SALVA(n) v0.n = ::n;
@@ -222,7 +226,8 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     }
     std::atexit([] {
         unlink(file_slot0);
-        std::fprintf(stderr, "superficie fuzz: %llu events in %llu inputs, %llu frames\n", eventi, input, fotogrammi);
+        std::fprintf(stderr, "superficie fuzz: %llu events in %llu inputs, %llu frames\n", eventi,
+                     input, fotogrammi);
     });
     return 0;
 }

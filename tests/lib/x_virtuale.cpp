@@ -31,7 +31,8 @@ public:
             // about fonts and keymaps on every start.
             prctl(PR_SET_PDEATHSIG, SIGTERM);
             if (getppid() != test) _exit(0);
-            std::freopen("/dev/null", "w", stdout), std::freopen("/dev/null", "w", stderr);
+            std::freopen("/dev/null", "w", stdout);
+            std::freopen("/dev/null", "w", stderr);
             execlp("Xvfb", "Xvfb", "-displayfd", fd.c_str(), "-screen", "0", "1280x1024x24",
                    "+extension", "GLX", "-nolisten", "tcp", static_cast<char *>(nullptr));
             _exit(127);

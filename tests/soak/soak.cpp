@@ -32,7 +32,10 @@ constexpr double DERIVA_AMMESSA = 1e-6;
 // Between about half and twice the size (the guard stops shrinking at 0.5).
 constexpr double SCALA_MIN = 0.6, SCALA_MAX = 1.8;
 
-double distanza3(const double *a, const double *b) { return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]); }
+double distanza3(const double *a, const double *b)
+{
+    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
+}
 
 // Worst of |A^T A / s^2 - I| (position), |N^T N - I| (normals), the relative
 // change of vertex distances over s, and the centre's shift over raggio.
