@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# vivi.sh VIEWER GENERA: the real window following its files and taking
+# vivi.sh VIEWER EXPORT GENERA: the real window following its files and taking
 # dropped ones. Of four files, the one the keys turned is rewritten, another
 # gets a bad version and then a good one, a fitted one is saved again (every
 # way a program saves is test_vivi's); after each, the window's picture is
@@ -9,7 +9,7 @@
 # first reading's placement is every version's own. Then files are dropped
 # from GTK 3's drag source, moved by XTest.
 source "$(dirname "$0")/lib.sh"
-VIEWER="$(realpath "$VIEWER")" GENERA="$(realpath "$2")"
+VIEWER="$(realpath "$VIEWER")" GENERA="$(realpath "$3")"
 SORGENTE="$ROOT/tests/e2e/sorgente_xdnd.py"
 TASTI='1a<Up>'
 R=1.7320508075688772   # the cube's radius, sqrt(3)
