@@ -45,38 +45,29 @@ int main(int argc, char **argv)
             tri.insert(tri.end(), {(uint32_t)v[0], (uint32_t)v[k], (uint32_t)v[k + 1]});
     }
     const size_t nv = pos.size() / 3, nt = tri.size() / 3;
-    const std::string bin = byte_di(pos) + byte_di(nor) + byte_di(tri);
-    const std::string json = [&](const std::string &uri) {
-        return "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],"
-               "\"nodes\":[{\"mesh\":0}],\"meshes\":[{\"primitives\":[{\"attributes\":"
-               "{\"POSITION\":0,\"NORMAL\":1},\"indices\":2}]}],\"buffers\":[{\"byteLength\":" +
-               std::to_string(bin.size()) + uri + "}],\"bufferViews\":["
-               "{\"buffer\":0,\"byteLength\":" + std::to_string(nv * 12) + "},"
-               "{\"buffer\":0,\"byteOffset\":" + std::to_string(nv * 12) + ",\"byteLength\":" +
-               std::to_string(nv * 12) + "},"
-               "{\"buffer\":0,\"byteOffset\":" + std::to_string(nv * 24) + ",\"byteLength\":" +
-               std::to_string(nt * 12) + "}],\"accessors\":["
-               "{\"bufferView\":0,\"componentType\":5126,\"count\":" + std::to_string(nv) +
-               ",\"type\":\"VEC3\"},{\"bufferView\":1,\"componentType\":5126,\"count\":" +
-               std::to_string(nv) + ",\"type\":\"VEC3\"},{\"bufferView\":2,\"componentType\":5125,"
-               "\"count\":" + std::to_string(nt * 3) + ",\"type\":\"SCALAR\"}]}";
-    }(",\"uri\":\"m.bin\"");
-    scrivi(dir + "/m.gltf", json);
-    scrivi(dir + "/m.bin", bin);
-    std::string glb_json = json;
-    glb_json.erase(glb_json.find(",\"uri\":\"m.bin\""), 14);
-    scrivi(dir + "/m.glb", glb_di(glb_json, bin));
-
     Triangoli t;
     t.pos = pos;
     t.tri = tri;
+    // The test glTF with the normals after the indices, as accessor 2.
+    const std::string bin = byte_di(pos) + byte_di(tri) + byte_di(nor);
+    const auto con_normali = [&](std::string j) {
+        const auto cambia = [&](const std::string &da, const std::string &a) { j.replace(j.find(da), da.size(), a); };
+        cambia("{\"POSITION\":0}", "{\"POSITION\":0,\"NORMAL\":2}");
+        cambia("\"byteLength\":" + std::to_string(12 * (nv + nt)), "\"byteLength\":" + std::to_string(bin.size()));
+        cambia("}],\"accessors\"", "},{\"buffer\":0,\"byteOffset\":" + std::to_string(12 * (nv + nt)) +
+                                   ",\"byteLength\":" + std::to_string(12 * nv) + "}],\"accessors\"");
+        return j.insert(j.size() - 2, ",{\"bufferView\":2,\"componentType\":5126,\"count\":" +
+                                          std::to_string(nv) + ",\"type\":\"VEC3\"}");
+    };
+    scrivi(dir + "/m.gltf", con_normali(gltf_di(t, "m.bin")));
+    scrivi(dir + "/m.bin", bin);
+    scrivi(dir + "/m.glb", glb_di(con_normali(gltf_di(t, "")), bin));
     scrivi(dir + "/m.3mf", pacchetto_3mf({{"3D/3dmodel.model", modello_3mf(t)}}));
     scrivi(dir + "/m.off", off_di(t));
+    const auto tre = [](const float *v) { return numero(v[0]) + " " + numero(v[1]) + " " + numero(v[2]); };
     std::string noff = "NOFF\n" + std::to_string(nv) + " " + std::to_string(nt) + " 0\n";
     for (size_t i = 0; i < nv; i++)
-        noff += numero(pos[3 * i]) + " " + numero(pos[3 * i + 1]) + " " + numero(pos[3 * i + 2]) +
-                " " + numero(nor[3 * i]) + " " + numero(nor[3 * i + 1]) + " " +
-                numero(nor[3 * i + 2]) + "\n";
+        noff += tre(&pos[3 * i]) + " " + tre(&nor[3 * i]) + "\n";
     for (size_t k = 0; k < nt; k++)
         noff += "3 " + std::to_string(tri[3 * k]) + " " + std::to_string(tri[3 * k + 1]) + " " +
                 std::to_string(tri[3 * k + 2]) + "\n";

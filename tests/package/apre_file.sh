@@ -1,15 +1,23 @@
 #!/usr/bin/env bash
-# apre_file.sh VIEWER EXPORT VERSION: the installed viewer, with no display,
-# on the command line and on files the installed exporter writes: --version
-# and --help; the exported surface drawn from a file and from standard input
-# gives one picture; the surface in four formats at once gives four objects
+# apre_file.sh VIEWER EXPORT VERSION BUILT_EXPORT GENERATOR: the installed programs,
+# with no display. The exporter writes the build tree's bytes, in both
+# formats, to standard output and to a file. The viewer: --version and
+# --help; the exported surface drawn from a file and from standard input
+# gives one picture; a sphere in four formats at once gives four objects
 # in the four slot colours. (finestra.sh opens its window; the end-to-end
 # tests hold --output to the window's pixels, offscreen_aspetto the exported
 # surface's picture to the start's.)
 source "$(dirname "$0")/lib.sh"
-VIEWER="$1" VERSIONE="$3"
+VIEWER="$1" EXPORT="$2" VERSIONE="$3" COSTRUITO="$4"
 unset DISPLAY
-formati "$LAVORO" "$2"
+formati "$LAVORO" "$5"
+"$EXPORT" "$LAVORO/superficie.off" && "$EXPORT" --obj "$LAVORO/superficie.obj"
+
+for opzioni in "" --obj --help; do
+  verifica "superficie-export $opzioni: the build tree's bytes" cmp <("$EXPORT" $opzioni) <("$COSTRUITO" $opzioni)
+done
+verifica "superficie-export --obj FILE: the build tree's bytes" cmp "$LAVORO/superficie.obj" <("$COSTRUITO" --obj)
+rifiuta "superficie-export: " "$EXPORT" --nonsense
 
 # esito ARG...: the viewer on ARGs; sets status, and the files uscita and errore.
 esito() {
@@ -43,7 +51,7 @@ foto inizio
 foto esportata "$LAVORO/superficie.off"
 esito --output "$LAVORO/standard.png" - <"$LAVORO/superficie.off"
 verifica "the exported surface from standard input: the file's picture" cmp "$LAVORO/esportata.png" "$LAVORO/standard.png"
-foto quattro "$LAVORO"/{piatta.off,superficie.obj,superficie.ply,superficie.stl}
+foto quattro "$LAVORO"/sfera.{off,obj,ply,stl}
 read -r giallo ciano viola verde < <(tinte quattro)
 read -r giallo0 ciano0 viola0 verde0 < <(tinte inizio)
 verifica "OFF, OBJ, PLY and STL side by side: yellow, cyan, purple and green ($giallo $ciano $viola $verde pixels)" \

@@ -27,14 +27,12 @@ verifica "its files: the install's, pages compressed, owned by root" \
   <(dpkg-deb -c "$DEB" | awk '{ sub(/\/$/, "", $6); print $1, $2, $6 }' | sort -k3)
 
 dpkg-deb -x "$DEB" "$LAVORO/radice"
+# Unstripped programs are an error for lintian; a name in a gzip header is not.
 for p in superficie superficie-export; do
-  verifica "$p: stripped" grep -q ', stripped' <<<"$(file -L "$LAVORO/radice/usr/bin/$p")"
-  verifica "$p.1.gz: gzip -9n" [ "$(od -An -tx1 -j3 -N5 "$LAVORO/radice/usr/share/man/man1/$p.1.gz" | tr -d ' ')" = 0000000000 ]
+  verifica "$p.1.gz: gzip -9n" gzip_9n "$LAVORO/radice/usr/share/man/man1/$p.1.gz"
 done
-"$LAVORO/radice/usr/bin/superficie-export" >"$LAVORO/pacchetto"
-"$COSTRUITO" >"$LAVORO/costruito"
 verifica "the package's superficie-export writes the build tree's bytes" \
-  cmp "$LAVORO/pacchetto" "$LAVORO/costruito"
+  cmp <("$LAVORO/radice/usr/bin/superficie-export") <("$COSTRUITO")
 
 # Every tag, informational ones too, shown; errors and warnings fail.
 status=0

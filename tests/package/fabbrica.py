@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-# fabbrica.py OUT FILE... BAD: GNOME's own thumbnail factory (the one the
+# fabbrica.py FILE... BAD: GNOME's own thumbnail factory (the one the
 # file manager uses, which runs each thumbnailer in a bubblewrap sandbox)
 # on each FILE and on BAD, with the thumbnailers of XDG_DATA_DIRS. Prints
 # one line per check; exits 1 if any failed.
@@ -8,8 +8,7 @@ import os, sys
 import gi
 
 gi.require_version("GnomeDesktop", "3.0")
-gi.require_version("GdkPixbuf", "2.0")
-from gi.repository import GdkPixbuf, Gio, GLib, GnomeDesktop  # noqa: E402
+from gi.repository import Gio, GLib, GnomeDesktop  # noqa: E402
 
 # The types the desktop entry lists, by the extension the files carry.
 TIPI = {".obj": "model/obj", ".stl": "model/stl", ".ply": "model/x-ply",
@@ -24,7 +23,7 @@ def verifica(cosa, ok):
     return ok
 
 
-out, *file, errato = sys.argv[1:]
+*file, errato = sys.argv[1:]
 fabbrica = GnomeDesktop.DesktopThumbnailFactory.new(GnomeDesktop.DesktopThumbnailSize.LARGE)
 for percorso in file + [errato]:
     nome, uri = os.path.basename(percorso), Gio.File.new_for_path(percorso).get_uri()
@@ -46,9 +45,4 @@ for percorso in file + [errato]:
     alfa = [p.get_pixels()[y * p.get_rowstride() + x * p.get_n_channels() + 3]
             for x, y in ((0, 0), (w - 1, 0), (0, h - 1), (w - 1, h - 1), (w // 2, h // 2))]
     verifica(f"{nome}: transparent corners, an opaque object in the middle", alfa == [0] * 4 + [255])
-    fabbrica.save_thumbnail(p, uri, mtime, None)
-    salvata = fabbrica.lookup(uri, mtime)
-    verifica(f"{nome}: saved where the file manager looks ({salvata})",
-             salvata is not None and salvata.startswith(out)
-             and GdkPixbuf.Pixbuf.new_from_file(salvata).get_width() == LATO)
 sys.exit(1 if falliti else 0)

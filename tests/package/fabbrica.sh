@@ -1,12 +1,12 @@
 #!/usr/bin/env bash
-# fabbrica.sh DIR EXPORT PACCHETTI: the .deb that scripts/package made in DIR,
+# fabbrica.sh DIR GENERATOR PACCHETTI: the .deb that scripts/package made in DIR,
 # installed on this machine as a user would (GNOME's factory runs the
 # thumbnailer in a sandbox that shows only /usr), then previews of a file in
 # each format and of a bad file through the factory itself, with a DISPLAY
 # that nothing answers. The package is removed again unless it was
 # installed before.
 source "$(dirname "$0")/lib.sh"
-DEB="$(cat "$1/deb.txt")" EXPORT="$2" PACCHETTI="$3"
+DEB="$(cat "$1/deb.txt")" GENERA="$2" PACCHETTI="$3"
 apt=(env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=600 -qq -y)
 prima="$(dpkg-query -W -f='${Status}' superficie 2>/dev/null || true)"
 togli() {
@@ -17,21 +17,16 @@ trap togli EXIT
 "${apt[@]}" install --no-install-recommends "$DEB" >/dev/null
 
 verifica "bubblewrap, the factory's sandbox, is there" [ -x /usr/bin/bwrap ]
-verifica "the package's thumbnailer is installed, naming /usr/bin/superficie" \
-  [ -f /usr/share/thumbnailers/superficie.thumbnailer -a -x /usr/bin/superficie ]
 
-formati "$LAVORO" "$EXPORT"
-# The surface again as GLB and 3MF (the .gltf's buffer is a file beside it,
+formati "$LAVORO" "$GENERA"
+# The sphere again as GLB and 3MF (the .gltf's buffer is a file beside it,
 # which the sandbox does not show).
 mkdir "$LAVORO/pacchetti"
-"$PACCHETTI" "$LAVORO/superficie.off" "$LAVORO/pacchetti"
-cp "$LAVORO/pacchetti/m.glb" "$LAVORO/superficie.glb"
-cp "$LAVORO/pacchetti/m.3mf" "$LAVORO/superficie.3mf"
+"$PACCHETTI" "$LAVORO/sfera.off" "$LAVORO/pacchetti"
+cp "$LAVORO/pacchetti/m.glb" "$LAVORO/sfera.glb" && cp "$LAVORO/pacchetti/m.3mf" "$LAVORO/sfera.3mf"
 head -c 3000 /dev/urandom >"$LAVORO/rumore.stl"
 
 verifica "GNOME's thumbnail factory: each format, and no preview of a bad file" \
   env XDG_DATA_DIRS=/usr/share XDG_CACHE_HOME="$LAVORO/cache" DISPLAY=:96 \
-  /usr/bin/python3 "$(dirname "$0")/fabbrica.py" "$LAVORO/cache/thumbnails/" \
-  "$LAVORO/superficie.off" "$LAVORO/superficie.obj" "$LAVORO/superficie.ply" "$LAVORO/superficie.stl" \
-  "$LAVORO/superficie.glb" "$LAVORO/superficie.3mf" "$LAVORO/rumore.stl"
+  /usr/bin/python3 "$(dirname "$0")/fabbrica.py" "$LAVORO"/sfera.{off,obj,ply,stl,glb,3mf} "$LAVORO/rumore.stl"
 fine

@@ -4,6 +4,10 @@ source "$ROOT/tests/lib/verifica.sh"
 LAVORO="$(mktemp -d)"
 chmod 755 "$LAVORO"   # for the sandboxed and the unprivileged programs
 trap 'rm -rf "$LAVORO"' EXIT
+chiave() { sed -n "s/^$2=//p" "$1"; }   # chiave FILE KEY: a desktop-style entry's value
+elenco_ordinato() { tr '; ' '\n\n' | sed '/^$/d' | sort | paste -sd' ' -; }
+# gzip_9n FILE: gzip's header holds no time stamp and no name.
+gzip_9n() { [ "$(od -An -tx1 -j3 -N5 "$1" | tr -d ' ')" = 0000000000 ]; }
 
 # elenco [MAN_SUFFIX]: every file the install puts under /usr, with its mode,
 # sorted; the package has the manual pages compressed (MAN_SUFFIX .gz).
@@ -29,23 +33,11 @@ cartelle() {
     sort -u
 }
 
-# formati DIR EXPORT: the surface as EXPORT writes it (DIR/superficie.off,
-# NOFF, smooth, and .obj) and converted: piatta.off without normals (flat),
-# .ply, and .stl with every triangle's own three corners, 12288 in all,
-# which only merging equal positions brings within an object's 3000 vertices.
+# formati DIR GENERATOR: a bumpy sphere of 2000 triangles as GENERATOR (not
+# the viewer's code) writes it: DIR/sfera.off (NOFF), .obj, .ply (binary)
+# and .stl (ascii, every triangle with its own three corners, which only
+# merging equal positions brings within an object's 3000 vertices).
 formati() {
-  local s="$1/superficie.off"
-  "$2" "$s" && "$2" --obj "$1/superficie.obj"
-  awk 'NR == 1 { print "OFF"; next } NR > 2 && NF == 6 { print $1, $2, $3; next } { print }' \
-    "$s" >"$1/piatta.off"
-  awk 'NR == 2 { print "ply\nformat ascii 1.0\nelement vertex " $1
-                 print "property float x\nproperty float y\nproperty float z"
-                 print "property float nx\nproperty float ny\nproperty float nz"
-                 print "element face " $2 "\nproperty list uchar int vertex_indices\nend_header" }
-       NR > 2' "$s" >"$1/superficie.ply"
-  awk 'NR == 2 { nv = $1 } NR > 2 && NR <= nv + 2 { p[NR - 3] = $1 " " $2 " " $3 }
-       NR > nv + 2 { print "facet normal 0 0 0\nouter loop"
-                     for (i = 2; i <= 4; i++) print "vertex " p[$i]
-                     print "endloop\nendfacet" }
-       BEGIN { print "solid superficie" } END { print "endsolid superficie" }' "$s" >"$1/superficie.stl"
+  local f
+  for f in off obj ply stla; do "$2" "$f" 2000 "$1/sfera.${f%a}" sfera; done
 }

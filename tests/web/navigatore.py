@@ -1,7 +1,7 @@
 # navigatore.py: Debian's headless Chromium driven over the DevTools
 # protocol, for the browser page's tests and benchmarks. A small client over
 # python3-websocket: one page, commands answered in order, events kept.
-import base64, json, os, shutil, subprocess, tempfile, time, urllib.request
+import base64, contextlib, json, os, shutil, subprocess, tempfile, time, urllib.request
 
 import websocket
 
@@ -74,10 +74,8 @@ class Chromium:
     def __exit__(self, *_): self.chiudi()
 
     def chiudi(self):
-        try:
+        with contextlib.suppress(Exception):
             self.ws.close()
-        except Exception:
-            pass
         self.processo.terminate()
         try:
             self.processo.wait(10)

@@ -2,7 +2,7 @@
 # desktop viewer on the X display in $DISPLAY (driven with xdotool), in five
 # parts, each a function below. Every part also fails on any console message,
 # log entry or uncaught exception of a page, and on a page that scrolled.
-import io, math, re, os, shutil, subprocess, sys, tempfile, threading, time, traceback
+import io, math, pathlib, re, os, shutil, subprocess, sys, tempfile, threading, time, traceback
 from functools import reduce
 
 from PIL import Image, ImageChops
@@ -76,55 +76,51 @@ class Desktop:
         self.p = subprocess.Popen(programma, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
                                   cwd=cartella, text=True)
         self.w = xdotool("search", "--sync", "--onlyvisible", "--name", "^%s$" % titolo).split()[0]
-        self.x("mousemove", "--window", self.w, 500, 100)   # keys go where the pointer is
+        xdotool("mousemove", "--window", self.w, 500, 100)   # keys go where the pointer is
         if titolo == "Superficie":   # an unpainted or cleared window is one colour
-            self.ultima = entro(ATTESA, "the scene", lambda: self.scena(self.stabile()))
-
-    def scena(self, q): return q.getcolors(2) is None and q
-
-    def x(self, *argomenti): xdotool(*argomenti)
+            self.ultima = entro(ATTESA, "the scene", lambda: (lambda q: q.getcolors(2) is None and q)(
+                self.stabile()))
 
     def schermata(self):
         return immagine(subprocess.run([os.environ["SCHERMATA"], self.w], capture_output=True,
                                        check=True).stdout)
 
-    def stabile(self, prima=None):
-        # The picture once it differs from prima and stays the same for three shots.
+    def stabile(self):
+        # The picture once it stays the same for three shots.
         foto = [self.schermata()]
 
         def ferma():
             time.sleep(0.1)
             foto.append(self.schermata())
             del foto[:-3]
-            return len(foto) > 2 and uguali(foto[-1], foto[-2]) and uguali(foto[-1], foto[-3]) \
-                and not (prima and uguali(foto[-1], prima)) and foto[-1]
+            return len(foto) > 2 and uguali(foto[-1], foto[-2]) and uguali(foto[-1], foto[-3]) and foto[-1]
         return entro(ATTESA, "a settled picture", ferma)
 
     def esegui(self, azioni):
         for a in azioni:
             if a[0] == "drag":
                 _, b, x, y, dx, dy, passi = a
-                self.x("mousemove", "--window", self.w, x, y, "mousedown", XBOTTONI[b])
+                xdotool("mousemove", "--window", self.w, x, y, "mousedown", XBOTTONI[b])
                 for i in range(1, passi + 1):
                     prima = self.schermata()
-                    self.x("mousemove", "--window", self.w, x + dx * i // passi, y + dy * i // passi)
+                    xdotool("mousemove", "--window", self.w, x + dx * i // passi, y + dy * i // passi)
                     try:   # each step's frame, when the step changes the picture
                         entro(2, "", lambda: not uguali(self.schermata(), prima))
                     except Errore:
                         pass
-                self.x("mouseup", XBOTTONI[b])
+                xdotool("mouseup", XBOTTONI[b])
             for k in a[1:] if a[0] == "keys" else ():
-                self.x("key", k)
+                xdotool("key", k)
                 time.sleep(0.1)
             if a[0] == "wheel":
-                self.x("mousemove", "--window", self.w, a[1], a[2], "click", a[3])
+                xdotool("mousemove", "--window", self.w, a[1], a[2], "click", a[3])
                 time.sleep(0.1)
         self.ultima = self.stabile()
         return self.ultima
 
     def dimensiona(self, larghezza, altezza):
         # The window resized as a window manager would; its new picture.
-        self.x("windowsize", self.w, larghezza, altezza)
+        xdotool("windowsize", self.w, larghezza, altezza)
         entro(ATTESA, "the new size", lambda: self.schermata().size == (larghezza, altezza))
         return self.esegui([])
 
@@ -193,34 +189,29 @@ class Pagina:
     def dita(self, tipo, dita): self.c.tocco(tipo, {k: self.punto(*p) for k, p in dita.items()})
 
     def esegui(self, azioni):
-        # Actions as Desktop.esegui takes them, and touches: ("dito", x, y, dx,
-        # dy, steps) one finger; ("due", a, b, da, db, steps) two from a and b,
-        # each moving by its own total, b lifted first; ("bottoni", key...)
-        # clicks on the key buttons, named as xdotool names the keys.
+        # Actions as Desktop.esegui takes them, and touches: ("dita", [(x, y,
+        # dx, dy)...], steps) fingers put down in turn, each moving by its own
+        # total, the last lifted first; ("bottoni", key...) clicks on the key
+        # buttons, named as xdotool names the keys.
         c, m = self.c, self.c.mouse
         for a in azioni:
-            if a[0] in ("drag", "dito"):
-                b, (x, y, dx, dy, passi) = (a[1], a[2:]) if a[0] == "drag" else (None, a[1:])
-                if b:
-                    m("mouseMoved", *self.punto(x, y))
-                    c.calma()
-                    m("mousePressed", *self.punto(x, y), b, BOTTONI[b])
-                else:
-                    self.dita("touchStart", {1: (x, y)})
+            if a[0] == "drag":
+                _, b, x, y, dx, dy, passi = a
+                m("mouseMoved", *self.punto(x, y))
+                c.calma()
+                m("mousePressed", *self.punto(x, y), b, BOTTONI[b])
                 for i in range(1, passi + 1):
                     q = self.punto(x + dx * i // passi, y + dy * i // passi)
-                    self.passo(lambda: m("mouseMoved", *q, b, BOTTONI[b]) if b
-                               else c.tocco("touchMove", {1: q}))
-                m("mouseReleased", *self.punto(x + dx, y + dy), b, 0) if b else c.tocco("touchEnd", {})
-            elif a[0] == "due":
-                _, (ax, ay), (bx, by), (dax, day), (dbx, dby), passi = a
-                self.dita("touchStart", {1: (ax, ay)})
-                self.dita("touchStart", {1: (ax, ay), 2: (bx, by)})
-                for i in range(1, passi + 1):
-                    d = {1: (ax + dax * i // passi, ay + day * i // passi),
-                         2: (bx + dbx * i // passi, by + dby * i // passi)}
+                    self.passo(lambda: m("mouseMoved", *q, b, BOTTONI[b]))
+                m("mouseReleased", *self.punto(x + dx, y + dy), b, 0)
+            elif a[0] == "dita":
+                for k in range(1, len(a[1]) + 1):
+                    self.dita("touchStart", {i + 1: d[:2] for i, d in enumerate(a[1][:k])})
+                for j in range(1, a[2] + 1):
+                    d = {i + 1: (x + dx * j // a[2], y + dy * j // a[2]) for i, (x, y, dx, dy) in enumerate(a[1])}
                     self.passo(lambda: self.dita("touchMove", d))
-                self.dita("touchMove", {1: d[1]})
+                for k in range(len(a[1]) - 1, 0, -1):
+                    self.dita("touchMove", {i: d[i] for i in range(1, k + 1)})
                 c.tocco("touchEnd", {})
             elif a[0] == "wheel":
                 m("mouseMoved", *self.punto(a[1], a[2]))
@@ -241,7 +232,6 @@ class Pagina:
             self.c.mouse(tipo, x, y, "left" if tipo != "mouseMoved" else "none", premuti)
         fuoco = self.c.valuta("document.activeElement.id")
         assert fuoco == "canvas", "after the button %r the focus is on %r" % (etichetta, fuoco)
-        self.cliccati = getattr(self, "cliccati", set()) | {k}
 
     def schermata(self):
         # The picture once every posted redisplay is drawn, in device pixels.
@@ -303,18 +293,18 @@ SESSIONE = [
 # keys they stand for. Each step: (name, touches and buttons, mouse and keys),
 # positions in the picture's pixels.
 SESSIONE_TOCCO = [
-    ("one finger", [("dito", 500, 300, 60, 30, 6)], [("drag", "left", 500, 300, 60, 30, 6)]),
+    ("one finger", [("dita", [(500, 300, 60, 30)], 6)], [("drag", "left", 500, 300, 60, 30, 6)]),
     # The second finger ends the left drag where the first one is; the
     # pinch presses the right button at the midpoint, and 10 pixels more
     # between the fingers are 10 up. Its first step still turns: the last
     # frame chose the rotation, as after a left drag with the mouse.
-    ("pinch out", [("due", (450, 300), (550, 300), (-25, 0), (25, 0), 5)],
+    ("pinch out", [("dita", [(450, 300, -25, 0), (550, 300, 25, 0)], 5)],
      [("drag", "left", 450, 300, 0, 0, 0), ("drag", "right", 500, 300, 0, -50, 5)]),
-    ("two fingers together", [("due", (400, 250), (500, 250), (80, 40), (80, 40), 4)],
+    ("two fingers together", [("dita", [(400, 250, 80, 40), (500, 250, 80, 40)], 4)],
      [("drag", "left", 400, 250, 0, 0, 0), ("drag", "middle", 450, 250, 80, 40, 4)]),
     # Along a slant: the distance is measured as the crow flies (from 200
     # to 140), the midpoint stays.
-    ("pinch in, slanted", [("due", (400, 200), (560, 320), (24, 18), (-24, -18), 3)],
+    ("pinch in, slanted", [("dita", [(400, 200, 24, 18), (560, 320, -24, -18)], 3)],
      [("drag", "left", 400, 200, 0, 0, 0), ("drag", "right", 480, 260, 0, 60, 3)]),
 ] + [("buttons " + " ".join(k), [("bottoni",) + k], [("keys",) + k]) for k in (
     ("b", "Up", "Left"), ("Down", "Right"), ("j", "j", "u"), ("u", "a", "q", "o"),
@@ -326,21 +316,16 @@ TUTTI = set("01234aqrobju") | set(FRECCE)
 
 def tocco(pagina):
     t, m = pagina_nuova(pagina, tocco=True), pagina_nuova(pagina, tocco=True)
-    t.cliccati, prima = set(), (t.schermata(), m.schermata())
+    prima = t.schermata()
     for nome, tocchi, mouse in SESSIONE_TOCCO:
         a, b = t.esegui(tocchi), m.esegui(mouse)
         # No tolerance: the same program on the same renderer given the
-        # same callbacks draws the same bits.
+        # same callbacks draws the same bits (so a step changes both or neither).
         if not uguali(a, b):
             no("%s: the touch's picture is not the mouse's" % nome)
-        if uguali(a, prima[0]) != uguali(b, prima[1]):
-            no("%s: changed by touch %s, by the mouse %s" % (
-                nome, not uguali(a, prima[0]), not uguali(b, prima[1])))
-        if tocchi[0][0] != "bottoni" and uguali(a, prima[0]):
+        if tocchi[0][0] != "bottoni" and uguali(a, prima):
             no("%s: the gesture changed nothing" % nome)
-        prima = a, b
-    if TUTTI - t.cliccati:
-        no("buttons never clicked: %s" % sorted(TUTTI - t.cliccati))
+        prima = a
     etichette = t.c.valuta("[...document.querySelectorAll('#tasti button')].map(b => b.textContent)")
     if sorted(etichette) != sorted(FRECCE.get(k, k) for k in TUTTI):
         no("the buttons are %s" % etichette)
@@ -390,14 +375,14 @@ def esegui_x(x11, a, righe):
     # a on the probe; the callbacks it printed, once it prints no more.
     prima, w = len(righe), x11.w
     if isinstance(a, str):
-        x11.x("key", a)
+        xdotool("key", a)
     elif a[0] == "drag":
-        x11.x("mousemove", x11.gx + a[2][0][0], x11.gy + a[2][0][1], "mousedown", XBOTTONI[a[1]])
+        xdotool("mousemove", x11.gx + a[2][0][0], x11.gy + a[2][0][1], "mousedown", XBOTTONI[a[1]])
         for x, y in a[2][1:]:
-            x11.x("mousemove", x11.gx + x, x11.gy + y)
-        x11.x("mouseup", XBOTTONI[a[1]], "mousemove", "--window", w, 500, 300)
+            xdotool("mousemove", x11.gx + x, x11.gy + y)
+        xdotool("mouseup", XBOTTONI[a[1]], "mousemove", "--window", w, 500, 300)
     else:
-        x11.x("mousemove", "--window", w, a[1], a[2], "click", 4, "click", 5,
+        xdotool("mousemove", "--window", w, a[1], a[2], "click", 4, "click", 5,
               "mousemove", "--window", w, 500, 300)
     n, fine = -1, time.monotonic() + ATTESA
     while n != len(righe) and time.monotonic() < fine:
@@ -431,7 +416,7 @@ def ingressi(pagina, sonda):
     threading.Thread(target=lambda: [righe.append(r) for r in x11.p.stdout], daemon=True).start()
     g = dict(r.split("=") for r in xdotool("getwindowgeometry", "--shell", x11.w).split())
     x11.gx, x11.gy = int(g["X"]), int(g["Y"])
-    x11.x("mousemove", "--window", x11.w, 500, 300)
+    xdotool("mousemove", "--window", x11.w, 500, 300)
     c = pagina_nuova(pagina).c
     if c.valuta("document.activeElement.id") != "canvas":
         no("the canvas has no keyboard focus on load")
@@ -462,23 +447,16 @@ def ingressi(pagina, sonda):
 # Each case: (what, how, files, "opens" or "refused" or the fitted files).
 CASI = [
     ("a bad file, first thing", "chooser", ["malo.off"], "refused"),
-    ("the surface as OBJ", "chooser", ["superficie.obj"], "opens"),
-    ("two files", "chooser", ["cubo.off", "toro.stl"], "opens"),
     ("five files", "chooser", ["cubo.off", "toro.stl", "toro.ply", "superficie.off",
                                "superficie.obj"], "refused"),
     ("over the capacity, after a good one", "chooser", ["cubo.off", "troppi.off"], ["troppi.off"]),
     ("a bad file after a fitted scene", "chooser", ["malo.off"], "refused"),
-    ("four files", "chooser", ["superficie.off", "cubo.off", "toro.stl", "toro.ply"], "opens"),
-    ("a large torus", "chooser", ["grande.stl"], ["grande.stl"]),
+    ("four files", "chooser", ["superficie.obj", "cubo.off", "toro.stl", "toro.ply"], "opens"),
     ("a bad file dropped", "drop", ["cubo.off", "malo.off"], "refused"),
-    ("one file dropped", "drop", ["toro.ply"], "opens"),
     ("two large files dropped", "drop", ["grande.stl", "troppi.off"], ["grande.stl", "troppi.off"]),
-    ("two files dropped", "drop", ["toro.stl", "superficie.obj"], "opens"),
-    ("a GLB", "chooser", ["m.glb"], "opens"),
     # Picked together, in any order; its folder on the desktop.
     ("a glTF with its buffer", "chooser", ["m.bin", "m.gltf"], "opens"),
-    ("a 3MF", "chooser", ["m.3mf"], "opens"),
-    ("glTF, 3MF and OFF together", "chooser", ["m.gltf", "m.3mf", "cubo.off", "m.bin"], "opens"),
+    ("glTF, GLB, 3MF and OFF together", "chooser", ["m.gltf", "m.3mf", "m.glb", "cubo.off", "m.bin"], "opens"),
     # Without the buffer it names: a message naming it (the desktop, which
     # looks beside the file, words it otherwise).
     ("a glTF without its buffer", "chooser", ["m.gltf"], "m.bin"),
@@ -502,8 +480,7 @@ def campioni(d, exporter, scrittore, genera):
         "troppi.off": "OFF\n3001 1 0\n" + "".join("%d %d 0\n" % (i % 60, i // 60)
                                                   for i in range(3001)) + "3 0 1 60\n"}
     for nome, testo in testi.items():
-        with open(os.path.join(d, nome), "w") as f:
-            f.write(testo)
+        pathlib.Path(d, nome).write_text(testo)
 
 
 def file_aperti(*programmi):
@@ -635,8 +612,7 @@ def confronto(viewer, pagina):
         a, b = desktop.esegui(azioni), p.esegui(azioni)
         confronta(nome, a, b)
         if prima and uguali(a, prima[0]) != uguali(b, prima[1]):
-            no("%s: changed on the desktop %s, on the page %s" % (
-                nome, not uguali(a, prima[0]), not uguali(b, prima[1])))
+            no("%s: changed on the desktop %s, on the page %s" % (nome, not uguali(a, prima[0]), not uguali(b, prima[1])))
         prima = a, b
     for nome, w, h, densita, azioni in SESSIONE_DIMENSIONI:
         d = desktop.dimensiona(w, h)
