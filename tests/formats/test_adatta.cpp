@@ -267,20 +267,21 @@ void scatola(const Maglia &m, V3 &basso, V3 &alto)
 
 double segmento(const V3 &p, const V3 &a, const V3 &b)
 {
-    const V3 ab = meno(b, a);
-    return norma(meno(p, piu(a, per(ab, std::clamp(punto(meno(p, a), ab) / punto(ab, ab), 0.0, 1.0)))));
+    const V3 ab = meno(b, a), d = meno(p, piu(a, per(ab, std::clamp(punto(meno(p, a), ab) / punto(ab, ab), 0.0, 1.0))));
+    return punto(d, d);
 }
 
-// The distance from p to t: to its plane when p stands over it, else to its nearest side.
+// The squared distance from p to t: to its plane when p stands over it, else
+// to its nearest side.
 double distanza(const V3 &p, const Tri &t)
 {
-    const V3 n = unita(croce(meno(t.v[1], t.v[0]), meno(t.v[2], t.v[0])));
+    const V3 n = croce(meno(t.v[1], t.v[0]), meno(t.v[2], t.v[0]));
     bool sopra = true;
     for (int k = 0; k < 3; k++)
         sopra = sopra && punto(croce(meno(t.v[(k + 1) % 3], t.v[k]), meno(p, t.v[k])), n) >= 0;
-    if (sopra)
-        return std::abs(punto(meno(p, t.v[0]), n));
-    return std::min({segmento(p, t.v[0], t.v[1]), segmento(p, t.v[1], t.v[2]), segmento(p, t.v[2], t.v[0])});
+    const double h = punto(meno(p, t.v[0]), n);
+    return sopra ? h * h / punto(n, n)
+                 : std::min({segmento(p, t.v[0], t.v[1]), segmento(p, t.v[1], t.v[2]), segmento(p, t.v[2], t.v[0])});
 }
 
 // The greatest distance from samples of `da` (corners and a barycentric
@@ -309,14 +310,14 @@ double lontananza(const std::vector<Tri> &da, int righe, const std::vector<Tri> 
             for (int j = 0; i + j <= righe; j++) {
                 const V3 p = piu(t.v[0], piu(per(meno(t.v[1], t.v[0]), (double)i / righe),
                                              per(meno(t.v[2], t.v[0]), (double)j / righe)));
-                double d = 2 * cella;
+                const long long x = in_cella(p, 0), y = in_cella(p, 1), z = in_cella(p, 2);
+                double d = 4 * cella * cella;
                 for (int c = 0; c < 27; c++) {
-                    const auto it = celle.find(chiave(in_cella(p, 0) + c % 3 - 1, in_cella(p, 1) + c / 3 % 3 - 1,
-                                                      in_cella(p, 2) + c / 9 - 1));
+                    const auto it = celle.find(chiave(x + c % 3 - 1, y + c / 3 % 3 - 1, z + c / 9 - 1));
                     for (size_t q = 0; it != celle.end() && q < it->second.size(); q++)
                         d = std::min(d, distanza(p, a[it->second[q]]));
                 }
-                peggiore = std::max(peggiore, d);
+                peggiore = std::max(peggiore, std::sqrt(d));
             }
     return peggiore / diagonale;
 }
