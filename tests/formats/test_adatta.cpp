@@ -170,39 +170,24 @@ Maglia tessere(int livelli)
 }
 
 // Appended to m: a grid of n x n quads over [-1, 1]^2 mapped by `dove`,
-// facing along du x dv, every vertex carrying `normale`. Edges carry i % ogni
-// more vertices in u and j % ogni in v, so that with ogni 3 the faces have 4
-// to 12 corners; chiusa wraps both ways.
-Maglia superficie(int n, int ogni, bool chiusa, const std::function<V3(double, double)> &dove, Maglia m = {},
+// facing along du x dv, every vertex carrying `normale`. Row j's faces are
+// 1 + j % largo quads long, polygons of 4 to 2 largo + 2 corners; chiusa
+// wraps both ways.
+Maglia superficie(int n, int largo, bool chiusa, const std::function<V3(double, double)> &dove, Maglia m = {},
                   const V3 &normale = {})
 {
     const int c = chiusa ? n : n + 1, base = (int)m.punti.size();
-    auto angolo = [&](int i, int j) { return (j % c) * c + (i % c); };
     for (int k = 0; k < c * c; k++)
         aggiungi_punto(m, dove((double)(k % c) / n, (double)(k / c) / n), normale);
-    std::vector<std::vector<int>> lungo_u(c * c), lungo_v(c * c);
-    for (int k = 0; k < c * c; k++) {
-        const int i = k % c, j = k / c;
-        for (int q = 1; q <= i % ogni || q <= j % ogni; q++) {
-            if (q <= i % ogni)
-                lungo_u[k].push_back(aggiungi_punto(m, dove((i + q / (i % ogni + 1.0)) / n, (double)j / n), normale));
-            if (q <= j % ogni)
-                lungo_v[k].push_back(aggiungi_punto(m, dove((double)i / n, (j + q / (j % ogni + 1.0)) / n), normale));
+    for (int j = 0; j < n; j++)
+        for (int i = 0; i < n; i += 1 + j % largo) {
+            std::vector<int> f;
+            for (int q = i; q <= std::min(i + 1 + j % largo, n); q++)
+                f.push_back(base + j % c * c + q % c);
+            for (int q = std::min(i + 1 + j % largo, n); q >= i; q--)
+                f.push_back(base + (j + 1) % c * c + q % c);
+            aggiungi_faccia(m, f);
         }
-    }
-    for (int k = 0; k < n * n; k++) {
-        const int a = angolo(k % n, k / n), b = angolo(k % n + 1, k / n), d = angolo(k % n + 1, k / n + 1),
-                  e = angolo(k % n, k / n + 1);
-        std::vector<int> f{base + a};
-        f.insert(f.end(), lungo_u[a].begin(), lungo_u[a].end());
-        f.push_back(base + b);
-        f.insert(f.end(), lungo_v[b].begin(), lungo_v[b].end());
-        f.push_back(base + d);
-        f.insert(f.end(), lungo_u[e].rbegin(), lungo_u[e].rend());
-        f.push_back(base + e);
-        f.insert(f.end(), lungo_v[a].rbegin(), lungo_v[a].rend());
-        aggiungi_faccia(m, f);
-    }
     return m;
 }
 
@@ -243,9 +228,7 @@ Maglia cubo(int n)
     return m;
 }
 
-struct Tri {
-    V3 v[3];
-};
+using Tri = std::array<V3, 3>;
 
 // Every face as the fan from its first corner it is drawn as.
 std::vector<Tri> triangoli(const Maglia &m)
@@ -253,7 +236,7 @@ std::vector<Tri> triangoli(const Maglia &m)
     std::vector<Tri> t;
     for (const FacciaLetta &f : m.facce)
         for (int k = 1; k + 1 < f.numvertici; k++)
-            t.push_back({{pos(m, m.angoli[f.primo]), pos(m, m.angoli[f.primo + k]), pos(m, m.angoli[f.primo + k + 1])}});
+            t.push_back({pos(m, m.angoli[f.primo]), pos(m, m.angoli[f.primo + k]), pos(m, m.angoli[f.primo + k + 1])});
     return t;
 }
 
@@ -275,13 +258,13 @@ double segmento(const V3 &p, const V3 &a, const V3 &b)
 // to its nearest side.
 double distanza(const V3 &p, const Tri &t)
 {
-    const V3 n = croce(meno(t.v[1], t.v[0]), meno(t.v[2], t.v[0]));
+    const V3 n = croce(meno(t[1], t[0]), meno(t[2], t[0]));
     bool sopra = true;
     for (int k = 0; k < 3; k++)
-        sopra = sopra && punto(croce(meno(t.v[(k + 1) % 3], t.v[k]), meno(p, t.v[k])), n) >= 0;
-    const double h = punto(meno(p, t.v[0]), n);
+        sopra = sopra && punto(croce(meno(t[(k + 1) % 3], t[k]), meno(p, t[k])), n) >= 0;
+    const double h = punto(meno(p, t[0]), n);
     return sopra ? h * h / punto(n, n)
-                 : std::min({segmento(p, t.v[0], t.v[1]), segmento(p, t.v[1], t.v[2]), segmento(p, t.v[2], t.v[0])});
+                 : std::min({segmento(p, t[0], t[1]), segmento(p, t[1], t[2]), segmento(p, t[2], t[0])});
 }
 
 // The greatest distance from samples of `da` (corners and a barycentric
@@ -297,8 +280,8 @@ double lontananza(const std::vector<Tri> &da, int righe, const std::vector<Tri> 
     for (size_t i = 0; i < a.size(); i++) {
         long long lo[3], hi[3];
         for (int k = 0; k < 3; k++)
-            lo[k] = std::min({in_cella(a[i].v[0], k), in_cella(a[i].v[1], k), in_cella(a[i].v[2], k)}),
-            hi[k] = std::max({in_cella(a[i].v[0], k), in_cella(a[i].v[1], k), in_cella(a[i].v[2], k)});
+            lo[k] = std::min({in_cella(a[i][0], k), in_cella(a[i][1], k), in_cella(a[i][2], k)}),
+            hi[k] = std::max({in_cella(a[i][0], k), in_cella(a[i][1], k), in_cella(a[i][2], k)});
         for (long long x = lo[0]; x <= hi[0]; x++)
             for (long long y = lo[1]; y <= hi[1]; y++)
                 for (long long z = lo[2]; z <= hi[2]; z++)
@@ -308,8 +291,8 @@ double lontananza(const std::vector<Tri> &da, int righe, const std::vector<Tri> 
     for (const Tri &t : da)
         for (int i = 0; i <= righe; i++)
             for (int j = 0; i + j <= righe; j++) {
-                const V3 p = piu(t.v[0], piu(per(meno(t.v[1], t.v[0]), (double)i / righe),
-                                             per(meno(t.v[2], t.v[0]), (double)j / righe)));
+                const V3 p = piu(t[0], piu(per(meno(t[1], t[0]), (double)i / righe),
+                                             per(meno(t[2], t[0]), (double)j / righe)));
                 const long long x = in_cella(p, 0), y = in_cella(p, 1), z = in_cella(p, 2);
                 double d = 4 * cella * cella;
                 for (int c = 0; c < 27; c++) {
@@ -338,7 +321,7 @@ double volume(const Maglia &m, const V3 &centro)
 {
     double v = 0.0;
     for (const Tri &t : triangoli(m))
-        v += punto(meno(t.v[0], centro), croce(meno(t.v[1], centro), meno(t.v[2], centro))) / 6.0;
+        v += punto(meno(t[0], centro), croce(meno(t[1], centro), meno(t[2], centro))) / 6.0;
     return v;
 }
 
@@ -349,9 +332,9 @@ double area_rovescia(const Maglia &m, const Fuori &fuori)
 {
     double tutta = 0.0, rovescia = 0.0;
     for (const Tri &t : triangoli(m)) {
-        const V3 n = croce(meno(t.v[1], t.v[0]), meno(t.v[2], t.v[0]));
+        const V3 n = croce(meno(t[1], t[0]), meno(t[2], t[0]));
         tutta += norma(n);
-        if (punto(n, fuori(per(piu(t.v[0], piu(t.v[1], t.v[2])), 1.0 / 3.0))) <= 0.0)
+        if (punto(n, fuori(per(piu(t[0], piu(t[1], t[2])), 1.0 / 3.0))) <= 0.0)
             rovescia += norma(n);
     }
     return rovescia / tutta;
@@ -442,7 +425,7 @@ TEST(Adatta, FitsKeepingShapeAndTurn)
         {"pieces", sfere(4 - PICCOLA, 3), MAX_PUNTI, MAX_FACCE, dalla_pallina, VOLUME_PEZZI, 0, {}},
         {"pieces, vertices bind", sfere(4 - PICCOLA, 3), 1500, MAX_FACCE, dalla_pallina, VOLUME_PEZZI, 0, {}},
         {"border", superficie(200 >> PICCOLA, 1, false, su_altura), MAX_PUNTI, MAX_FACCE, in_su, 0, 0, {}},
-        {"polygons", superficie(78 >> PICCOLA, 3, true, su_toro), MAX_PUNTI, MAX_FACCE, dal_cerchio, 1 - VOLUME_MASSIMO, 0, {}},
+        {"polygons", superficie(78 >> PICCOLA, 5, true, su_toro), MAX_PUNTI, MAX_FACCE, dal_cerchio, 1 - VOLUME_MASSIMO, 0, {}},
         {"creases", cubo(60 >> PICCOLA), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, 0, {}},
         {"far", spostata(1e21, 1e29), 1000, 2000, nullptr, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {1e29, 1e29, 1e29}},
         {"tiny", spostata(1e-43, 0), 1000, 2000, dal_centro, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {}},
@@ -545,7 +528,7 @@ TEST(Adatta, LimitsAreKeptToTheLeastAndTheSameEachTime)
     r = m;
     EXPECT_TRUE(adatta_maglia(r, 642, 1279));
     const Maglia meshes[] = {sfere(3), tessere(2), superficie(20, 1, false, su_altura),
-                             superficie(12, 3, true, su_toro), cubo(6), sfere(2, 1, true)};
+                             superficie(12, 5, true, su_toro), cubo(6), sfere(2, 1, true)};
     for (const Maglia &m : meshes)
         for (int max_facce = 1; max_facce <= 10; max_facce++)
             for (int max_punti = 3; max_punti <= 12; max_punti++) {
