@@ -1,6 +1,6 @@
 // Fitting a mesh over the store's capacities down to them, on meshes made
-// here from one bumpy icosphere and a few parametric surfaces. Each result
-// must fit, keep its shape and turn, and keep what its vertices carry.
+// here from a few parametric surfaces. Each result must fit, keep its shape
+// and turn, and keep what its vertices carry.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -37,9 +37,8 @@ constexpr double QUASI_TUTTE = 0.85;
 // A corner turns when its sine stands well clear of double rounding (1e-16):
 // a triangle that does not would have no normal to light it by.
 constexpr double SENO_VISIBILE = 1e-12;
-// Icospheres are cut this many times less under the sanitizers (a quarter
-// of the triangles each time), and the grids have half the quads a side: the
-// same cases, in a build some ten times slower.
+// Under the sanitizers the spheres and grids have half the quads a side (a
+// quarter of the faces): the same cases, in a build some ten times slower.
 #ifdef SUPERFICIE_ISTANZA_PICCOLA
 constexpr int PICCOLA = 1;
 #else
@@ -82,91 +81,6 @@ void aggiungi_faccia(Maglia &m, const std::vector<int> &v)
 {
     m.facce.push_back({(int)m.angoli.size(), (int)v.size(), {}, 0});
     m.angoli.insert(m.angoli.end(), v.begin(), v.end());
-}
-
-struct Icosfera {
-    std::vector<V3> dir;                   // unit
-    std::vector<std::array<int, 3>> facce; // outward
-};
-
-Icosfera icosfera(int livelli)
-{
-    const double t = (1.0 + std::sqrt(5.0)) / 2.0;
-    Icosfera s;
-    for (const V3 &p : {V3{-1, t, 0}, V3{1, t, 0}, V3{-1, -t, 0}, V3{1, -t, 0}, V3{0, -1, t},
-                        V3{0, 1, t}, V3{0, -1, -t}, V3{0, 1, -t}, V3{t, 0, -1}, V3{t, 0, 1},
-                        V3{-t, 0, -1}, V3{-t, 0, 1}})
-        s.dir.push_back(unita(p));
-    s.facce = {{0, 11, 5}, {0, 5, 1},  {0, 1, 7},   {0, 7, 10}, {0, 10, 11},
-               {1, 5, 9},  {5, 11, 4}, {11, 10, 2}, {10, 7, 6}, {7, 1, 8},
-               {3, 9, 4},  {3, 4, 2},  {3, 2, 6},   {3, 6, 8},  {3, 8, 9},
-               {4, 9, 5},  {2, 4, 11}, {6, 2, 10},  {8, 6, 7},  {9, 8, 1}};
-    for (int l = 0; l < livelli; l++) {
-        std::map<std::pair<int, int>, int> mezzi;
-        auto mezzo = [&](int a, int b) {
-            const auto [it, nuovo] = mezzi.insert({{std::min(a, b), std::max(a, b)}, (int)s.dir.size()});
-            if (nuovo)
-                s.dir.push_back(unita(piu(s.dir[a], s.dir[b])));
-            return it->second;
-        };
-        std::vector<std::array<int, 3>> nuove;
-        for (const auto &f : s.facce) {
-            const int ab = mezzo(f[0], f[1]), bc = mezzo(f[1], f[2]), ca = mezzo(f[2], f[0]);
-            nuove.insert(nuove.end(), {{f[0], ab, ca}, {f[1], bc, ab}, {f[2], ca, bc}, {ab, bc, ca}});
-        }
-        s.facce.swap(nuove);
-    }
-    return s;
-}
-
-// Not a sphere, so that the fit has a shape to keep; every face faces out.
-V3 su_sfera(const V3 &d)
-{
-    return per(d, 1.0 + 0.08 * std::sin(5 * d[0]) * std::sin(4 * d[1] + 1) * std::sin(3 * d[2] + 2));
-}
-
-// n^3 bumpy spheres 3 apart, 20 * 4^livelli triangles each; with sciolta
-// every triangle has three vertices of its own (a soup), with liscia every
-// vertex has its smooth normal.
-Maglia sfere(int livelli, int n = 1, bool sciolta = false, bool liscia = false)
-{
-    const Icosfera s = icosfera(livelli);
-    Maglia m{};
-    m.normali = liscia;
-    for (int i = 0; i < n * n * n; i++) {
-        const V3 centro{3.0 * (i % n), 3.0 * (i / n % n), 3.0 * (i / n / n)};
-        auto punto_di = [&](int k) {
-            return aggiungi_punto(m, piu(centro, su_sfera(s.dir[k])), liscia ? s.dir[k] : V3{});
-        };
-        std::vector<int> indice(s.dir.size());
-        for (size_t k = 0; k < s.dir.size() && !sciolta; k++)
-            indice[k] = punto_di((int)k);
-        for (const auto &f : s.facce)
-            aggiungi_faccia(m, sciolta ? std::vector<int>{punto_di(f[0]), punto_di(f[1]), punto_di(f[2])}
-                                       : std::vector<int>{indice[f[0]], indice[f[1]], indice[f[2]]});
-    }
-    return m;
-}
-
-// Each face of the sphere, shrunk about its middle, is the outer face of a
-// closed tetrahedron pointing in: more pieces than the triangles that fit.
-Maglia tessere(int livelli)
-{
-    const Icosfera s = icosfera(livelli);
-    Maglia m{};
-    for (const auto &f : s.facce) {
-        V3 c[3], mezzo{0, 0, 0};
-        for (int k = 0; k < 3; k++)
-            mezzo = piu(mezzo, per(c[k] = su_sfera(s.dir[f[k]]), 1.0 / 3.0));
-        int v[4];
-        for (int k = 0; k < 3; k++)
-            v[k] = aggiungi_punto(m, piu(mezzo, per(meno(c[k], mezzo), 0.9)));
-        v[3] = aggiungi_punto(m, per(mezzo, 0.98));
-        for (const std::vector<int> &t : {std::vector<int>{v[0], v[1], v[2]}, {v[1], v[0], v[3]},
-                                          {v[2], v[1], v[3]}, {v[0], v[2], v[3]}})
-            aggiungi_faccia(m, t);
-    }
-    return m;
 }
 
 // Appended to m: a grid of n x n quads over [-1, 1]^2 mapped by `dove`,
@@ -227,6 +141,62 @@ Maglia cubo(int n)
     m.normali = 1;
     return m;
 }
+
+// Not a sphere, so that the fit has a shape to keep; every face faces out.
+V3 su_sfera(const V3 &d)
+{
+    return per(d, 1.0 + 0.08 * std::sin(5 * d[0]) * std::sin(4 * d[1] + 1) * std::sin(3 * d[2] + 2));
+}
+
+// n^3 bumpy spheres 3 apart, each the cube of g x g quads a side blown up
+// (its corners on the integer grid once scaled by g, so that the sides'
+// edges meet bit for bit); with sciolta every quad has four vertices of its
+// own (a soup), with liscia every vertex has its smooth normal.
+Maglia sfere(int g, int n = 1, bool sciolta = false, bool liscia = false)
+{
+    const Maglia c = cubo(g);
+    Maglia m{};
+    m.normali = liscia;
+    for (int i = 0; i < n * n * n; i++) {
+        const V3 centro{3.0 * (i % n), 3.0 * (i / n % n), 3.0 * (i / n / n)};
+        auto punto_di = [&](int k) {
+            const double *p = c.punti[k].pos;
+            const V3 d = unita({std::round(p[0] * g), std::round(p[1] * g), std::round(p[2] * g)});
+            return aggiungi_punto(m, piu(centro, su_sfera(d)), liscia ? d : V3{});
+        };
+        const int base = (int)m.punti.size();
+        for (size_t k = 0; k < c.punti.size() && !sciolta; k++)
+            punto_di((int)k);
+        for (size_t k = 0; k < c.angoli.size(); k += 4)
+            aggiungi_faccia(m, sciolta ? std::vector<int>{punto_di(c.angoli[k]), punto_di(c.angoli[k + 1]),
+                                                          punto_di(c.angoli[k + 2]), punto_di(c.angoli[k + 3])}
+                                       : std::vector<int>{base + c.angoli[k], base + c.angoli[k + 1],
+                                                          base + c.angoli[k + 2], base + c.angoli[k + 3]});
+    }
+    return m;
+}
+
+// Each face of the sphere, shrunk about its middle, is the outer face of a
+// closed pyramid pointing in: more pieces than the triangles that fit.
+Maglia tessere(int g)
+{
+    const Maglia s = sfere(g);
+    Maglia m{};
+    for (size_t k = 0; k < s.angoli.size(); k += 4) {
+        V3 mezzo{0, 0, 0};
+        for (int q = 0; q < 4; q++)
+            mezzo = piu(mezzo, per(pos(s, s.angoli[k + q]), 0.25));
+        std::vector<int> v;
+        for (int q = 0; q < 4; q++)
+            v.push_back(aggiungi_punto(m, piu(mezzo, per(meno(pos(s, s.angoli[k + q]), mezzo), 0.9))));
+        const int cima = aggiungi_punto(m, per(mezzo, 0.98));
+        aggiungi_faccia(m, v);
+        for (int q = 0; q < 4; q++)
+            aggiungi_faccia(m, {v[(q + 1) % 4], v[q], cima});
+    }
+    return m;
+}
+
 
 using Tri = std::array<V3, 3>;
 
@@ -405,7 +375,7 @@ TEST(Adatta, FitsKeepingShapeAndTurn)
     // Far from the origin, or so small, that floats taken straight from the
     // doubles would merge neighbouring vertices.
     auto spostata = [](double scala, double spostamento) {
-        Maglia m = sfere(5 - PICCOLA);
+        Maglia m = sfere(41 >> PICCOLA);
         for (PuntoLetto &p : m.punti)
             for (double &x : p.pos)
                 x = x * scala + spostamento;
@@ -419,11 +389,11 @@ TEST(Adatta, FitsKeepingShapeAndTurn)
         double volume_minimo, quante;   // volume_minimo 0: open
         V3 centro;
     } casi[] = {
-        {"closed", sfere(6 - PICCOLA), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {}},
-        {"soup", sfere(6 - PICCOLA, 1, true), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {}},
-        {"smooth", sfere(6 - PICCOLA, 1, false, true), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {}},
-        {"pieces", sfere(4 - PICCOLA, 3), MAX_PUNTI, MAX_FACCE, dalla_pallina, VOLUME_PEZZI, 0, {}},
-        {"pieces, vertices bind", sfere(4 - PICCOLA, 3), 1500, MAX_FACCE, dalla_pallina, VOLUME_PEZZI, 0, {}},
+        {"closed", sfere(83 >> PICCOLA), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {}},
+        {"soup", sfere(83 >> PICCOLA, 1, true), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {}},
+        {"smooth", sfere(83 >> PICCOLA, 1, false, true), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, QUASI_TUTTE, {}},
+        {"pieces", sfere(21 >> PICCOLA, 3), MAX_PUNTI, MAX_FACCE, dalla_pallina, VOLUME_PEZZI, 0, {}},
+        {"pieces, vertices bind", sfere(21 >> PICCOLA, 3), 1500, MAX_FACCE, dalla_pallina, VOLUME_PEZZI, 0, {}},
         {"border", superficie(200 >> PICCOLA, 1, false, su_altura), MAX_PUNTI, MAX_FACCE, in_su, 0, 0, {}},
         {"polygons", superficie(78 >> PICCOLA, 5, true, su_toro), MAX_PUNTI, MAX_FACCE, dal_cerchio, 1 - VOLUME_MASSIMO, 0, {}},
         {"creases", cubo(60 >> PICCOLA), MAX_PUNTI, MAX_FACCE, dal_centro, 1 - VOLUME_MASSIMO, 0, {}},
@@ -475,7 +445,7 @@ TEST(Adatta, ColoursAreCarried)
     // octants' borders every fitted face has the colour of those about it.
     // Vertex colours stay on their vertices (controlla) and colour each
     // triangle with their mean.
-    Maglia m = sfere(6), mv = m;
+    Maglia m = sfere(83), mv = m;
     for (FacciaLetta &f : m.facce) {
         const V3 mezzo = piu(pos(m, m.angoli[f.primo]), piu(pos(m, m.angoli[f.primo + 1]), pos(m, m.angoli[f.primo + 2])));
         f.colorata = mezzo[2] > 0;
@@ -520,15 +490,16 @@ TEST(Adatta, ColoursAreCarried)
 // still give a face; the same mesh and limits give the same result.
 TEST(Adatta, LimitsAreKeptToTheLeastAndTheSameEachTime)
 {
-    const Maglia m = sfere(3);   // 1280 triangles, 642 vertices
+    const Maglia m = sfere(10);
+    const int punti = (int)m.punti.size(), facce = (int)m.facce.size();
     Maglia r = m;
-    EXPECT_FALSE(adatta_maglia(r) || adatta_maglia(r, 642, 1280));
+    EXPECT_FALSE(adatta_maglia(r) || adatta_maglia(r, punti, facce));
     EXPECT_TRUE(bit(r.punti) == bit(m.punti) && r.angoli == m.angoli && r.facce.size() == m.facce.size());
-    EXPECT_TRUE(adatta_maglia(r, 641, 1280));
+    EXPECT_TRUE(adatta_maglia(r, punti - 1, facce));
     r = m;
-    EXPECT_TRUE(adatta_maglia(r, 642, 1279));
-    const Maglia meshes[] = {sfere(3), tessere(2), superficie(20, 1, false, su_altura),
-                             superficie(12, 5, true, su_toro), cubo(6), sfere(2, 1, true)};
+    EXPECT_TRUE(adatta_maglia(r, punti, facce - 1));
+    const Maglia meshes[] = {sfere(10), tessere(5), superficie(20, 1, false, su_altura),
+                             superficie(12, 5, true, su_toro), cubo(6), sfere(5, 1, true)};
     for (const Maglia &m : meshes)
         for (int max_facce = 1; max_facce <= 10; max_facce++)
             for (int max_punti = 3; max_punti <= 12; max_punti++) {
@@ -544,7 +515,7 @@ TEST(Adatta, LimitsAreKeptToTheLeastAndTheSameEachTime)
         controlla(meshes[5], adattata(meshes[5], l[0], l[1]), l[2], l[3]);
     // Many pieces smaller than the triangles that fit, within both limits,
     // the vertices binding; and the same each time, bit for bit.
-    const Maglia t = tessere(4 - PICCOLA);
+    const Maglia t = tessere(24 >> PICCOLA);
     for (const auto &l : {std::array<int, 2>{MAX_PUNTI, MAX_FACCE}, {600, 1000}, {100, MAX_FACCE}}) {
         const Maglia a = adattata(t, l[0], l[1]), b = adattata(t, l[0], l[1]);
         controlla(t, a, l[0], l[1]);
@@ -580,7 +551,7 @@ TEST(Aspetto, CreasesSplitSmoothSurfacesDoNot)
     for (const FacciaLetta &f : b.facce)
         for (int k = 0; k < 12; k++)
             EXPECT_NEAR(b.punti[b.angoli[f.primo + k / 3]].normale[k % 3], unita(normale(b, &b.angoli[f.primo]))[k % 3], 1e-12);
-    Maglia s = sfere(3);
+    Maglia s = sfere(10);
     const size_t n = s.punti.size();
     EXPECT_EQ(punti_lisciati(s), (int)n);
     liscia(s);
@@ -622,7 +593,7 @@ TEST(Aspetto, SplitMeshFitsTheStore)
     for (int i = 1; i + 1 < MAX_PUNTI; i++)
         aggiungi_faccia(fan, {0, i, i + 1});
     ASSERT_GT(punti_lisciati(fan), MAX_PUNTI);
-    const struct { Maglia m; size_t almeno; } casi[] = {{tessere(3), MAX_PUNTI * 8 / 10}, {fan, 3}};
+    const struct { Maglia m; size_t almeno; } casi[] = {{tessere(15), MAX_PUNTI * 8 / 10}, {fan, 3}};
     for (const auto &c : casi) {
         Maglia m = c.m;
         m.stampa = 1;
