@@ -566,15 +566,11 @@ TEST(Aspetto, ZUpIsTurnedToYUp)
     const struct { int stampa; Su su; bool girata; } casi[] = {
         {1, SU_DAL_FORMATO, true}, {0, SU_DAL_FORMATO, false}, {1, SU_Y, false}, {0, SU_Z, true}};
     for (const auto &c : casi) {
-        Maglia m{};
-        m.normali = 1;
-        m.stampa = c.stampa;
-        aggiungi_punto(m, {1, 2, 3}, {4, 5, 6});
+        Maglia m{{{{1, 2, 3}, {4, 5, 6}, {}}}, {}, {}, 1, 0, c.stampa};
         su_dei_file = c.su;
         raddrizza(m);
-        const double attesi[2][6] = {{1, 2, 3, 4, 5, 6}, {1, 3, -2, 4, 6, -5}};
-        const PuntoLetto &p = m.punti[0];
-        const double letti[6] = {p.pos[0], p.pos[1], p.pos[2], p.normale[0], p.normale[1], p.normale[2]};
+        const double *p = m.punti[0].pos, *n = m.punti[0].normale, attesi[2][6] = {{1, 2, 3, 4, 5, 6}, {1, 3, -2, 4, 6, -5}};
+        const double letti[6] = {p[0], p[1], p[2], n[0], n[1], n[2]};
         EXPECT_TRUE(std::equal(letti, letti + 6, attesi[c.girata])) << c.stampa << " " << c.su;
     }
     su_dei_file = SU_DAL_FORMATO;
