@@ -16,30 +16,24 @@ constexpr float TOLLERANZA_COLORE = 1e-6f;
 // The cube among elements and properties the reader must read past.
 std::string cubo(const std::string &formato, const char *a_capo = "\n")
 {
-    const std::string h = "ply\nformat " + formato + " 1.0\ncomment a cube\nobj_info none\n"
-        "element material 2\nproperty uchar ambient\nproperty list uchar float coeff\n"
-        "element vertex 8\nproperty float x\nproperty float y\nproperty float confidence\n"
-        "property float z\nelement face 6\nproperty list uchar int vertex_indices\n"
-        "property uchar flags\nelement edge 2\nproperty int vertex1\n"
-        "property list ushort short path\nend_header\n";
     std::string testo;
-    for (char c : h)
+    for (char c : "ply\nformat " + formato + " 1.0\ncomment a cube\nobj_info none\nelement material 2\n"
+                  "property uchar ambient\nproperty list uchar float coeff\nelement vertex 8\nproperty float x\n"
+                  "property float y\nproperty float confidence\nproperty float z\nelement face 6\n"
+                  "property list uchar int vertex_indices\nproperty uchar flags\nelement edge 2\n"
+                  "property int vertex1\nproperty list ushort short path\nend_header\n")
         testo += c == '\n' ? std::string(a_capo) : std::string(1, c);
     auto n = [](auto x) { return std::to_string(x) + " "; };
     if (formato == "ascii") {
         testo += "7 2 0.5 0.25\n9 0\n";
-        for (int i = 0; i < 8; i++)
-            testo += n(angolo(i, 0)) + n(angolo(i, 1)) + "0.9 " + n(angolo(i, 2)) + "\n";
-        for (const auto &q : QUADRATI)
-            testo += "4 " + n(q[0]) + n(q[1]) + n(q[2]) + n(q[3]) + "3\n";
+        for (int i = 0; i < 8; i++) testo += n(angolo(i, 0)) + n(angolo(i, 1)) + "0.9 " + n(angolo(i, 2)) + "\n";
+        for (const auto &q : QUADRATI) testo += "4 " + n(q[0]) + n(q[1]) + n(q[2]) + n(q[3]) + "3\n";
         return testo + "0 3 1 2 3\n1 0\n  \n";
     }
     Binario b{formato == "binary_big_endian", testo};
     b << (uint8_t)7 << (uint8_t)2 << 0.5f << 0.25f << (uint8_t)9 << (uint8_t)0;
-    for (int i = 0; i < 8; i++)
-        b << angolo(i, 0) << angolo(i, 1) << 0.9f << angolo(i, 2);
-    for (const auto &q : QUADRATI)
-        b << (uint8_t)4 << q[0] << q[1] << q[2] << q[3] << (uint8_t)3;
+    for (int i = 0; i < 8; i++) b << angolo(i, 0) << angolo(i, 1) << 0.9f << angolo(i, 2);
+    for (const auto &q : QUADRATI) b << (uint8_t)4 << q[0] << q[1] << q[2] << q[3] << (uint8_t)3;
     return (b << 0 << (uint16_t)3 << (int16_t)1 << (int16_t)2 << (int16_t)3 << 1 << (uint16_t)0).s;
 }
 
@@ -71,8 +65,7 @@ TEST(Ply, TheSameCubeInEveryEncodingSkippingWhatItDoesNotUse)
             const Letto r = leggi("cubo.ply", file[k]);
             ASSERT_TRUE(r.ok) << r.errore;
             EXPECT_EQ(forma(r.m), forma_cubo());
-            for (const FacciaLetta &g : r.m.facce)
-                EXPECT_FALSE(g.colorata);
+            for (const FacciaLetta &g : r.m.facce) EXPECT_FALSE(g.colorata);
             EXPECT_FALSE(r.m.normali || r.m.colori_punti);
         }
     }
@@ -82,9 +75,8 @@ TEST(Ply, EveryNumericTypeInEitherByteOrder)
 {
     // Values at the ends of their types' ranges: sign and byte order show.
     const double v[4][3] = {{-128, -32768, 0.5}, {127, 32767, -1.25}, {0, 0, 1e10}, {-3, 300, 2}};
-    const std::string h = " 1.0\nelement vertex 4\nproperty int8 x\nproperty short y\n"
-        "property float64 z\nproperty uint32 id\nelement face 2\n"
-        "property list ushort uint vertex_index\nend_header\n";
+    const std::string h = " 1.0\nelement vertex 4\nproperty int8 x\nproperty short y\nproperty float64 z\n"
+                          "property uint32 id\nelement face 2\nproperty list ushort uint vertex_index\nend_header\n";
     std::vector<std::string> file = {"ply\nformat ascii" + h};
     Forma attesa{{}, {{0, 1, 2}, {3, 2, 1, 0}}};
     for (const auto &p : v) {
@@ -94,8 +86,7 @@ TEST(Ply, EveryNumericTypeInEitherByteOrder)
     file[0] += "3 0 1 2\n4 3 2 1 0\n";
     for (bool grande : {false, true}) {
         Binario b{grande, std::string("ply\nformat ") + (grande ? "binary_big_endian" : "binary_little_endian") + h};
-        for (const auto &p : v)
-            b << (int8_t)p[0] << (int16_t)p[1] << p[2] << (uint32_t)4294967295u;
+        for (const auto &p : v) b << (int8_t)p[0] << (int16_t)p[1] << p[2] << (uint32_t)4294967295u;
         file.push_back((b << (uint16_t)3 << 0u << 1u << 2u << (uint16_t)4 << 3u << 2u << 1u << 0u).s);
     }
     for (const std::string &f : file) {
@@ -107,43 +98,34 @@ TEST(Ply, EveryNumericTypeInEitherByteOrder)
 
 TEST(Ply, NormalsAndColours)
 {
-    // uchar colours and normals on the vertices.
-    std::string s = cambia(TETRAEDRO, "property float z\n", "property float z\nproperty float nx\n"
-        "property float ny\nproperty float nz\nproperty uchar red\nproperty uchar green\n"
-        "property uchar blue\n");
-    s = cambia(s, "0 0 0\n1 0 0\n0 1 0\n0 0 1\n", "0 0 0 -1 -1 -1 255 51 0\n1 0 0 1 0 0 0 1 1\n"
-               "0 1 0 0 1 0 0 0 0\n0 0 1 0 0 1 0 0 0\n");
-    const Letto r = leggi("colori.ply", s);
+    // uchar colours and normals on the vertices; a uchar 1 is near black
+    // even when no component passes 1.
+    const Letto r = leggi("colori.ply", cambia(cambia(TETRAEDRO, "property float z\n", "property float z\nproperty "
+        "float nx\nproperty float ny\nproperty float nz\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"),
+        "0 0 0\n1 0 0\n0 1 0\n0 0 1\n", "0 0 0 -1 -1 -1 255 51 0\n1 0 0 1 0 0 0 1 1\n0 1 0 0 1 0 0 0 0\n0 0 1 0 0 1 0 0 0\n"));
     ASSERT_TRUE(r.ok) << r.errore;
-    EXPECT_TRUE(r.m.normali && r.m.colori_punti && r.m.punti[0].normale[0] == -1.0 &&
-                r.m.punti[3].normale[2] == 1.0);
-    EXPECT_NEAR(r.m.punti[0].colore[0], 1.0f, TOLLERANZA_COLORE);
-    EXPECT_NEAR(r.m.punti[0].colore[1], 0.2f, TOLLERANZA_COLORE);
-    // A uchar 1 is near black even when no component passes 1.
-    EXPECT_NEAR(r.m.punti[1].colore[2], 1.0f / 255.0f, TOLLERANZA_COLORE);
+    EXPECT_TRUE(r.m.normali && r.m.colori_punti && r.m.punti[0].normale[0] == -1.0 && r.m.punti[3].normale[2] == 1.0);
+    const float attesi[][2] = {{r.m.punti[0].colore[0], 1.0f}, {r.m.punti[0].colore[1], 0.2f},
+                               {r.m.punti[1].colore[2], 1.0f / 255.0f}};
+    for (const auto &c : attesi) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE);
     // Float colours 0..1 on the vertices, a uchar colour on each face.
     const int facce[4][3] = {{0, 1, 2}, {0, 1, 3}, {0, 1, 0}, {1, 2, 3}};
-    Binario b{true, cambia(cambia(tetraedro_binario(true), "property float z\n", "property float z\n"
-        "property float diffuse_red\nproperty float diffuse_green\nproperty float diffuse_blue\n"),
-        "vertex_indices\n", "vertex_indices\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n")};
-    for (const auto &p : TETRA)
-        b << p[0] << p[1] << p[2] << 0.5f << 0.25f << 1.0f;
+    Binario b{true, cambia(cambia(tetraedro_binario(true), "property float z\n", "property float z\nproperty float "
+        "diffuse_red\nproperty float diffuse_green\nproperty float diffuse_blue\n"), "vertex_indices\n",
+        "vertex_indices\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n")};
+    for (const auto &p : TETRA) b << p[0] << p[1] << p[2] << 0.5f << 0.25f << 1.0f;
     for (int j = 0; j < 4; j++)
         b << (uint8_t)3 << facce[j][0] << facce[j][1] << facce[j][2] << (uint8_t)(51 * j) << (uint8_t)255 << (uint8_t)0;
     const Letto f = leggi("colori.ply", b.s);
     ASSERT_TRUE(f.ok) << f.errore;
-    EXPECT_TRUE(f.m.colori_punti);
-    EXPECT_NEAR(f.m.punti[2].colore[1], 0.25f, TOLLERANZA_COLORE);
-    ASSERT_EQ(numfacce(f.m), 3);   // 0 1 0 is no face
-    ASSERT_TRUE(f.m.facce[2].colorata);
-    EXPECT_NEAR(f.m.facce[2].colore[0], 0.6f, TOLLERANZA_COLORE);
-    EXPECT_NEAR(f.m.facce[2].colore[1], 1.0f, TOLLERANZA_COLORE);
+    ASSERT_TRUE(f.m.colori_punti && numfacce(f.m) == 3 && f.m.facce[2].colorata);   // 0 1 0 is no face
+    const float di_f[][2] = {{f.m.punti[2].colore[1], 0.25f}, {f.m.facce[2].colore[0], 0.6f}, {f.m.facce[2].colore[1], 1}};
+    for (const auto &c : di_f) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE);
 }
 
 TEST(Ply, BadFilesAreRefusedWithWhereAndWhat)
 {
     auto t = [](const std::string &da, const std::string &a) { return cambia(TETRAEDRO, da, a); };
-    const std::string h = TETRAEDRO.substr(0, TETRAEDRO.find("end_header"));
     const struct { std::string file, atteso; } casi[] = {
         {t("ascii", "ebcdic"), "2: unknown format 'ebcdic': expected ascii, binary_little_endian or binary_big_endian"},
         {t("1.0", "2.0"), "2: the format line needs the version, 1.0"},
@@ -157,7 +139,8 @@ TEST(Ply, BadFilesAreRefusedWithWhereAndWhat)
         {t("face 4", "face 2000000000"), "18: the file ends after 4 of the 2000000000 face records"},
         {t("element vertex 4\n", "element face 0\nelement vertex 4\n"),
          "4: element vertex after element face: the faces need their vertices first"},
-        {cambia(h, "element vertex", "element point") + "end_header\n", "7: element face with no element vertex before it"},
+        {cambia(TETRAEDRO.substr(0, TETRAEDRO.find("0 0 0")), "element vertex", "element point"),
+         "7: element face with no element vertex before it"},
         {t("float x", "float w"), "3: element vertex has no property x: x, y and z are all needed"},
         {t("list uchar int vertex_indices", "int vertex_indices"),
          "8: property vertex_indices of element face is a single number: a list is expected"},
@@ -179,41 +162,38 @@ TEST(Ply, BadFilesAreRefusedWithWhereAndWhat)
         {TETRAEDRO.substr(0, TETRAEDRO.size() - 8), "17: the file ends after 3 of the 4 face records"},
         {TETRAEDRO + "\n  junk\n", "19: data after the last element: the header announces no more"},
     };
-    for (const auto &c : casi)
-        rifiutato("t.ply", c.file, "t.ply:" + c.atteso);
+    for (const auto &c : casi) rifiutato("t.ply", c.file, "t.ply:" + c.atteso);
 }
 
 TEST(Ply, BadBinaryBodiesNameTheByte)
 {
     for (bool grande : {false, true}) {
         const std::string t = tetraedro_binario(grande);
-        const size_t n = t.size();
+        const size_t n = t.size(), facce = n + 48 + 3 * 13;   // the vertices take 48 bytes, each face 13
         Binario v{grande, t};
-        for (const auto &p : TETRA)
-            v << p[0] << p[1] << p[2];
+        for (const auto &p : TETRA) v << p[0] << p[1] << p[2];
         Binario f = v;   // three of the four faces
         f << (uint8_t)3 << 0 << 2 << 1 << (uint8_t)3 << 0 << 1 << 3 << (uint8_t)3 << 0 << 3 << 2;
         Binario fuori = f, lunga = f, nan = v, buona = f;
         fuori << (uint8_t)3 << 1 << 2 << 9, lunga << (uint8_t)200 << 1 << 2 << 3, buona << (uint8_t)3 << 1 << 2 << 3;
         nan << (uint8_t)3 << 0 << 1 << 2;
         nan.s.replace(n + 4, 4, std::string(grande ? "\x7f\xc0\0\0" : "\0\0\xc0\x7f", 4));
-        // The cube without its last face's flags: the material takes 12 bytes, the
-        // vertices 128, each face 18.
+        // The cube without its last face's flags: the material takes 12 bytes,
+        // the vertices 128, each face 18.
         const std::string c = cubo(grande ? "binary_big_endian" : "binary_little_endian");
         const size_t fine = c.find("end_header\n") + 11 + 12 + 128 + 6 * 18 - 1;
         auto byte = [](size_t k) { return "t.ply: byte " + std::to_string(k) + ": "; };
         const struct { std::string file, atteso; } casi[] = {
             {v.s.substr(0, n + 30), byte(n) + "4 vertex records of at least 12 bytes each cannot fit in the 30 bytes left"},
-            {fuori.s, byte(n + 48 + 3 * 13) + "vertex index 9 is outside the 4 vertices (0 to 3)"},
-            {lunga.s, byte(n + 48 + 3 * 13) + "list vertex_indices of 200 values runs past the end of the file"},
+            {fuori.s, byte(facce) + "vertex index 9 is outside the 4 vertices (0 to 3)"},
+            {lunga.s, byte(facce) + "list vertex_indices of 200 values runs past the end of the file"},
             {nan.s, byte(n) + "a vertex coordinate is not a finite number"},
-            {buona.s + "xyz", byte(n + 48 + 4 * 13) + "3 bytes after the last element: the header announces no more"},
+            {buona.s + "xyz", byte(facce + 13) + "3 bytes after the last element: the header announces no more"},
             // A skipped element that claims more records than the bytes left.
             {tetraedro_binario(grande, "element junk 2000000000\nproperty int a\n") + buona.s.substr(n),
              byte(n + 39) + "2000000000 junk records of at least 4 bytes each cannot fit in the 100 bytes left"},
             {c.substr(0, fine), byte(fine) + "the file ends after 5 of the 6 face records"},
         };
-        for (const auto &k : casi)
-            rifiutato("t.ply", k.file, k.atteso);
+        for (const auto &k : casi) rifiutato("t.ply", k.file, k.atteso);
     }
 }
