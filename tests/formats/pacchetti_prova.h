@@ -18,11 +18,7 @@ inline void le16(std::string &s, uint32_t v) { s += (char)(v & 0xff), s += (char
 inline void le32(std::string &s, uint32_t v) { le16(s, v & 0xffff), le16(s, v >> 16); }
 
 // Raw bytes of an array of numbers, little-endian as glTF has them.
-template <class T>
-std::string byte_di(const std::vector<T> &v)
-{
-    return std::string(reinterpret_cast<const char *>(v.data()), v.size() * sizeof(T));
-}
+template <class T> std::string byte_di(const std::vector<T> &v) { return std::string((const char *)v.data(), v.size() * sizeof(T)); }
 
 // Raw deflate: zlib's stream without its 2-byte header and 4-byte check.
 inline std::string deflato(const std::string &dati)
@@ -82,13 +78,10 @@ inline std::string rels_3mf(const std::string &radice)
 }
 
 // A package of the given model parts (name, XML), the first the root.
-inline std::string pacchetto_3mf(const std::vector<std::pair<std::string, std::string>> &parti,
-                                 bool deflata = true)
+inline std::string pacchetto_3mf(const std::vector<std::pair<std::string, std::string>> &parti, bool deflata = true)
 {
-    std::vector<Voce> v = {{"[Content_Types].xml", TIPI_3MF, deflata},
-                           {"_rels/.rels", rels_3mf(parti[0].first), deflata}};
-    for (const auto &p : parti)
-        v.push_back(Voce{p.first, p.second, deflata});
+    std::vector<Voce> v = {{"[Content_Types].xml", TIPI_3MF, deflata}, {"_rels/.rels", rels_3mf(parti[0].first), deflata}};
+    for (const auto &p : parti) v.push_back(Voce{p.first, p.second, deflata});
     return zip_di(v);
 }
 
@@ -116,12 +109,7 @@ inline std::string glb_di(std::string json, std::string bin)
     return g;
 }
 
-inline std::string numero(double x)
-{
-    char b[40];
-    std::snprintf(b, sizeof b, "%.17g", x);
-    return b;
-}
+inline std::string numero(double x) { char b[40]; return std::snprintf(b, sizeof b, "%.17g", x), b; }
 
 // A mesh of triangles: what the tests write in each format.
 struct Triangoli {
@@ -133,10 +121,8 @@ struct Triangoli {
 inline Triangoli cubo()
 {
     Triangoli t;
-    for (int i = 0; i < 8; i++)
-        t.pos.insert(t.pos.end(), {(float)(i & 1), (float)(i >> 1 & 1), (float)(i >> 2 & 1)});
-    t.tri = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
-             2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
+    for (int i = 0; i < 8; i++) t.pos.insert(t.pos.end(), {(float)(i & 1), (float)(i >> 1 & 1), (float)(i >> 2 & 1)});
+    t.tri = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4, 2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
     return t;
 }
 
@@ -152,14 +138,11 @@ std::string off_di(const Triangoli &t, F f, C colore)
         s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]) + "\n";
     }
     for (size_t k = 0; k < t.tri.size(); k += 3)
-        s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " +
-             std::to_string(t.tri[k + 2]) + " " + colore(k / 3) + "\n";
+        s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " + std::to_string(t.tri[k + 2]) +
+             " " + colore(k / 3) + "\n";
     return s;
 }
-inline std::string off_di(const Triangoli &t)
-{
-    return off_di(t, [](double *) {}, [](size_t) { return std::string(); });
-}
+inline std::string off_di(const Triangoli &t) { return off_di(t, [](double *) {}, [](size_t) { return std::string(); }); }
 
 // A glTF of one mesh in one node from its pieces, each the members of its
 // JSON array; `estensione`, when given, is used and required.
@@ -195,9 +178,7 @@ inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std
     return j.insert(j.find("\"nodes\""), "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],");
 }
 inline std::string gltf_incorporato(const Triangoli &t, const std::string &primitiva = "")
-{
-    return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), primitiva);
-}
+{ return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), primitiva); }
 inline std::string glb_di(const Triangoli &t) { return glb_di(gltf_di(t, ""), byte_di(t.pos) + byte_di(t.tri)); }
 
 // t as a 3MF object's <mesh>.
@@ -223,9 +204,7 @@ inline std::string modello(const std::string &risorse, const std::string &build)
            risorse + "</resources><build>" + build + "</build></model>\n";
 }
 inline std::string modello_3mf(const Triangoli &t, const std::string &item = "")
-{
-    return modello("<object id=\"1\" type=\"model\">" + mesh_3mf(t) + "</object>", "<item objectid=\"1\"" + item + "/>");
-}
+{ return modello("<object id=\"1\" type=\"model\">" + mesh_3mf(t) + "</object>", "<item objectid=\"1\"" + item + "/>"); }
 
 }  // namespace prova
 

@@ -33,8 +33,7 @@ bool in_slot(const std::string &nome, const std::string &dati, Poliedro *dove, s
     adatta_file(nome.c_str(), &m, nota, sizeof nota);
     const Maglia *una[] = {&m};
     metti_in_scena(una, 1);
-    *dove = ElencoPoliedri[0];
-    return true;
+    return *dove = ElencoPoliedri[0], true;
 }
 
 Poliedro a, b;
@@ -86,18 +85,14 @@ Triangoli due_copie(const Triangoli &t, F f, G g)
             c ? g(p) : f(p);
             d.pos.insert(d.pos.end(), {(float)p[0], (float)p[1], (float)p[2]});
         }
-        for (uint32_t k : t.tri)
-            d.tri.push_back(k + c * (uint32_t)(t.pos.size() / 3));
+        for (uint32_t k : t.tri) d.tri.push_back(k + c * (uint32_t)(t.pos.size() / 3));
     }
     return d;
 }
 
 const char POS_IND[] = "{\"attributes\":{\"POSITION\":0},\"indices\":1}";
 const std::string INDICI_CUBO = accessorio(1, "5125", 36, "SCALAR");
-std::string buffer_di(const std::string &bin)
-{
-    return "{\"byteLength\":" + std::to_string(bin.size()) + ",\"uri\":\"" + uri_dati(bin) + "\"}";
-}
+std::string buffer_di(const std::string &b) { return "{\"byteLength\":" + std::to_string(b.size()) + ",\"uri\":\"" + uri_dati(b) + "\"}"; }
 
 }  // namespace
 
@@ -147,28 +142,25 @@ TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
     EXPECT_STREQ(err, "cubo.gltf: buffers[0]: dati/cubo.bin: not among the files given with the model");
 }
 
-TEST(Gltf, StripsAndFansAreTriangulatedWithTheirWinding)
+TEST(Gltf, StripsFansNodeTreesAndColours)
 {
-    // A square counter-clockwise from +z, and a tip above it.
+    // A square counter-clockwise from +z, and a tip above it: a strip turns
+    // every other triangle, a fan has its centre last.
     Triangoli t;
     t.pos = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0.5f, 0.5f, 1};
     const struct { const char *modo; std::vector<uint32_t> dati, attesi; } casi[] = {
-        {",\"mode\":5", {0, 1, 3, 2}, {0, 1, 3, 1, 2, 3}},   // every other one turned
-        {",\"mode\":6", {0, 1, 2, 3}, {1, 2, 0, 2, 3, 0}}};  // the centre last
+        {",\"mode\":5", {0, 1, 3, 2}, {0, 1, 3, 1, 2, 3}}, {",\"mode\":6", {0, 1, 2, 3}, {1, 2, 0, 2, 3, 0}}};
     for (const auto &c : casi) {
         Triangoli letti = t, attesi = t;
         letti.tri = c.dati, attesi.tri = c.attesi;
         EXPECT_TRUE(come_off("s.gltf", gltf_incorporato(letti, c.modo), off_di(attesi))) << c.modo;
     }
-}
 
-TEST(Gltf, NodeTreeWithMatrixAndTrsPlacesEveryInstance)
-{
     // Node 0: a matrix scaling by 2 and moving by (10, 0, 0), parent of
     // node 1: T (0, 1, 0) R (90 degrees about z) S (1, 1, 3). Node 2 unmoved.
-    const Triangoli t = cubo();
+    const Triangoli q = cubo();
     const std::string s = numero(std::sqrt(0.5));
-    std::string j = gltf_incorporato(t);
+    std::string j = gltf_incorporato(q);
     j.replace(j.find("\"scenes\""), j.find("\"meshes\"") - j.find("\"scenes\""),
               "\"scenes\":[{\"nodes\":[0,2]}],\"nodes\":[{\"matrix\":[2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1],"
               "\"children\":[1]},{\"mesh\":0,\"translation\":[0,1,0],\"rotation\":[0,0," + s + "," + s +
@@ -177,18 +169,33 @@ TEST(Gltf, NodeTreeWithMatrixAndTrsPlacesEveryInstance)
         const double x = p[0], y = p[1], z = p[2];
         p[0] = 10 - 2 * y, p[1] = 2 * x + 2, p[2] = 6 * z;
     };
-    EXPECT_TRUE(come_off("albero.gltf", j, off_di(due_copie(t, albero, nulla)), TOLL_TRASFORMATA));
+    EXPECT_TRUE(come_off("albero.gltf", j, off_di(due_copie(q, albero, nulla)), TOLL_TRASFORMATA));
+
+    // Two primitives over the same vertices: half the triangles red by
+    // their material, half green by COLOR_0 (normalized RGBA bytes). Each
+    // brings its own copy of the 8 vertices.
+    std::string bin = byte_di(q.pos) + byte_di(q.tri);
+    for (int i = 0; i < 8; i++) bin += byte_di(std::vector<uint8_t>{0, 255, 0, 255});
+    j = gltf_da("", "{\"attributes\":{\"POSITION\":0},\"indices\":1,\"material\":0},"
+                    "{\"attributes\":{\"POSITION\":0,\"COLOR_0\":3},\"indices\":2}",
+                buffer_di(bin), vista(0, 96) + "," + vista(96, 72) + "," + vista(168, 72) + "," + vista(240, 32),
+                accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 18, "SCALAR") + "," +
+                    accessorio(2, "5125", 18, "SCALAR") + "," + accessorio(3, "5121,\"normalized\":true", 8, "VEC4"));
+    j.insert(1, "\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[0.9,0.1,0.1,1]}}],");
+    Triangoli due = due_copie(q, nulla, nulla);
+    due.tri.resize(36);
+    for (size_t k = 18; k < 36; k++) due.tri[k] += 8;
+    EXPECT_TRUE(come_off("c.gltf", j, off_di(due, nulla, [](size_t k) { return std::string(k < 6 ? "1 0 0" : "0 1 0"); })));
 }
 
-TEST(Gltf, QuantizedPositionsWithAStrideReadAsTheirValues)
+TEST(Gltf, QuantizedAndShortBuffersReadAsTheirValues)
 {
     // SHORT positions padded to 8 bytes, and normalized UNSIGNED_SHORT ones.
     const Triangoli t = cubo();
     std::vector<int16_t> corti;
     std::vector<uint16_t> norm;
     for (size_t i = 0; i < t.pos.size(); i += 3) {
-        for (int k = 0; k < 3; k++)
-            corti.push_back((int16_t)(t.pos[i + k] * 3)), norm.push_back((uint16_t)(t.pos[i + k] * 65535));
+        for (int k = 0; k < 3; k++) corti.push_back((int16_t)(t.pos[i + k] * 3)), norm.push_back((uint16_t)(t.pos[i + k] * 65535));
         corti.push_back(0x7777);   // padding that must not be read
     }
     for (const bool normalizzato : {false, true}) {
@@ -201,74 +208,46 @@ TEST(Gltf, QuantizedPositionsWithAStrideReadAsTheirValues)
         EXPECT_TRUE(come_off("q.gltf", j, off_di(t, [f](double *p) { p[0] *= f, p[1] *= f, p[2] *= f; }, incolore)))
             << normalizzato;
     }
-}
 
-TEST(Gltf, ShortBuffersStayWhereTheyWereFirstRead)
-{
     // Buffers short enough to live inside their strings: the second one read
     // must not move the first, whose view the second primitive reads again.
-    Triangoli t;
-    t.pos = {0, 0, 0, 5, 0, 0, 0, 5, 0};
-    t.tri = {0, 1, 2};
+    Triangoli c;
+    c.pos = {0, 0, 0, 5, 0, 0, 0, 5, 0};
+    c.tri = {0, 1, 2};
     const std::string pos("\0\0\0\5\0\0\0\5\0", 9), ind("\0\1\2", 3);
     const std::string j = gltf_da(
         "KHR_mesh_quantization", std::string(POS_IND) + "," + POS_IND, buffer_di(pos) + "," + buffer_di(ind),
         vista(0, 9) + "," + vista(0, 3, "", 1), accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
-    EXPECT_TRUE(come_off("corti.gltf", j, off_di(due_copie(t, nulla, nulla))));
+    EXPECT_TRUE(come_off("corti.gltf", j, off_di(due_copie(c, nulla, nulla))));
 }
 
 TEST(Gltf, MeshoptCompressedBuffersDecodeToTheSameCube)
 {
     const Triangoli t = cubo();
-    std::vector<unsigned char> v(meshopt_encodeVertexBufferBound(8, 12));
+    std::vector<unsigned char> v(meshopt_encodeVertexBufferBound(8, 12)), ind(meshopt_encodeIndexBufferBound(36, 8)),
+        seq(meshopt_encodeIndexSequenceBound(36, 8));
     v.resize(meshopt_encodeVertexBuffer(v.data(), v.size(), t.pos.data(), 8, 12));
-    std::vector<unsigned char> ind(meshopt_encodeIndexBufferBound(36, 8));
     ind.resize(meshopt_encodeIndexBuffer(ind.data(), ind.size(), t.tri.data(), 36));
-    std::vector<unsigned char> seq(meshopt_encodeIndexSequenceBound(36, 8));
     seq.resize(meshopt_encodeIndexSequence(seq.data(), seq.size(), t.tri.data(), 36));
+    auto compressa = [&](size_t da, size_t quanti, int passo, int n, const std::string &m) {
+        return ",\"extensions\":{\"EXT_meshopt_compression\":{\"buffer\":0,\"byteOffset\":" + std::to_string(da) +
+               ",\"byteLength\":" + std::to_string(quanti) + ",\"byteStride\":" + std::to_string(passo) +
+               ",\"count\":" + std::to_string(n) + ",\"mode\":\"" + m + "\"}}";
+    };
     for (const std::string modo : {"TRIANGLES", "INDICES"}) {
         const std::string bin = byte_di(v) + byte_di(modo == "TRIANGLES" ? ind : seq);
-        auto compressa = [&](size_t da, size_t quanti, int passo, int n, const std::string &m) {
-            return ",\"extensions\":{\"EXT_meshopt_compression\":{\"buffer\":0,\"byteOffset\":" + std::to_string(da) +
-                   ",\"byteLength\":" + std::to_string(quanti) + ",\"byteStride\":" + std::to_string(passo) +
-                   ",\"count\":" + std::to_string(n) + ",\"mode\":\"" + m + "\"}}";
-        };
         // The views are of the fallback buffer 1, their data in buffer 0.
-        const std::string viste = vista(0, 96, ",\"byteStride\":12" + compressa(0, v.size(), 12, 8, "ATTRIBUTES"), 1) +
-                                  "," + vista(96, 144, compressa(v.size(), bin.size() - v.size(), 4, 36, modo), 1);
         const std::string j = gltf_da(
-            "EXT_meshopt_compression", POS_IND,
-            "{\"byteLength\":" + std::to_string(bin.size()) + "},{\"byteLength\":240,\"extensions\":"
-            "{\"EXT_meshopt_compression\":{\"fallback\":true}}}",
-            viste, accessorio(0, "5126", 8, "VEC3") + "," + INDICI_CUBO);
+            "EXT_meshopt_compression", POS_IND, "{\"byteLength\":" + std::to_string(bin.size()) +
+            "},{\"byteLength\":240,\"extensions\":{\"EXT_meshopt_compression\":{\"fallback\":true}}}",
+            vista(0, 96, ",\"byteStride\":12" + compressa(0, v.size(), 12, 8, "ATTRIBUTES"), 1) + "," +
+                vista(96, 144, compressa(v.size(), bin.size() - v.size(), 4, 36, modo), 1),
+            accessorio(0, "5126", 8, "VEC3") + "," + INDICI_CUBO);
         EXPECT_TRUE(come_off("m.glb", glb_di(j, bin), off_di(t))) << modo;
         // A compressed stream cut short does not decode.
         rifiutato("m.glb", glb_di(j, bin.substr(0, v.size() / 2) + std::string(bin.size() - v.size() / 2, '\0')),
                   "m.glb: bufferViews[0].extensions.EXT_meshopt_compression: the compressed data does not decode (-3)");
     }
-}
-
-TEST(Gltf, MaterialAndVertexColoursColourTheFaces)
-{
-    // Two primitives over the same vertices: half the triangles red by
-    // their material, half green by COLOR_0 (normalized RGBA bytes).
-    const Triangoli t = cubo();
-    std::string bin = byte_di(t.pos) + byte_di(t.tri);
-    for (int i = 0; i < 8; i++)
-        bin += byte_di(std::vector<uint8_t>{0, 255, 0, 255});
-    std::string j = gltf_da(
-        "", "{\"attributes\":{\"POSITION\":0},\"indices\":1,\"material\":0},"
-            "{\"attributes\":{\"POSITION\":0,\"COLOR_0\":3},\"indices\":2}",
-        buffer_di(bin), vista(0, 96) + "," + vista(96, 72) + "," + vista(168, 72) + "," + vista(240, 32),
-        accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 18, "SCALAR") + "," +
-            accessorio(2, "5125", 18, "SCALAR") + "," + accessorio(3, "5121,\"normalized\":true", 8, "VEC4"));
-    j.insert(1, "\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[0.9,0.1,0.1,1]}}],");
-    // Each primitive brings its own copy of the 8 vertices.
-    Triangoli due = due_copie(t, nulla, nulla);
-    due.tri.resize(36);
-    for (size_t k = 18; k < 36; k++)
-        due.tri[k] += 8;
-    EXPECT_TRUE(come_off("c.gltf", j, off_di(due, nulla, [](size_t k) { return std::string(k < 6 ? "1 0 0" : "0 1 0"); })));
 }
 
 TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
