@@ -18,7 +18,8 @@ inline void le16(std::string &s, uint32_t v) { s += (char)(v & 0xff), s += (char
 inline void le32(std::string &s, uint32_t v) { le16(s, v & 0xffff), le16(s, v >> 16); }
 
 // Raw bytes of an array of numbers, little-endian as glTF has them.
-template <class T> std::string byte_di(const std::vector<T> &v) { return std::string((const char *)v.data(), v.size() * sizeof(T)); }
+template <class T>
+std::string byte_di(const std::vector<T> &v) { return std::string((const char *)v.data(), v.size() * sizeof(T)); }
 
 // Raw deflate: zlib's stream without its 2-byte header and 4-byte check.
 inline std::string deflato(const std::string &dati)
@@ -29,13 +30,14 @@ inline std::string deflato(const std::string &dati)
     return z.substr(2, n - 6);
 }
 
+// An entry of a ZIP archive. To build broken ones: the size the headers
+// claim when not the data's (0: the truth), and ready deflated data.
 struct Voce {
-    Voce(std::string n, std::string d, bool def = true) : nome(n), dati(d), deflata(def) {}
+    Voce(std::string n, std::string d, bool def = true, uint32_t p = 0, std::string c = "")
+        : nome(n), dati(d), deflata(def), piena(p), compressa(c) {}
     std::string nome, dati;
     bool deflata;
-    // To build broken archives: the size the headers claim when not the
-    // data's (0: the truth), and ready deflated data instead of dati's.
-    uint32_t piena = 0;
+    uint32_t piena;
     std::string compressa;
 };
 
