@@ -1,11 +1,5 @@
 // The PLY reader: the three encodings, the types, what it skips and keeps,
 // and files that are wrong in every place they can be.
-#include <gtest/gtest.h>
-
-#include <cstdint>
-#include <string>
-#include <vector>
-
 #include "tests/formats/leggi_testo.h"
 
 namespace {

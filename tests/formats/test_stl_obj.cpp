@@ -1,12 +1,6 @@
 // The STL and OBJ readers, through leggi_maglia as the viewer calls it.
-#include <gtest/gtest.h>
-
 #include <array>
-#include <cstdint>
 #include <map>
-#include <string>
-#include <utility>
-#include <vector>
 
 #include "tests/formats/leggi_testo.h"
 
