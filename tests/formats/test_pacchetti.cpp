@@ -99,8 +99,7 @@ TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
     // Files that refer to others, in a folder of their own.
     const std::string via = mkdtemp(&std::string("/tmp/superficie-pacchetti-XXXXXX")[0]);
     auto scrivi = [&](const std::string &nome, const std::string &dati) {
-        std::ofstream(via + "/" + nome, std::ios::binary) << dati;
-        return via + "/" + nome;
+        return std::ofstream(via + "/" + nome, std::ios::binary) << dati, via + "/" + nome;
     };
     scrivi("sotto dir.bin", bin), scrivi("cubo.bin", bin);
     std::system(("mkdir '" + via + "/dentro'").c_str());
@@ -303,8 +302,7 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
     std::string strati = "<object id=\"1\">" + mesh_3mf(t) + "</object>\n";
     for (int o = 2; o <= 4; o++) {
         strati += "<object id=\"" + std::to_string(o) + "\"><components>";
-        for (int k = 0; k < 100; k++)
-            strati += "<component objectid=\"" + std::to_string(o - 1) + "\"/>";
+        for (int k = 0; k < 100; k++) strati += "<component objectid=\"" + std::to_string(o - 1) + "\"/>";
         strati += "</components></object>\n";
     }
     // Past 65536 vertices and triangles, four more for every byte read, packed or unpacked.
