@@ -87,21 +87,16 @@ TEST(Stl, BadFilesNameTheByteOrLineAndWhatIsWrong)
     const std::string cubo = stl_binario(t);   // 84 + 12 * 50 = 684 bytes
     const std::string uno = stl_testo({t[0]});
     // Line 1 solid, 2 facet, 3 outer loop, 4-6 vertices, 7 endloop, 8 endfacet, 9 endsolid.
-    auto senza_riga = [&](int riga) {
-        size_t a = 0;
-        for (int k = 1; k < riga; k++) a = uno.find('\n', a) + 1;
-        return std::string(uno).erase(a, uno.find('\n', a) + 1 - a);
-    };
     auto u = [&](const std::string &da, const std::string &a) { return cambia(uno, da, a); };
     const struct { std::string testo, messaggio; } casi[] = {
         {cubo + "x", ": byte 684: 1 bytes past the end of the 12 triangles (84 + 50 each)"},
         // A count the bytes do not hold is refused by the size it needs.
         {stl_binario(t, "", 6000), ": byte 684: the file ends, but its 6000 triangles need 300084 bytes (84 + 50 each)"},
         {"abc", ": neither ascii STL (no 'solid' first) nor binary STL (3 bytes, fewer than the 84 of the header)"},
-        {senza_riga(6), ":6: the facet of line 2 has 2 vertices: an STL facet has 3"},
-        {senza_riga(7), ":7: 'endfacet' in a facet, where 'vertex' or 'endloop' should be"},
-        {senza_riga(9), ":9: the file ends before the 'endsolid' of the solid of line 1"},
-        {senza_riga(3), ":3: 'vertex' after the facet normal, where 'outer' should be"},
+        {u("      vertex 1.000000 1.000000 0.000000\n", ""), ":6: the facet of line 2 has 2 vertices: an STL facet has 3"},
+        {u("    endloop\n", ""), ":7: 'endfacet' in a facet, where 'vertex' or 'endloop' should be"},
+        {u("endsolid cubo\n", ""), ":9: the file ends before the 'endsolid' of the solid of line 1"},
+        {u("    outer loop\n", ""), ":3: 'vertex' after the facet normal, where 'outer' should be"},
         {u("    endloop", "vertex 1 1 1\n    endloop"), ":7: a fourth vertex: an STL facet is a triangle"},
         {u("vertex 0.000000", "vertex zero"), ":4: 'zero' in a vertex is not a number"},
         {uno + "\n  junk\n", ":11: 'junk' after 'endsolid', where only another 'solid' may follow"},
