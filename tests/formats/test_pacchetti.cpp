@@ -58,8 +58,7 @@ const auto incolore = [](size_t) { return std::string(); };
     if (a.empty() || b.empty())
         return ::testing::AssertionFailure() << e;
     if (a[0] != b[0])
-        return ::testing::AssertionFailure() << a[0][0] << " vertices, " << a[0][1] << " faces, the OFF's " << b[0][0]
-                                             << ", " << b[0][1] << ", or smooth unlike it";
+        return ::testing::AssertionFailure() << a[0][0] << "/" << a[0][1] << "/" << a[0][2] << ", the OFF " << b[0][0];
     for (size_t i = 1; i < a.size(); i++)
         for (size_t k = 0; k < a[i].size(); k++)
             if (a[i].size() != b[i].size() || std::fabs(a[i][k] - b[i][k]) > toll)
@@ -244,11 +243,11 @@ TEST(Gltf, MeshoptCompressedBuffersDecodeToTheSameCube)
 
 TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
 {
-    // Part 2 holds the mesh, red by its base material but for triangles 4
-    // and 5 of a green colour group. The root, which only the package's
-    // relationship names, holds it twice by p:path, once moved; its build
-    // item scales by 2, moves by (0, 0, 7) and mirrors x, which keeps the
-    // faces turned outwards. Stored, not deflated.
+    // The second model part holds the mesh, red by its base material but
+    // for triangles 4 and 5 of a green colour group. The root, which only
+    // the package's relationship names, holds it twice by p:path, once
+    // moved; its build item scales by 2, moves by (0, 0, 7) and mirrors x,
+    // which keeps the faces turned outwards. Stored, not deflated.
     const Triangoli t = cubo();
     std::string parte = modello(
         "<basematerials id=\"1\"><base name=\"a\" displaycolor=\"#0000FF\"/><base name=\"b\" displaycolor=\"#E01010FF\"/>"
