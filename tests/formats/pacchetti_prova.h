@@ -106,8 +106,7 @@ inline std::string glb_di(std::string json, std::string bin)
     std::string g;
     le32(g, 0x46546c67), le32(g, 2), le32(g, (uint32_t)(12 + 8 + json.size() + (bin.empty() ? 0 : 8 + bin.size())));
     le32(g, (uint32_t)json.size()), le32(g, 0x4e4f534a), g += json;
-    if (!bin.empty())
-        le32(g, (uint32_t)bin.size()), le32(g, 0x004e4942), g += bin;
+    if (!bin.empty()) le32(g, (uint32_t)bin.size()), le32(g, 0x004e4942), g += bin;
     return g;
 }
 

@@ -55,8 +55,7 @@ const auto incolore = [](size_t) { return std::string(); };
 {
     std::string e;
     const auto a = in_slot(nome, dati, &e, false), b = in_slot("atteso.off", off, &e, nome.find(".3mf") != std::string::npos);
-    if (a.empty() || b.empty())
-        return ::testing::AssertionFailure() << e;
+    if (a.empty() || b.empty()) return ::testing::AssertionFailure() << e;
     if (a[0] != b[0])
         return ::testing::AssertionFailure() << a[0][0] << "/" << a[0][1] << "/" << a[0][2] << ", the OFF " << b[0][0];
     for (size_t i = 1; i < a.size(); i++)
@@ -346,6 +345,5 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         {"t.3mf", pacchetto_3mf({{"3D/3dmodel.model", ciclo1}, {"3D/due.model", ciclo2}}),
          "3D/due.model:5: a component cycle: object 1 contains itself"},
     };
-    for (const auto &c : casi)
-        rifiutato(c.nome, c.file, c.nome + ": " + c.atteso);
+    for (const auto &c : casi) rifiutato(c.nome, c.file, c.nome + ": " + c.atteso);
 }

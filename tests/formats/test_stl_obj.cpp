@@ -189,8 +189,7 @@ TEST(Obj, NormalsAndColoursOnlyWhenEveryOneHasThem)
         ASSERT_TRUE(r.ok) << r.errore;
         EXPECT_EQ(numpunti(r.m), 8);
         EXPECT_TRUE(r.m.normali == c.normali && r.m.colori_punti == c.colori) << r.m.normali << r.m.colori_punti;
-        for (int i = 0; i < 8 && c.normali; i++)
-            EXPECT_EQ(r.m.punti[i].normale[0], 2 * (i & 1) - 1) << i;
+        for (int i = 0; i < 8 && c.normali; i++) EXPECT_EQ(r.m.punti[i].normale[0], 2 * (i & 1) - 1) << i;
         EXPECT_EQ(r.m.punti[7].colore[1] * c.colori, c.verde_7);
     }
 }
