@@ -174,8 +174,8 @@ inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std
     const size_t p = t.pos.size() * 4, i = t.tri.size() * 4;
     std::string j = gltf_da("", "{\"attributes\":{\"POSITION\":0},\"indices\":1" + primitiva + "}",
                             "{\"byteLength\":" + std::to_string(p + i) + (uri.empty() ? "" : ",\"uri\":\"" + uri + "\"") + "}",
-                            vista(0, p) + "," + vista(p, i),
-                            accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," + accessorio(1, "5125", t.tri.size(), "SCALAR"));
+                            vista(0, p) + "," + vista(p, i), accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," +
+                                                                 accessorio(1, "5125", t.tri.size(), "SCALAR"));
     return j.insert(j.find("\"nodes\""), "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],");
 }
 inline std::string gltf_incorporato(const Triangoli &t, const std::string &primitiva = "")

@@ -83,7 +83,10 @@ Triangoli due_copie(const Triangoli &t, F f, G g)
 
 const char POS_IND[] = "{\"attributes\":{\"POSITION\":0},\"indices\":1}";
 const std::string INDICI_CUBO = accessorio(1, "5125", 36, "SCALAR");
-std::string buffer_di(const std::string &b) { return "{\"byteLength\":" + std::to_string(b.size()) + ",\"uri\":\"" + uri_dati(b) + "\"}"; }
+std::string buffer_di(const std::string &b)
+{
+    return "{\"byteLength\":" + std::to_string(b.size()) + ",\"uri\":\"" + uri_dati(b) + "\"}";
+}
 
 }  // namespace
 
@@ -185,7 +188,8 @@ TEST(Gltf, QuantizedAndShortBuffersReadAsTheirValues)
     std::vector<int16_t> corti;
     std::vector<uint16_t> norm;
     for (size_t i = 0; i < t.pos.size(); i += 3) {
-        for (int k = 0; k < 3; k++) corti.push_back((int16_t)(t.pos[i + k] * 3)), norm.push_back((uint16_t)(t.pos[i + k] * 65535));
+        for (int k = 0; k < 3; k++)
+            corti.push_back((int16_t)(t.pos[i + k] * 3)), norm.push_back((uint16_t)(t.pos[i + k] * 65535));
         corti.push_back(0x7777);   // padding that must not be read
     }
     for (const bool normalizzato : {false, true}) {
@@ -326,7 +330,8 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         {"standard input", gltf_di(t, "cubo.bin"), "buffers[0]: cubo.bin: the model was not read from a folder"},
         {"l.gltf", gltf_incorporato(t, ",\"mode\":1"), "no triangles in the scene: nothing to show"},
         {"m.gltf", gltf.substr(0, 100), "byte 100: JSON: Missing a closing quotation mark in string."},
-        {"m.gltf", std::string(100000, '[') + "{\"asset\":1}", "byte 100011: JSON: Missing a comma or ']' after an array element."},
+        {"m.gltf", std::string(100000, '[') + "{\"asset\":1}",
+         "byte 100011: JSON: Missing a comma or ']' after an array element."},
         {"z.3mf", bomba(300u << 20), "3D/3dmodel.model: unpacks to 314572800 bytes, past the 256 MiB a file may hold"},
         {"z.3mf", bomba(1000), "3D/3dmodel.model: inflates past the 1000 bytes its header gives: a ZIP bomb or a damaged entry"},
         {"z.3mf", crc, "3D/3dmodel.model: CRC " + std::string(crc_atteso)},
@@ -339,7 +344,8 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         {"t.3mf", tremf(modello("<object id=\"1\"><components><component objectid=\"1\" p:path=\"/3D/x&#10;y.model\"/>"
                                 "</components></object>", "<item objectid=\"1\"/>")),
          "3D/3dmodel.model:3: the package holds no part /3D/x?y.model"},
-        {"z.3mf", zip_di({{"\x1b[31mevil\nname", "x", false, 0xffffffffu}}), "?[31mevil?name: a ZIP64 entry, which this reader does not read"},
+        {"z.3mf", zip_di({{"\x1b[31mevil\nname", "x", false, 0xffffffffu}}),
+         "?[31mevil?name: a ZIP64 entry, which this reader does not read"},
         {"t.3mf", pila, "3D/3dmodel.model:27: the build repeats its meshes past " + std::to_string(65536 + 4 * letti) +
                         " vertices and triangles"},
         {"t.3mf", pacchetto_3mf({{"3D/3dmodel.model", ciclo1}, {"3D/due.model", ciclo2}}),

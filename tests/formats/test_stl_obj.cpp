@@ -15,7 +15,10 @@ Triangoli triangoli_cubo()
     return t;
 }
 
-std::string xyz(int c) { return std::to_string(angolo(c, 0)) + " " + std::to_string(angolo(c, 1)) + " " + std::to_string(angolo(c, 2)); }
+std::string xyz(int c)
+{
+    return std::to_string(angolo(c, 0)) + " " + std::to_string(angolo(c, 1)) + " " + std::to_string(angolo(c, 2));
+}
 
 // A binary STL; `conteggio` overrides the triangle count in the header.
 std::string stl_binario(const Triangoli &t, const std::string &testa = "", long long conteggio = -1)
@@ -125,7 +128,8 @@ std::string obj_cubo(const std::string &forma, bool relativi = false, const std:
         s += "f";
         for (int v : QUADRATI[j]) {
             const std::string n = std::to_string(!vn.empty() ? v + 1 : relativi ? j - 6 : j + 1);
-            s += " " + std::to_string(relativi ? v - 8 : v + 1) + (forma.find('n') == std::string::npos ? forma : cambia(forma, "n", n));
+            s += " " + std::to_string(relativi ? v - 8 : v + 1) +
+                 (forma.find('n') == std::string::npos ? forma : cambia(forma, "n", n));
         }
         s += "\n";
     }
