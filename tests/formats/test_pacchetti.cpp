@@ -56,12 +56,10 @@ const auto incolore = [](size_t) { return std::string(); };
     std::string e;
     const auto a = in_slot(nome, dati, &e, false), b = in_slot("atteso.off", off, &e, nome.find(".3mf") != std::string::npos);
     if (a.empty() || b.empty()) return ::testing::AssertionFailure() << e;
-    if (a[0] != b[0])
-        return ::testing::AssertionFailure() << a[0][0] << "/" << a[0][1] << "/" << a[0][2] << ", the OFF " << b[0][0];
-    for (size_t i = 1; i < a.size(); i++)
+    for (size_t i = 0; i < a.size(); i++)   // equal counts in row 0: as many rows
         for (size_t k = 0; k < a[i].size(); k++)
             if (a[i].size() != b[i].size() || std::fabs(a[i][k] - b[i][k]) > toll)
-                return ::testing::AssertionFailure() << "row " << i << " (vertices, then faces), number " << k;
+                return ::testing::AssertionFailure() << "row " << i << " (counts, vertices, faces), number " << k;
     return ::testing::AssertionSuccess();
 }
 
@@ -290,16 +288,11 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         return zip_di({{"[Content_Types].xml", TIPI_3MF}, {"_rels/.rels", rels_3mf("3D/3dmodel.model")},
                        {"3D/3dmodel.model", "x", true, piena, zeri}});
     };
-    const std::string intero = tremf(modello_cubo);
-    std::string crc = intero;
+    std::string intero = tremf(modello_cubo), crc = intero;
     crc[crc.rfind(std::string("PK\1\2", 4)) + 16] ^= 1;   // the model's CRC in the central directory
     char crc_atteso[64];
     const unsigned long k = crc32(0L, (const Bytef *)modello_cubo.data(), (uInt)modello_cubo.size());
     std::snprintf(crc_atteso, sizeof crc_atteso, "%08lx, its header says %08lx: a corrupt entry", k, k ^ 1);
-    const std::string risate =
-        "<?xml version=\"1.0\"?>\n<!DOCTYPE model [\n<!ENTITY a \"hahahahahahaha\">\n"
-        "<!ENTITY b \"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n"
-        "]>\n<model xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">&c;</model>\n";
     // Components of components, a hundred each: a million cubes from a few kilobytes.
     std::string strati = "<object id=\"1\">" + mesh_3mf(t) + "</object>\n";
     for (int o = 2; o <= 4; o++) {
@@ -336,7 +329,10 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         {"z.3mf", bomba(1000), "3D/3dmodel.model: inflates past the 1000 bytes its header gives: a ZIP bomb or a damaged entry"},
         {"z.3mf", crc, "3D/3dmodel.model: CRC " + std::string(crc_atteso)},
         {"z.3mf", intero.substr(0, intero.size() - 10), "ZIP archive without its end record: truncated or not a ZIP"},
-        {"t.3mf", tremf(risate), "3D/3dmodel.model:2: a DTD (<!DOCTYPE>): refused, its entities could expand without bound"},
+        {"t.3mf", tremf("<?xml version=\"1.0\"?>\n<!DOCTYPE model [\n<!ENTITY a \"hahahahahahaha\">\n<!ENTITY b "
+                        "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n]>\n<model "
+                        "xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">&c;</model>\n"),
+         "3D/3dmodel.model:2: a DTD (<!DOCTYPE>): refused, its entities could expand without bound"},
         {"t.3mf", m("v3=\"1\"/>", "v3=\"8\"/>"), "3D/3dmodel.model:13: v3=8 is not below the object's 8 vertices"},
         {"t.3mf", m("x=\"1\"", "x=\"nan\""), "3D/3dmodel.model:5: x \"nan\" is not a finite number"},
         // Control bytes from the file are quoted, not written.
