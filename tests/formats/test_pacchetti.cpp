@@ -179,7 +179,7 @@ TEST(Gltf, StripsFansNodeTreesAndColours)
     EXPECT_TRUE(come_off("c.gltf", j, off_di(due, nulla, [](size_t k) { return std::string(k < 6 ? "1 0 0" : "0 1 0"); })));
 }
 
-TEST(Gltf, QuantizedAndShortBuffersReadAsTheirValues)
+TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
 {
     // SHORT positions padded to 8 bytes, and normalized UNSIGNED_SHORT ones.
     const Triangoli t = cubo();
@@ -211,15 +211,12 @@ TEST(Gltf, QuantizedAndShortBuffersReadAsTheirValues)
         "KHR_mesh_quantization", std::string(POS_IND) + "," + POS_IND, buffer_di(pos) + "," + buffer_di(ind),
         vista(0, 9) + "," + vista(0, 3, "", 1), accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
     EXPECT_TRUE(come_off("corti.gltf", j, off_di(due_copie(c, nulla, nulla))));
-}
 
-TEST(Gltf, MeshoptCompressedBuffersDecodeToTheSameCube)
-{
-    const Triangoli t = cubo();
-    std::vector<unsigned char> v(meshopt_encodeVertexBufferBound(8, 12)), ind(meshopt_encodeIndexBufferBound(36, 8)),
+    // meshopt-compressed views, their indices as triangles or as a sequence.
+    std::vector<unsigned char> v(meshopt_encodeVertexBufferBound(8, 12)), tri(meshopt_encodeIndexBufferBound(36, 8)),
         seq(meshopt_encodeIndexSequenceBound(36, 8));
     v.resize(meshopt_encodeVertexBuffer(v.data(), v.size(), t.pos.data(), 8, 12));
-    ind.resize(meshopt_encodeIndexBuffer(ind.data(), ind.size(), t.tri.data(), 36));
+    tri.resize(meshopt_encodeIndexBuffer(tri.data(), tri.size(), t.tri.data(), 36));
     seq.resize(meshopt_encodeIndexSequence(seq.data(), seq.size(), t.tri.data(), 36));
     auto compressa = [&](size_t da, size_t quanti, int passo, int n, const std::string &m) {
         return ",\"extensions\":{\"EXT_meshopt_compression\":{\"buffer\":0,\"byteOffset\":" + std::to_string(da) +
@@ -227,7 +224,7 @@ TEST(Gltf, MeshoptCompressedBuffersDecodeToTheSameCube)
                ",\"count\":" + std::to_string(n) + ",\"mode\":\"" + m + "\"}}";
     };
     for (const std::string modo : {"TRIANGLES", "INDICES"}) {
-        const std::string bin = byte_di(v) + byte_di(modo == "TRIANGLES" ? ind : seq);
+        const std::string bin = byte_di(v) + byte_di(modo == "TRIANGLES" ? tri : seq);
         // The views are of the fallback buffer 1, their data in buffer 0.
         const std::string j = gltf_da(
             "EXT_meshopt_compression", POS_IND, "{\"byteLength\":" + std::to_string(bin.size()) +
