@@ -1,6 +1,9 @@
-// leggi_testo.h: a file's contents, written in a test, through the readers.
+// leggi_testo.h: a file's contents, written in a test, through the readers;
+// the cube the readers' tests write, and the check of a refused file.
 #ifndef SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
 #define SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
+
+#include <gtest/gtest.h>
 
 #include <cstdint>
 #include <cstring>
@@ -27,10 +30,8 @@ using Forma = std::pair<std::vector<std::vector<double>>, std::vector<std::vecto
 inline Forma forma(const Maglia &m)
 {
     Forma r;
-    for (const PuntoLetto &p : m.punti)
-        r.first.push_back({p.pos[0], p.pos[1], p.pos[2]});
-    for (int j = 0; j < numfacce(m); j++)
-        r.second.emplace_back(vertici(m, j), vertici(m, j) + m.facce[j].numvertici);
+    for (const PuntoLetto &p : m.punti) r.first.push_back({p.pos[0], p.pos[1], p.pos[2]});
+    for (int j = 0; j < numfacce(m); j++) r.second.emplace_back(vertici(m, j), vertici(m, j) + m.facce[j].numvertici);
     return r;
 }
 
@@ -44,8 +45,7 @@ struct Binario {
         std::memcpy(b, &v, sizeof v);
         const uint16_t uno = 1;
         const bool ospite_piccolo = *(const unsigned char *)&uno == 1;
-        for (size_t i = 0; i < sizeof v; i++)
-            s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
+        for (size_t i = 0; i < sizeof v; i++) s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
         return *this;
     }
 };
@@ -56,9 +56,37 @@ inline Letto leggi(const std::string &nome, const std::string &contenuto)
 {
     static Maglia m;
     char errore[512] = "";
-    const bool ok = leggi_maglia(nome.c_str(), contenuto.data(), contenuto.size(), &m, errore,
-                                 sizeof errore);
+    const bool ok = leggi_maglia(nome.c_str(), contenuto.data(), contenuto.size(), &m, errore, sizeof errore);
     return Letto{ok, errore, m};
+}
+
+// The unit cube: corner i at (i & 1, i >> 1 & 1, i >> 2 & 1), six quads
+// counter-clockwise seen from outside.
+const int QUADRATI[6][4] = {{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4}, {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}};
+inline float angolo(int i, int k) { return (float)(i >> k & 1); }
+inline Forma forma_cubo()
+{
+    Forma f;
+    for (int i = 0; i < 8; i++) f.first.push_back({angolo(i, 0), angolo(i, 1), angolo(i, 2)});
+    for (const auto &q : QUADRATI) f.second.emplace_back(q, q + 4);
+    return f;
+}
+
+// s with its first `da` made `a`; a test whose `da` is missing fails.
+inline std::string cambia(std::string s, const std::string &da, const std::string &a)
+{
+    const size_t i = s.find(da);
+    EXPECT_NE(i, std::string::npos) << da;
+    return i == std::string::npos ? s : s.replace(i, da.size(), a);
+}
+
+// A file refused with exactly the message `atteso`, nothing of it kept.
+inline void rifiutato(const std::string &nome, const std::string &file, const std::string &atteso)
+{
+    const Letto r = leggi(nome, file);
+    EXPECT_FALSE(r.ok) << atteso;
+    EXPECT_EQ(r.errore, atteso);
+    EXPECT_EQ(r.m.punti.size() + r.m.facce.size(), 0u) << atteso;
 }
 
 #endif

@@ -8,8 +8,8 @@
 
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace prova {
@@ -19,34 +19,26 @@ inline void le32(std::string &s, uint32_t v) { le16(s, v & 0xffff), le16(s, v >>
 
 // Raw bytes of an array of numbers, little-endian as glTF has them.
 template <class T>
-std::string byte_di(const std::vector<T> &v)
-{
-    return std::string(reinterpret_cast<const char *>(v.data()), v.size() * sizeof(T));
-}
+std::string byte_di(const std::vector<T> &v) { return std::string((const char *)v.data(), v.size() * sizeof(T)); }
 
+// Raw deflate: zlib's stream without its 2-byte header and 4-byte check.
 inline std::string deflato(const std::string &dati)
 {
-    z_stream s{};
-    deflateInit2(&s, 9, Z_DEFLATED, -MAX_WBITS, 8, Z_DEFAULT_STRATEGY);
-    std::string out(deflateBound(&s, dati.size()), '\0');
-    s.next_in = (Bytef *)dati.data();
-    s.avail_in = (uInt)dati.size();
-    s.next_out = (Bytef *)&out[0];
-    s.avail_out = (uInt)out.size();
-    deflate(&s, Z_FINISH);
-    out.resize(s.total_out);
-    deflateEnd(&s);
-    return out;
+    uLongf n = compressBound(dati.size());
+    std::string z(n, '\0');
+    compress2((Bytef *)&z[0], &n, (const Bytef *)dati.data(), dati.size(), 9);
+    return z.substr(2, n - 6);
 }
 
+// An entry of a ZIP archive. To build broken ones: the size the headers
+// claim when not the data's (0: the truth), and ready deflated data.
 struct Voce {
-    Voce(std::string n, std::string d, bool def = true) : nome(n), dati(d), deflata(def) {}
+    Voce(std::string n, std::string d, bool def = true, uint32_t p = 0, std::string c = "")
+        : nome(n), dati(d), deflata(def), piena(p), compressa(c) {}
     std::string nome, dati;
     bool deflata;
-    // To build broken archives: the sizes and CRC the headers claim, when
-    // not what the data is (piena 0 = the truth).
-    uint32_t piena = 0;
-    std::string compressa;   // ready deflated data instead of dati's
+    uint32_t piena;
+    std::string compressa;
 };
 
 inline std::string zip_di(const std::vector<Voce> &voci)
@@ -54,26 +46,19 @@ inline std::string zip_di(const std::vector<Voce> &voci)
     std::string z, cd;
     for (const Voce &v : voci) {
         const std::string c = !v.compressa.empty() ? v.compressa : v.deflata ? deflato(v.dati) : v.dati;
-        const uint32_t piena = v.piena ? v.piena : (uint32_t)v.dati.size();
-        const uint32_t crc = (uint32_t)crc32(0L, (const Bytef *)v.dati.data(), (uInt)v.dati.size());
-        const uint32_t dove = (uint32_t)z.size();
-        const uint16_t metodo = v.deflata ? 8 : 0;
-        le32(z, 0x04034b50);
-        le16(z, 20), le16(z, 0), le16(z, metodo), le16(z, 0), le16(z, 0);
-        le32(z, crc), le32(z, (uint32_t)c.size()), le32(z, piena);
-        le16(z, (uint32_t)v.nome.size()), le16(z, 0);
-        z += v.nome + c;
-        le32(cd, 0x02014b50);
-        le16(cd, 20), le16(cd, 20), le16(cd, 0), le16(cd, metodo), le16(cd, 0), le16(cd, 0);
-        le32(cd, crc), le32(cd, (uint32_t)c.size()), le32(cd, piena);
-        le16(cd, (uint32_t)v.nome.size()), le16(cd, 0), le16(cd, 0), le16(cd, 0), le16(cd, 0);
-        le32(cd, 0), le32(cd, dove);
-        cd += v.nome;
+        // The fields a local header and its central record share, version needed to extra length.
+        std::string h;
+        le16(h, 20), le16(h, 0), le16(h, v.deflata ? 8 : 0), le16(h, 0), le16(h, 0);
+        le32(h, (uint32_t)crc32(0L, (const Bytef *)v.dati.data(), (uInt)v.dati.size()));
+        le32(h, (uint32_t)c.size()), le32(h, v.piena ? v.piena : (uint32_t)v.dati.size());
+        le16(h, (uint32_t)v.nome.size()), le16(h, 0);
+        le32(cd, 0x02014b50), le16(cd, 20), cd += h;
+        le16(cd, 0), le32(cd, 0), le32(cd, 0), le32(cd, (uint32_t)z.size()), cd += v.nome;
+        le32(z, 0x04034b50), z += h + v.nome + c;
     }
     const uint32_t inizio = (uint32_t)z.size();
     z += cd;
-    le32(z, 0x06054b50);
-    le16(z, 0), le16(z, 0), le16(z, (uint32_t)voci.size()), le16(z, (uint32_t)voci.size());
+    le32(z, 0x06054b50), le16(z, 0), le16(z, 0), le16(z, (uint32_t)voci.size()), le16(z, (uint32_t)voci.size());
     le32(z, (uint32_t)cd.size()), le32(z, inizio), le16(z, 0);
     return z;
 }
@@ -94,28 +79,18 @@ inline std::string rels_3mf(const std::string &radice)
            "</Relationships>\n";
 }
 
-constexpr const char TESTA_MODELLO[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<model unit=\"millimeter\" xml:lang=\"en-US\" "
-    "xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\" "
-    "xmlns:m=\"http://schemas.microsoft.com/3dmanufacturing/material/2015/02\" "
-    "xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\">\n";
-
 // A package of the given model parts (name, XML), the first the root.
-inline std::string pacchetto_3mf(const std::vector<std::pair<std::string, std::string>> &parti,
-                                 bool deflata = true)
+inline std::string pacchetto_3mf(const std::vector<std::pair<std::string, std::string>> &parti, bool deflata = true)
 {
-    std::vector<Voce> v = {{"[Content_Types].xml", TIPI_3MF, deflata},
-                           {"_rels/.rels", rels_3mf(parti[0].first), deflata}};
-    for (const auto &p : parti)
-        v.push_back(Voce{p.first, p.second, deflata});
+    std::vector<Voce> v = {{"[Content_Types].xml", TIPI_3MF, deflata}, {"_rels/.rels", rels_3mf(parti[0].first), deflata}};
+    for (const auto &p : parti) v.push_back(Voce{p.first, p.second, deflata});
     return zip_di(v);
 }
 
-inline std::string base64_di(const std::string &s)
+inline std::string uri_dati(const std::string &s)
 {
     static const char a[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string r;
+    std::string r = "data:application/octet-stream;base64,";
     for (size_t i = 0; i < s.size(); i += 3) {
         const size_t n = s.size() - i;   // 1, 2, or 3 and more
         const uint32_t v = (uint8_t)s[i] << 16 | (n > 1 ? (uint8_t)s[i + 1] << 8 : 0) | (n > 2 ? (uint8_t)s[i + 2] : 0);
@@ -124,35 +99,18 @@ inline std::string base64_di(const std::string &s)
     return r;
 }
 
-inline std::string uri_dati(const std::string &s)
-{
-    return "data:application/octet-stream;base64," + base64_di(s);
-}
-
 inline std::string glb_di(std::string json, std::string bin)
 {
-    while (json.size() % 4)
-        json += ' ';
-    while (bin.size() % 4)
-        bin += '\0';
+    json.resize((json.size() + 3) / 4 * 4, ' ');
+    bin.resize((bin.size() + 3) / 4 * 4, '\0');
     std::string g;
-    le32(g, 0x46546c67), le32(g, 2);
-    le32(g, (uint32_t)(12 + 8 + json.size() + (bin.empty() ? 0 : 8 + bin.size())));
-    le32(g, (uint32_t)json.size()), le32(g, 0x4e4f534a);
-    g += json;
-    if (!bin.empty()) {
-        le32(g, (uint32_t)bin.size()), le32(g, 0x004e4942);
-        g += bin;
-    }
+    le32(g, 0x46546c67), le32(g, 2), le32(g, (uint32_t)(12 + 8 + json.size() + (bin.empty() ? 0 : 8 + bin.size())));
+    le32(g, (uint32_t)json.size()), le32(g, 0x4e4f534a), g += json;
+    if (!bin.empty()) le32(g, (uint32_t)bin.size()), le32(g, 0x004e4942), g += bin;
     return g;
 }
 
-inline std::string numero(double x)
-{
-    char b[40];
-    std::snprintf(b, sizeof b, "%.17g", x);
-    return b;
-}
+inline std::string numero(double x) { char b[40]; return std::snprintf(b, sizeof b, "%.17g", x), b; }
 
 // A mesh of triangles: what the tests write in each format.
 struct Triangoli {
@@ -164,10 +122,8 @@ struct Triangoli {
 inline Triangoli cubo()
 {
     Triangoli t;
-    for (int i = 0; i < 8; i++)
-        t.pos.insert(t.pos.end(), {(float)(i & 1), (float)(i >> 1 & 1), (float)(i >> 2 & 1)});
-    t.tri = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4,
-             2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
+    for (int i = 0; i < 8; i++) t.pos.insert(t.pos.end(), {(float)(i & 1), (float)(i >> 1 & 1), (float)(i >> 2 & 1)});
+    t.tri = {0, 2, 1, 1, 2, 3, 4, 5, 6, 5, 7, 6, 0, 1, 4, 1, 5, 4, 2, 6, 3, 3, 6, 7, 0, 4, 2, 2, 4, 6, 1, 3, 5, 3, 7, 5};
     return t;
 }
 
@@ -176,75 +132,80 @@ inline Triangoli cubo()
 template <class F, class C>
 std::string off_di(const Triangoli &t, F f, C colore)
 {
-    std::string s = "OFF\n" + std::to_string(t.pos.size() / 3) + " " +
-                    std::to_string(t.tri.size() / 3) + " 0\n";
+    std::string s = "OFF\n" + std::to_string(t.pos.size() / 3) + " " + std::to_string(t.tri.size() / 3) + " 0\n";
     for (size_t i = 0; i < t.pos.size(); i += 3) {
         double p[3] = {t.pos[i], t.pos[i + 1], t.pos[i + 2]};
         f(p);
         s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]) + "\n";
     }
     for (size_t k = 0; k < t.tri.size(); k += 3)
-        s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " +
-             std::to_string(t.tri[k + 2]) + " " + colore(k / 3) + "\n";
+        s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " + std::to_string(t.tri[k + 2]) +
+             " " + colore(k / 3) + "\n";
     return s;
 }
-inline std::string off_di(const Triangoli &t)
+inline std::string off_di(const Triangoli &t) { return off_di(t, [](double *) {}, [](size_t) { return std::string(); }); }
+
+// A glTF of one mesh in one node from its pieces, each the members of its
+// JSON array; `estensione`, when given, is used and required.
+inline std::string gltf_da(const std::string &estensione, const std::string &primitive,
+                           const std::string &buffers, const std::string &viste, const std::string &accessori)
 {
-    return off_di(t, [](double *) {}, [](size_t) { return std::string(); });
+    const std::string e = "\"extensionsUsed\":[\"" + estensione + "\"],\"extensionsRequired\":[\"" + estensione + "\"],";
+    return "{\"asset\":{\"version\":\"2.0\"}," + (estensione.empty() ? "" : e) + "\"nodes\":[{\"mesh\":0}],"
+           "\"meshes\":[{\"primitives\":[" + primitive + "]}],\"buffers\":[" + buffers + "],\"bufferViews\":[" +
+           viste + "],\"accessors\":[" + accessori + "]}";
+}
+inline std::string vista(size_t da, size_t quanti, const std::string &altro = "", int buffer = 0)
+{
+    return "{\"buffer\":" + std::to_string(buffer) + ",\"byteOffset\":" + std::to_string(da) + ",\"byteLength\":" +
+           std::to_string(quanti) + altro + "}";
+}
+inline std::string accessorio(int vista, const std::string &tipo, size_t quanti, const char *forma)
+{
+    return "{\"bufferView\":" + std::to_string(vista) + ",\"componentType\":" + tipo + ",\"count\":" +
+           std::to_string(quanti) + ",\"type\":\"" + forma + "\"}";
 }
 
-// One glTF of t: positions then indices in buffer 0 (whose uri is given,
-// or the GLB's chunk for ""), one mesh whose primitive has `primitiva`
-// (extra JSON members, e.g. a mode), one node.
+// One glTF of t with a scene: positions then indices in buffer 0 (whose uri
+// is given, or the GLB's chunk for ""), its primitive with `primitiva`
+// (extra JSON members, e.g. a mode).
 inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std::string &primitiva = "")
 {
-    const std::string bin = byte_di(t.pos) + byte_di(t.tri);
-    std::string j = "{\"asset\":{\"version\":\"2.0\"},\"scene\":0,\"scenes\":[{\"nodes\":[0]}],";
-    j += "\"nodes\":[{\"mesh\":0}],";
-    j += "\"meshes\":[{\"primitives\":[{\"attributes\":{\"POSITION\":0},\"indices\":1" + primitiva +
-         "}]}],";
-    j += "\"buffers\":[{\"byteLength\":" + std::to_string(bin.size()) +
-         (uri.empty() ? "" : ",\"uri\":\"" + uri + "\"") + "}],";
-    j += "\"bufferViews\":[{\"buffer\":0,\"byteLength\":" + std::to_string(t.pos.size() * 4) +
-         "},{\"buffer\":0,\"byteOffset\":" + std::to_string(t.pos.size() * 4) +
-         ",\"byteLength\":" + std::to_string(t.tri.size() * 4) + "}],";
-    j += "\"accessors\":[{\"bufferView\":0,\"componentType\":5126,\"count\":" +
-         std::to_string(t.pos.size() / 3) + ",\"type\":\"VEC3\"},"
-         "{\"bufferView\":1,\"componentType\":5125,\"count\":" + std::to_string(t.tri.size()) +
-         ",\"type\":\"SCALAR\"}]}";
-    return j;
+    const size_t p = t.pos.size() * 4, i = t.tri.size() * 4;
+    std::string j = gltf_da("", "{\"attributes\":{\"POSITION\":0},\"indices\":1" + primitiva + "}",
+                            "{\"byteLength\":" + std::to_string(p + i) + (uri.empty() ? "" : ",\"uri\":\"" + uri + "\"") + "}",
+                            vista(0, p) + "," + vista(p, i), accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," +
+                                                                 accessorio(1, "5125", t.tri.size(), "SCALAR"));
+    return j.insert(j.find("\"nodes\""), "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],");
 }
-
 inline std::string gltf_incorporato(const Triangoli &t, const std::string &primitiva = "")
-{
-    return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), primitiva);
-}
-inline std::string glb_di(const Triangoli &t)
-{
-    return glb_di(gltf_di(t, ""), byte_di(t.pos) + byte_di(t.tri));
-}
+{ return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), primitiva); }
+inline std::string glb_di(const Triangoli &t) { return glb_di(gltf_di(t, ""), byte_di(t.pos) + byte_di(t.tri)); }
 
 // t as a 3MF object's <mesh>.
-inline std::string mesh_3mf(const Triangoli &t, const std::string &attributi_triangolo = "")
+inline std::string mesh_3mf(const Triangoli &t)
 {
     std::string s = "<mesh><vertices>\n";
     for (size_t i = 0; i < t.pos.size(); i += 3)
-        s += "<vertex x=\"" + numero(t.pos[i]) + "\" y=\"" + numero(t.pos[i + 1]) + "\" z=\"" +
-             numero(t.pos[i + 2]) + "\"/>\n";
+        s += "<vertex x=\"" + numero(t.pos[i]) + "\" y=\"" + numero(t.pos[i + 1]) + "\" z=\"" + numero(t.pos[i + 2]) + "\"/>\n";
     s += "</vertices><triangles>\n";
     for (size_t k = 0; k < t.tri.size(); k += 3)
-        s += "<triangle v1=\"" + std::to_string(t.tri[k]) + "\" v2=\"" +
-             std::to_string(t.tri[k + 1]) + "\" v3=\"" + std::to_string(t.tri[k + 2]) + "\"" +
-             attributi_triangolo + "/>\n";
+        s += "<triangle v1=\"" + std::to_string(t.tri[k]) + "\" v2=\"" + std::to_string(t.tri[k + 1]) + "\" v3=\"" +
+             std::to_string(t.tri[k + 2]) + "\"/>\n";
     return s + "</triangles></mesh>\n";
 }
 
-inline std::string modello_3mf(const Triangoli &t, const std::string &item = "")
+// A model part of these resources and build items.
+inline std::string modello(const std::string &risorse, const std::string &build)
 {
-    return std::string(TESTA_MODELLO) + "<resources><object id=\"1\" type=\"model\">" +
-           mesh_3mf(t) + "</object></resources><build><item objectid=\"1\"" + item +
-           "/></build></model>\n";
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<model unit=\"millimeter\" xml:lang=\"en-US\" "
+           "xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\" "
+           "xmlns:m=\"http://schemas.microsoft.com/3dmanufacturing/material/2015/02\" "
+           "xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\">\n<resources>" +
+           risorse + "</resources><build>" + build + "</build></model>\n";
 }
+inline std::string modello_3mf(const Triangoli &t, const std::string &item = "")
+{ return modello("<object id=\"1\" type=\"model\">" + mesh_3mf(t) + "</object>", "<item objectid=\"1\"" + item + "/>"); }
 
 }  // namespace prova
 
