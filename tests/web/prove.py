@@ -430,9 +430,9 @@ def ingressi(pagina, sonda):
 # browser that left the page for a dropped file fails the waits after it.)
 # Each case: (what, how, files, "opens" or "refused" or the fitted files).
 CASI = [
-    ("a bad file, first thing", "chooser", ["malo.off"], "refused"),
-    ("five files", "chooser", ["cubo.off", "toro.stl", "toro.ply", "superficie.off",
-                               "superficie.obj"], "refused"),
+    # Refused first thing, then after a fitted scene: what was shown stays.
+    ("five files, first thing", "chooser", ["cubo.off", "toro.stl", "toro.ply", "superficie.off",
+                                            "superficie.obj"], "refused"),
     ("two large files dropped", "drop", ["grande.stl", "troppi.off"], ["grande.stl", "troppi.off"]),
     ("a bad file after a fitted scene", "chooser", ["malo.off"], "refused"),
     ("four files", "chooser", ["superficie.obj", "cubo.off", "toro.stl", "toro.ply"], "opens"),
