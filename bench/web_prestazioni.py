@@ -11,6 +11,7 @@ import os
 import shutil
 import statistics
 import struct
+import subprocess
 import sys
 import tempfile
 
@@ -171,6 +172,11 @@ CONFIGURAZIONI = [("as tested", []), ("--disable-gpu", ["--disable-gpu"])]
 LETTURA = "GPU stall due to ReadPixels"
 
 
+def versione():
+    return subprocess.run([navigatore.CHROMIUM, "--version"], capture_output=True,
+                          text=True).stdout.split()[1]
+
+
 def apertura(c, i):
     """Milliseconds from the start of the page's loading to its first frame;
     i > 0 reloads the page."""
@@ -184,7 +190,8 @@ def apertura(c, i):
 def misura(percorso, opzioni, tela, finestra, limite, grande):
     """[(case, ms, how)] and the page's messages, in one new browser."""
     righe = []
-    with navigatore.Chromium(opzioni) as c:
+    c = navigatore.Chromium(opzioni)
+    try:
         if finestra:
             c.finestra(*finestra)
         c.apri(percorso)
@@ -201,7 +208,7 @@ def misura(percorso, opzioni, tela, finestra, limite, grande):
         for nome, tasti in (("frame, default picture", ""), ("frame, edges on", "b")):
             for k in tasti:
                 n = c.valuta("Module.quadri")
-                c.tasto(k, "Key" + k.upper(), ord(k.upper()), k)
+                c.tasti((k, "Key" + k.upper(), ord(k.upper()), k, 0))
                 c.attendi("Module.quadri > %d" % n, 30)
             c.valuta(INTERVALLI % 5, attendi=True)          # warm-up
             intervalli = c.valuta(INTERVALLI % QUADRI, attendi=True)
@@ -227,6 +234,8 @@ def misura(percorso, opzioni, tela, finestra, limite, grande):
                                   volte, tempi[0][0], statistics.median(b for _, b in tempi),
                                   come, os.path.getsize(file))))
         return righe, [m for m in c.messaggi() if LETTURA not in m]
+    finally:
+        c.chiudi()
 
 
 def main():
@@ -254,7 +263,7 @@ def main():
     finally:
         shutil.rmtree(cartella, ignore_errors=True)
     print("Page: %d bytes; headless Chromium %s, WebGL on SwiftShader, %d cores" % (
-        os.path.getsize(pagina), navigatore.versione(), os.cpu_count()))
+        os.path.getsize(pagina), versione(), os.cpu_count()))
 
 
 if __name__ == "__main__":

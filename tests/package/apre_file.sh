@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # apre_file.sh VIEWER EXPORT VERSION BUILT_EXPORT GENERATOR: the installed programs,
-# with no display. The exporter writes the build tree's bytes, in both
-# formats, to standard output and to a file. The viewer: --version and
-# --help; the exported surface drawn from a file and from standard input
-# gives one picture; a sphere in four formats at once gives four objects
-# in the four slot colours. (finestra.sh opens its window; the end-to-end
+# with no display. The exporter writes the build tree's bytes to a file (the
+# same program: any one output tells). The viewer: --version and --help; the
+# exported surface drawn from a file and from standard input gives one
+# picture; a sphere in four formats at once gives four objects in the four
+# slot colours (the start picture, yellow alone, is docs/superficie.png's:
+# offscreen_quadro). (finestra.sh opens its window; the end-to-end
 # tests hold --output to the window's pixels, offscreen_aspetto the exported
 # surface's picture to the start's.)
 source "$(dirname "$0")/lib.sh"
@@ -13,9 +14,6 @@ unset DISPLAY
 formati "$LAVORO" "$5"
 "$EXPORT" "$LAVORO/superficie.off" && "$EXPORT" --obj "$LAVORO/superficie.obj"
 
-for opzioni in "" --obj --help; do
-  verifica "superficie-export $opzioni: the build tree's bytes" cmp <("$EXPORT" $opzioni) <("$COSTRUITO" $opzioni)
-done
 verifica "superficie-export --obj FILE: the build tree's bytes" cmp "$LAVORO/superficie.obj" <("$COSTRUITO" --obj)
 rifiuta "superficie-export: " "$EXPORT" --nonsense
 
@@ -47,15 +45,11 @@ tinte() {
     v($1, $3) && $2 - $1 >= 15 { g += $NF }
     END { print y + 0, c + 0, p + 0, g + 0 }'
 }
-foto inizio
 foto esportata "$LAVORO/superficie.off"
 esito --output "$LAVORO/standard.png" - <"$LAVORO/superficie.off"
 verifica "the exported surface from standard input: the file's picture" cmp "$LAVORO/esportata.png" "$LAVORO/standard.png"
 foto quattro "$LAVORO"/sfera.{off,obj,ply,stl}
 read -r giallo ciano viola verde < <(tinte quattro)
-read -r giallo0 ciano0 viola0 verde0 < <(tinte inizio)
 verifica "OFF, OBJ, PLY and STL side by side: yellow, cyan, purple and green ($giallo $ciano $viola $verde pixels)" \
   [ "$giallo" -ge 2000 -a "$ciano" -ge 2000 -a "$viola" -ge 2000 -a "$verde" -ge 2000 ]
-verifica "the start picture has yellow only ($giallo0 $ciano0 $viola0 $verde0 pixels)" \
-  [ "$giallo0" -ge 2000 -a "$ciano0" -eq 0 -a "$viola0" -eq 0 -a "$verde0" -eq 0 ]
 fine

@@ -29,19 +29,11 @@ the binaries are the installed programs|$(elementi binary)|$(ls "$DEST/usr/bin" 
 LIST
 
 # --- MIME types
-# tipo DATA FILE: the type GIO gives FILE with only the database in DATA.
-tipo() {
-  env -u XDG_DATA_HOME XDG_DATA_HOME="$LAVORO/casa" XDG_DATA_DIRS="$1" \
-    gio info -a standard::content-type "$2" | sed -n 's/^ *standard::content-type: //p'
-}
-# banca DIR XML...: a MIME database in DIR/mime from the given definitions.
-banca() {
-  mkdir -p "$1/mime/packages" && cp "${@:2}" "$1/mime/packages/"
-  XDG_DATA_DIRS="$1" update-mime-database "$1/mime" 2>"$1/errori"
-}
+# A MIME database in $LAVORO/con from ours and Debian's definitions.
 DEBIAN=/usr/share/mime/packages/freedesktop.org.xml
-mkdir "$LAVORO/casa" "$LAVORO/f"
-banca "$LAVORO/con" "$DEST/usr/share/mime/packages/superficie.xml" "$DEBIAN"
+mkdir -p "$LAVORO/casa" "$LAVORO/f" "$LAVORO/con/mime/packages"
+cp "$DEST/usr/share/mime/packages/superficie.xml" "$DEBIAN" "$LAVORO/con/mime/packages/"
+XDG_DATA_DIRS="$LAVORO/con" update-mime-database "$LAVORO/con/mime" 2>"$LAVORO/con/errori"
 verifica "update-mime-database: no complaint about the definitions" uguale "$(cat "$LAVORO/con/errori")" ""
 # So the PLY and OFF types below come from the definitions alone.
 verifica "Debian's own types know OBJ, STL, glTF and 3MF and not PLY or OFF" \
@@ -52,10 +44,11 @@ cd "$LAVORO/f"
 "$DEST/usr/bin/superficie-export" superficie                 # NOFF, no extension
 "$DEST/usr/bin/superficie-export" --obj modello.obj
 # tipo_di FILE BYTES TYPE: FILE, written with BYTES (printf's format) unless
-# they are empty, gets TYPE.
+# they are empty, gets TYPE from GIO with only that database.
 tipo_di() {
   [ -z "$2" ] || printf "$2" >"$1"
-  verifica "$1: $3" uguale "$(tipo "$LAVORO/con" "$1")" "$3"
+  verifica "$1: $3" uguale "$(XDG_DATA_HOME="$LAVORO/casa" XDG_DATA_DIRS="$LAVORO/con" gio info -a \
+    standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p')" "$3"
 }
 # Every OFF keyword, each followed by one of the blanks that may end it.
 fine_parola=('\n' ' ' '\t' '\r\n')
@@ -63,8 +56,8 @@ i=0
 for k in OFF COFF NOFF 4OFF nOFF CNOFF STOFF STCOFF STNOFF STCNOFF; do
   tipo_di "off_$k" "$k${fine_parola[i++ % 4]}3 1 0\n" model/x-geomview-off
 done
+# (A file named .ply holding ply_ascii's bytes would fail only where ply_ascii fails.)
 while IFS='|' read -r file dati atteso; do tipo_di "$file" "$dati" "$atteso"; done <<'LIST'
-modello.ply|ply\nformat ascii 1.0\nelement vertex 0\nend_header\n|model/x-ply
 ply_ascii|ply\nformat ascii 1.0\nelement vertex 0\nend_header\n|model/x-ply
 ply_windows|ply\r\nformat binary_little_endian 1.0\r\nend_header\r\n|model/x-ply
 modello.off|3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 2\n|model/x-geomview-off

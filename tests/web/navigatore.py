@@ -17,10 +17,6 @@ ATTESA_AVVIO = 30   # seconds; a cold start on a loaded 2-core machine takes a f
 BOTTONI = {"left": 1, "right": 2, "middle": 4}
 
 
-def versione():
-    return subprocess.run([CHROMIUM, "--version"], capture_output=True, text=True).stdout.split()[1]
-
-
 class Errore(Exception):
     pass
 
@@ -68,10 +64,6 @@ class Chromium:
         indirizzo = entro(ATTESA_AVVIO, "a page", pagine)[0]
         self.ws = websocket.create_connection(indirizzo, timeout=120, suppress_origin=True)
         self.prossimo, self.eventi = 0, []
-
-    def __enter__(self): return self
-
-    def __exit__(self, *_): self.chiudi()
 
     def chiudi(self):
         with contextlib.suppress(Exception):
@@ -146,9 +138,6 @@ class Chromium:
         for key, code, vk, testo, mod in reversed(eventi):
             self.invia("Input.dispatchKeyEvent", type="keyUp", key=key, code=code,
                        windowsVirtualKeyCode=vk, modifiers=mod)
-
-    def tasto(self, key, code, codice, testo="", modificatori=0):
-        self.tasti((key, code, codice, testo, modificatori))
 
     def scegli_file(self, selettore, percorsi):
         # Sets a file input's files, as the chooser does (input and change follow).
