@@ -202,7 +202,7 @@ TEST(Scena, PlacementOfOneToFourObjects)
         ASSERT_TRUE(leggi_maglia("p.off", files[k].data(), files[k].size(), &m[k], errore, sizeof errore)) << errore;
     }
     const Maglia *tutte[] = {&m[0], &m[1], &m[2], &m[3]};
-    for (int n = 1; n <= MAX_POLIEDRI; n++) {
+    for (int n = MAX_POLIEDRI; n >= 1; n--) {   // down, so that slots held before are emptied
         metti_in_scena(tutte, n);
         for (int k = 0; k < MAX_POLIEDRI; k++) {
             const Poliedro &p = ElencoPoliedri[k];
