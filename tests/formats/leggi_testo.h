@@ -5,14 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "loading/formati.h"
-#include "tests/formats/pacchetti_prova.h"
+#include "tests/formats/pacchetti_prova.h"   // Binario, for binary bodies
 
 // The outcome of reading one file: the Maglia and, on failure, the message.
 struct Letto {
