@@ -5,13 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdint>
-#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "loading/formati.h"
+#include "tests/formats/pacchetti_prova.h"   // Binario, for binary bodies
 
 // The outcome of reading one file: the Maglia and, on failure, the message.
 struct Letto {
@@ -34,21 +33,6 @@ inline Forma forma(const Maglia &m)
     for (int j = 0; j < numfacce(m); j++) r.second.emplace_back(vertici(m, j), vertici(m, j) + m.facce[j].numvertici);
     return r;
 }
-
-// A binary body in either byte order: b << x appends x's bytes.
-struct Binario {
-    bool grande;                    // big endian
-    std::string s;
-    template <class T> Binario &operator<<(T v)
-    {
-        char b[sizeof v];
-        std::memcpy(b, &v, sizeof v);
-        const uint16_t uno = 1;
-        const bool ospite_piccolo = *(const unsigned char *)&uno == 1;
-        for (size_t i = 0; i < sizeof v; i++) s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
-        return *this;
-    }
-};
 
 // Reads `contenuto` as a file named `nome` (the name picks OBJ and ends up in
 // messages). The Maglia is static: valid until the next call.

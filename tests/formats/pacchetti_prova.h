@@ -8,14 +8,27 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <string>
 #include <utility>
 #include <vector>
 
-namespace prova {
+// A binary body in either byte order: b << x appends x's bytes.
+struct Binario {
+    bool grande;                    // big endian
+    std::string s;
+    template <class T> Binario &operator<<(T v)
+    {
+        char b[sizeof v];
+        std::memcpy(b, &v, sizeof v);
+        const uint16_t uno = 1;
+        const bool ospite_piccolo = *(const unsigned char *)&uno == 1;
+        for (size_t i = 0; i < sizeof v; i++) s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
+        return *this;
+    }
+};
 
-inline void le16(std::string &s, uint32_t v) { s += (char)(v & 0xff), s += (char)(v >> 8 & 0xff); }
-inline void le32(std::string &s, uint32_t v) { le16(s, v & 0xffff), le16(s, v >> 16); }
+namespace prova {
 
 // Raw bytes of an array of numbers, little-endian as glTF has them.
 template <class T>
@@ -43,24 +56,27 @@ struct Voce {
 
 inline std::string zip_di(const std::vector<Voce> &voci)
 {
-    std::string z, cd;
+    using u16 = uint16_t;
+    using u32 = uint32_t;
+    Binario z{false, ""}, cd{false, ""};
     for (const Voce &v : voci) {
         const std::string c = !v.compressa.empty() ? v.compressa : v.deflata ? deflato(v.dati) : v.dati;
+        const u32 crc = (u32)crc32(0L, (const Bytef *)v.dati.data(), (uInt)v.dati.size());
         // The fields a local header and its central record share, version needed to extra length.
-        std::string h;
-        le16(h, 20), le16(h, 0), le16(h, v.deflata ? 8 : 0), le16(h, 0), le16(h, 0);
-        le32(h, (uint32_t)crc32(0L, (const Bytef *)v.dati.data(), (uInt)v.dati.size()));
-        le32(h, (uint32_t)c.size()), le32(h, v.piena ? v.piena : (uint32_t)v.dati.size());
-        le16(h, (uint32_t)v.nome.size()), le16(h, 0);
-        le32(cd, 0x02014b50), le16(cd, 20), cd += h;
-        le16(cd, 0), le32(cd, 0), le32(cd, 0), le32(cd, (uint32_t)z.size()), cd += v.nome;
-        le32(z, 0x04034b50), z += h + v.nome + c;
+        Binario h{false, ""};
+        h << (u16)20 << (u16)0 << (u16)(v.deflata ? 8 : 0) << (u16)0 << (u16)0 << crc << (u32)c.size()
+          << (u32)(v.piena ? v.piena : v.dati.size()) << (u16)v.nome.size() << (u16)0;
+        cd << (u32)0x02014b50 << (u16)20;
+        cd.s += h.s;
+        cd << (u16)0 << (u32)0 << (u32)0 << (u32)z.s.size();
+        cd.s += v.nome;
+        z << (u32)0x04034b50;
+        z.s += h.s + v.nome + c;
     }
-    const uint32_t inizio = (uint32_t)z.size();
-    z += cd;
-    le32(z, 0x06054b50), le16(z, 0), le16(z, 0), le16(z, (uint32_t)voci.size()), le16(z, (uint32_t)voci.size());
-    le32(z, (uint32_t)cd.size()), le32(z, inizio), le16(z, 0);
-    return z;
+    const u32 inizio = (u32)z.s.size(), n = (u32)voci.size();
+    z.s += cd.s;
+    z << (u32)0x06054b50 << (u16)0 << (u16)0 << (u16)n << (u16)n << (u32)cd.s.size() << inizio << (u16)0;
+    return z.s;
 }
 
 constexpr const char TIPI_3MF[] =
@@ -103,11 +119,12 @@ inline std::string glb_di(std::string json, std::string bin)
 {
     json.resize((json.size() + 3) / 4 * 4, ' ');
     bin.resize((bin.size() + 3) / 4 * 4, '\0');
-    std::string g;
-    le32(g, 0x46546c67), le32(g, 2), le32(g, (uint32_t)(12 + 8 + json.size() + (bin.empty() ? 0 : 8 + bin.size())));
-    le32(g, (uint32_t)json.size()), le32(g, 0x4e4f534a), g += json;
-    if (!bin.empty()) le32(g, (uint32_t)bin.size()), le32(g, 0x004e4942), g += bin;
-    return g;
+    Binario g{false, ""};
+    g << (uint32_t)0x46546c67 << (uint32_t)2 << (uint32_t)(12 + 8 + json.size() + 8 + bin.size());
+    g << (uint32_t)json.size() << (uint32_t)0x4e4f534a;
+    g.s += json;
+    g << (uint32_t)bin.size() << (uint32_t)0x004e4942;
+    return g.s + bin;
 }
 
 inline std::string numero(double x) { char b[40]; return std::snprintf(b, sizeof b, "%.17g", x), b; }

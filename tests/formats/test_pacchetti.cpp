@@ -10,7 +10,6 @@
 
 #include "model/poliedro.h"
 #include "tests/formats/leggi_testo.h"
-#include "tests/formats/pacchetti_prova.h"
 
 using namespace prova;
 
