@@ -110,7 +110,10 @@ inline std::string uri_dati(const std::string &s)
     for (size_t i = 0; i < s.size(); i += 3) {
         const size_t n = s.size() - i;   // 1, 2, or 3 and more
         const uint32_t v = (uint8_t)s[i] << 16 | (n > 1 ? (uint8_t)s[i + 1] << 8 : 0) | (n > 2 ? (uint8_t)s[i + 2] : 0);
-        r += a[v >> 18], r += a[v >> 12 & 63], r += n > 1 ? a[v >> 6 & 63] : '=', r += n > 2 ? a[v & 63] : '=';
+        r += a[v >> 18];
+        r += a[v >> 12 & 63];
+        r += n > 1 ? a[v >> 6 & 63] : '=';
+        r += n > 2 ? a[v & 63] : '=';
     }
     return r;
 }
@@ -127,7 +130,12 @@ inline std::string glb_di(std::string json, std::string bin)
     return g.s + bin;
 }
 
-inline std::string numero(double x) { char b[40]; return std::snprintf(b, sizeof b, "%.17g", x), b; }
+inline std::string numero(double x)
+{
+    char b[40];
+    std::snprintf(b, sizeof b, "%.17g", x);
+    return b;
+}
 
 // A mesh of triangles: what the tests write in each format.
 struct Triangoli {

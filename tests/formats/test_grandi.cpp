@@ -100,8 +100,11 @@ bool carica(const std::vector<File> &file, std::string *note, std::string *error
 {
     std::vector<const char *> nomi, dati;
     std::vector<size_t> lunghezze;
-    for (const auto &[nome, contenuto] : file)
-        nomi.push_back(nome.c_str()), dati.push_back(contenuto.c_str()), lunghezze.push_back(contenuto.size());
+    for (const auto &[nome, contenuto] : file) {
+        nomi.push_back(nome.c_str());
+        dati.push_back(contenuto.c_str());
+        lunghezze.push_back(contenuto.size());
+    }
     char e[600] = "", n[4 * 600] = "x";
     const bool ok = carica_dati(nomi.data(), dati.data(), lunghezze.data(), (int)file.size(), e, sizeof e, n, sizeof n);
     *note = n;

@@ -99,7 +99,8 @@ TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
     auto scrivi = [&](const std::string &nome, const std::string &dati) {
         return std::ofstream(via + "/" + nome, std::ios::binary) << dati, via + "/" + nome;
     };
-    scrivi("sotto dir.bin", bin), scrivi("cubo.bin", bin);
+    scrivi("sotto dir.bin", bin);
+    scrivi("cubo.bin", bin);
     std::system(("mkdir '" + via + "/dentro'").c_str());
     std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
     const struct { const char *nome, *uri, *atteso; } casi[] = {
@@ -185,8 +186,10 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
     std::vector<int16_t> corti;
     std::vector<uint16_t> norm;
     for (size_t i = 0; i < t.pos.size(); i += 3) {
-        for (int k = 0; k < 3; k++)
-            corti.push_back((int16_t)(t.pos[i + k] * 3)), norm.push_back((uint16_t)(t.pos[i + k] * 65535));
+        for (int k = 0; k < 3; k++) {
+            corti.push_back((int16_t)(t.pos[i + k] * 3));
+            norm.push_back((uint16_t)(t.pos[i + k] * 65535));
+        }
         corti.push_back(0x7777);   // padding that must not be read
     }
     for (const bool normalizzato : {false, true}) {

@@ -160,7 +160,9 @@ TEST(Ply, BadBinaryBodiesNameTheByte)
         Binario f = v;   // three of the four faces
         f << (uint8_t)3 << 0 << 2 << 1 << (uint8_t)3 << 0 << 1 << 3 << (uint8_t)3 << 0 << 3 << 2;
         Binario fuori = f, lunga = f, nan = v, buona = f;
-        fuori << (uint8_t)3 << 1 << 2 << 9, lunga << (uint8_t)200 << 1 << 2 << 3, buona << (uint8_t)3 << 1 << 2 << 3;
+        fuori << (uint8_t)3 << 1 << 2 << 9;
+        lunga << (uint8_t)200 << 1 << 2 << 3;
+        buona << (uint8_t)3 << 1 << 2 << 3;
         nan << (uint8_t)3 << 0 << 1 << 2;
         nan.s.replace(n + 4, 4, std::string(grande ? "\x7f\xc0\0\0" : "\0\0\xc0\x7f", 4));
         // The cube without its last face's flags: the material takes 12 bytes,
