@@ -47,7 +47,7 @@ struct Cartella {
 
 // The new shape takes the first reading's shift and scale, so a cube twice
 // the size is twice the size on screen; the user's turn and scaling stay, the
-// other slot is untouched; a bad version changes nothing.
+// other slot is untouched. A bad version is e2e/vivi.sh's: its line, the object kept.
 TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
 {
     Cartella c;
@@ -75,14 +75,6 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
         ApplicaMatrice(w, &p.matrice, &p.punti[i].x);
         EXPECT_EQ(std::memcmp(w, &p.punti_trasformati[i].x, sizeof w), 0) << i;
     }
-
-    std::memcpy(prima, ElencoPoliedri, sizeof prima);
-    scrivi(b, "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n");
-    EXPECT_FALSE(ricarica_file(1, b.c_str(), errore, sizeof errore, nota, sizeof nota));
-    char all_avvio[600];
-    EXPECT_FALSE(carica_file(nomi, 2, all_avvio, sizeof all_avvio));
-    EXPECT_STREQ(errore, all_avvio);
-    EXPECT_EQ(std::memcmp(prima, ElencoPoliedri, sizeof prima), 0);
 }
 
 // Every way of saving is seen once the file has been quiet for QUIETE, and
@@ -137,7 +129,6 @@ TEST(Vivi, DroppedUriListsToPaths)
         {"file://localhost/x/%C3%A8.stl\n", 1, "/x/\xc3\xa8.stl", ""},
         {"FILE:/y.ply\r\n\r\n", 1, "/y.ply", ""},
         {"file:///1\nfile:///2\nfile:///3\nfile:///4\nfile:///5\n", 5, "/1", "/2"},
-        {"http://example.org/a.off\r\n", -1, "", ""},
         {"file://elsewhere/a.off\r\n", -1, "", ""},
         {"file:///a%2.off\r\n", -1, "", ""},
         {"file:///a%00b.off\r\n", -1, "", ""},

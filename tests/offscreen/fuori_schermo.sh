@@ -45,8 +45,6 @@ quadro() {
     esegui --output "$D/$lati.png" --size "$lati"
     verifica "--size $lati" uguale "$(dimensioni "$D/$lati.png")" "${lati/x/ by }"
   done
-  esegui --output "$D/due.png" "$D/buono.off" "$D/superficie.off"
-  verifica "two files: a picture other than the built-in surface's" diversi "$D/inizio.png" "$D/due.png"
 }
 
 miniatura() {
