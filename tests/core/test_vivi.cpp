@@ -46,8 +46,8 @@ struct Cartella {
 }  // namespace
 
 // The new shape takes the first reading's shift and scale, so a cube twice
-// the size is twice the size on screen; the user's turn and scaling stay, the
-// other slot is untouched. A bad version is e2e/vivi.sh's: its line, the object kept.
+// the size is twice the size on screen. The user's turn and scaling staying,
+// the other slots untouched and a bad version refused are e2e/vivi.sh's.
 TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
 {
     Cartella c;
@@ -64,8 +64,6 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
     ASSERT_TRUE(ricarica_file(1, b.c_str(), errore, sizeof errore, nota, sizeof nota)) << errore;
     EXPECT_STREQ(nota, "");
     const Poliedro &p = ElencoPoliedri[1], &q = prima[1];
-    EXPECT_EQ(std::memcmp(&ElencoPoliedri[0], &prima[0], sizeof prima[0]), 0);
-    EXPECT_TRUE(!std::memcmp(&p.matrice, &q.matrice, 2 * sizeof(Matrice)) && p.scala == q.scala);
     ASSERT_EQ(p.numpunti, 8);
     for (int i = 0; i < 8; i++) {
         const double attesi[3] = {2 * (q.punti[i].x - q.centro[0]) + q.centro[0],

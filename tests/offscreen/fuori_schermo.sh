@@ -48,8 +48,8 @@ quadro() {
 miniatura() {
   local m="$D/superficie.png"
   esegui --thumbnail 256 "$D/superficie.off" "$m"
+  # Its size and alpha channel are also the package's thumbnail factory test's.
   verifica "--thumbnail 256: nothing printed" [ ! -s "$D/err" -a ! -s "$D/out" ]
-  verifica "  a 256 by 256 RGBA PNG" grep -qz '256 by 256 by 4 maxval 255.*RGB_ALPHA' <(pngtopam -alphapam "$m" | pamfile)
   verifica "  alpha only 0 and 255, both present" \
     uguale "$(alfa "$m" | pgmhist -machine | awk '$2 > 0 { printf "%s ", $1 }')" "0 255 "
   verifica "  no floor shadow" [ "$(scuri "$m")" -eq 0 ]
@@ -167,16 +167,12 @@ aspetto() {
   esegui --thumbnail 64 "$D/scatola.stl" "$D/miniatura.png"
   verifica "the thumbnail of the box stands too" uguale "$(ritto -alpha "$D/miniatura.png")" tall
 
-  # Round trips: the exported surface (wound outwards: test_superficie) reloads
-  # to the start picture; what --from writes gives the file's picture.
+  # Round trip: the exported surface (wound outwards: test_superficie) reloads
+  # to the start picture. What --from writes reads back to the viewer's
+  # polyhedron bit for bit: test_grandi.
   esegui --output "$D/inizio.png"
   esegui --output "$D/ricaricata.png" "$D/superficie.off"
   verifica "the exported surface reloads to the start picture" stessi "$D/inizio.png" "$D/ricaricata.png"
-  for f in sfera.stl scatola.3mf adattata.off; do
-    "$EXPORT" --from "$D/$f" "$D/$f.esportato.off" 2>/dev/null   # $f.png: drawn for the edges above
-    esegui --output "$D/$f.esportato.png" "$D/$f.esportato.off"
-    verifica "superficie-export --from $f: the file's picture" stessi "$D/$f.png" "$D/$f.esportato.png"
-  done
   "$EXPORT" --up y --from "$D/scatola.stl" "$D/distesa.off"
   esegui --output "$D/distesa.png" --keys o "$D/distesa.off"
   verifica "superficie-export --up y: the box as read, seen end on" uguale "$(ritto "$D/distesa.png")" square
