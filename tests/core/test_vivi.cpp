@@ -46,8 +46,8 @@ struct Cartella {
 }  // namespace
 
 // The new shape takes the first reading's shift and scale, so a cube twice
-// the size is twice the size on screen; the user's turn and scaling stay, the
-// other slot is untouched; a bad version changes nothing.
+// the size is twice the size on screen. The user's turn and scaling staying,
+// the other slots untouched and a bad version refused are e2e/vivi.sh's.
 TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
 {
     Cartella c;
@@ -64,8 +64,6 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
     ASSERT_TRUE(ricarica_file(1, b.c_str(), errore, sizeof errore, nota, sizeof nota)) << errore;
     EXPECT_STREQ(nota, "");
     const Poliedro &p = ElencoPoliedri[1], &q = prima[1];
-    EXPECT_EQ(std::memcmp(&ElencoPoliedri[0], &prima[0], sizeof prima[0]), 0);
-    EXPECT_TRUE(!std::memcmp(&p.matrice, &q.matrice, 2 * sizeof(Matrice)) && p.scala == q.scala);
     ASSERT_EQ(p.numpunti, 8);
     for (int i = 0; i < 8; i++) {
         const double attesi[3] = {2 * (q.punti[i].x - q.centro[0]) + q.centro[0],
@@ -75,14 +73,6 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
         ApplicaMatrice(w, &p.matrice, &p.punti[i].x);
         EXPECT_EQ(std::memcmp(w, &p.punti_trasformati[i].x, sizeof w), 0) << i;
     }
-
-    std::memcpy(prima, ElencoPoliedri, sizeof prima);
-    scrivi(b, "OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n");
-    EXPECT_FALSE(ricarica_file(1, b.c_str(), errore, sizeof errore, nota, sizeof nota));
-    char all_avvio[600];
-    EXPECT_FALSE(carica_file(nomi, 2, all_avvio, sizeof all_avvio));
-    EXPECT_STREQ(errore, all_avvio);
-    EXPECT_EQ(std::memcmp(prima, ElencoPoliedri, sizeof prima), 0);
 }
 
 // Every way of saving is seen once the file has been quiet for QUIETE, and
@@ -137,7 +127,6 @@ TEST(Vivi, DroppedUriListsToPaths)
         {"file://localhost/x/%C3%A8.stl\n", 1, "/x/\xc3\xa8.stl", ""},
         {"FILE:/y.ply\r\n\r\n", 1, "/y.ply", ""},
         {"file:///1\nfile:///2\nfile:///3\nfile:///4\nfile:///5\n", 5, "/1", "/2"},
-        {"http://example.org/a.off\r\n", -1, "", ""},
         {"file://elsewhere/a.off\r\n", -1, "", ""},
         {"file:///a%2.off\r\n", -1, "", ""},
         {"file:///a%00b.off\r\n", -1, "", ""},

@@ -5,8 +5,8 @@
 // A bumpy torus of about TRIANGLES triangles (a grid of 2v x v vertices,
 // each quad two triangles), so that no simplification can take it for a
 // plain shape; with "sfera" a bumpy sphere (2v meridians, v - 1 parallels
-// and the two poles). FORMAT: off (text, with vertex normals: NOFF), ply
-// (binary little-endian), stl (binary), stla (ascii STL).
+// and the two poles). FORMAT: off (text, with vertex normals: NOFF), obj
+// (text, no normals), ply (binary little-endian), stl (binary), stla (ascii STL).
 // Written by itself, not by the viewer's code, so that what the viewer reads
 // is what another program would have written.
 #include <cmath>
@@ -76,9 +76,10 @@ int main(int argc, char **argv)
     const bool tonda = argc == 5 && std::string(argv[4]) == "sfera";
     const int v = argc < 4 ? 0 : (int)std::lround(std::sqrt((double)std::atol(argv[2]) / 4.0)), u = 2 * v;
     const std::string formato = argc < 4 ? "" : argv[1];
-    const bool noto = formato == "off" || formato == "ply" || formato == "stl" || formato == "stla";
+    const bool noto = formato == "off" || formato == "obj" || formato == "ply" || formato == "stl" ||
+                      formato == "stla";
     if ((argc != 4 && !tonda) || v < 3 || !noto) {
-        std::fprintf(stderr, "usage: genera_grande off|ply|stl|stla TRIANGLES OUT [sfera], TRIANGLES >= 36\n");
+        std::fprintf(stderr, "usage: genera_grande off|obj|ply|stl|stla TRIANGLES OUT [sfera], TRIANGLES >= 36\n");
         return 2;
     }
     std::vector<Vertice> punti;
@@ -96,6 +97,9 @@ int main(int argc, char **argv)
             std::fprintf(f, "%.9g %.9g %.9g %.6g %.6g %.6g\n", p.p[0], p.p[1], p.p[2], p.n[0],
                          p.n[1], p.n[2]);
         for (size_t k = 0; k < nt; k++) std::fprintf(f, "3 %u %u %u\n", t[3 * k], t[3 * k + 1], t[3 * k + 2]);
+    } else if (formato == "obj") {
+        for (const Vertice &p : punti) std::fprintf(f, "v %.9g %.9g %.9g\n", p.p[0], p.p[1], p.p[2]);
+        for (size_t k = 0; k < 3 * nt; k++) std::fprintf(f, k % 3 ? " %u%s" : "f %u%s", t[k] + 1, k % 3 == 2 ? "\n" : "");
     } else if (formato == "ply") {
         std::fprintf(f, "ply\nformat binary_little_endian 1.0\nelement vertex %zu\n"
                      "property float x\nproperty float y\nproperty float z\nelement face %zu\n"

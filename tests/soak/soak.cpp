@@ -32,16 +32,13 @@ constexpr double DERIVA_AMMESSA = 1e-6;
 // Between about half and twice the size (the guard stops shrinking at 0.5).
 constexpr double SCALA_MIN = 0.6, SCALA_MAX = 1.8;
 
-double distanza3(const double *a, const double *b)
-{
-    return std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]);
-}
-
-// Worst of |A^T A / s^2 - I| (position), |N^T N - I| (normals), the relative
-// change of vertex distances over s, and the centre's shift over raggio.
+// Worst of |A^T A / s^2 - I| (position), |N^T N - I| (normals) and the
+// centre's shift over raggio. World vertices are the matrices applied to the
+// bit (fuzz_eventi, test_core), so the matrices bound their drift too.
 double deriva(const Poliedro &p)
 {
-    double d = distanza3(p.centro_trasformato, p.centro) / p.raggio;
+    const double *a = p.centro_trasformato, *b = p.centro;
+    double d = std::hypot(a[0] - b[0], a[1] - b[1], a[2] - b[2]) / p.raggio;
     for (const Matrice *mt : {&p.matrice, &p.matrice_normali})
         for (int i = 0; i < 9; i++) {
             double c = 0.0;
@@ -49,11 +46,6 @@ double deriva(const Poliedro &p)
             const double s2 = mt == &p.matrice ? p.scala * p.scala : 1.0;
             d = std::max(d, std::fabs(c / s2 - (i % 4 == 0 ? 1.0 : 0.0)));
         }
-    for (int i = 1; i < p.numpunti; i += 7) {
-        const double modello = distanza3(&p.punti[i].x, &p.punti[i / 2].x);
-        const double mondo = distanza3(&p.punti_trasformati[i].x, &p.punti_trasformati[i / 2].x);
-        if (modello > 0.0) d = std::max(d, std::fabs(mondo / (p.scala * modello) - 1.0));
-    }
     return d;
 }
 
@@ -70,8 +62,6 @@ TEST(Soak, LongSessionDriftsLittleAndResetRestoresTheStart)
     glutMainLoopEvent();
     const Poliedro &p = ElencoPoliedri[0];
     ASSERT_TRUE(p.numpunti > 0 && p_target == 0);
-    static Poliedro inizio;
-    std::memcpy(&inizio, &p, sizeof inizio);
 
     std::mt19937_64 caso(20261206);
     std::uniform_int_distribution<int> tipo(0, 99), mossa(-15, 15), freccia(100, 103), tasto(0, 3);
@@ -106,7 +96,6 @@ TEST(Soak, LongSessionDriftsLittleAndResetRestoresTheStart)
         diversi += std::memcmp(mt, &identita, sizeof identita) != 0;
     for (int i = 0; i < p.numpunti; i++)
         diversi += std::memcmp(&p.punti_trasformati[i].x, &p.punti[i].x, 8 * sizeof(double)) != 0;
-    for (int j = 0; j < p.numfacce; j++)
-        diversi += std::memcmp(p.facce[j].normale, inizio.facce[j].normale, 4 * sizeof(double)) != 0;
-    EXPECT_EQ(diversi, 0) << "matrices, world centre, vertices or face normals not back at the start";
+    // Face normals follow the world vertices to the bit: fuzz_eventi checks that after every event.
+    EXPECT_EQ(diversi, 0) << "matrices, world centre or vertices not back at the start";
 }
