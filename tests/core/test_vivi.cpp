@@ -52,7 +52,8 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
 {
     Cartella c;
     const std::string v = c.via, a = v + "/a.off", b = v + "/b.off";
-    scrivi(a, cubo(2)), scrivi(b, cubo(2));
+    scrivi(a, cubo(2));
+    scrivi(b, cubo(2));
     const char *nomi[] = {a.c_str(), b.c_str()};
     char errore[600], nota[600];
     ASSERT_TRUE(carica_file(nomi, 2, errore, sizeof errore)) << errore;
@@ -82,7 +83,8 @@ TEST(Vivi, EveryWayOfSavingIsSeenOnceQuiet)
 {
     Cartella c;
     const std::string v = c.via, a = v + "/a.off", b = v + "/b b.off", tmp = v + "/.a.tmp", link = v + "/link.off";
-    scrivi(a, cubo(1)), scrivi(b, cubo(1));
+    scrivi(a, cubo(1));
+    scrivi(b, cubo(1));
     mkdir((v + "/sotto").c_str(), 0700);
     scrivi(v + "/sotto/vero.off", cubo(1));
     ASSERT_EQ(symlink("sotto/vero.off", link.c_str()), 0);

@@ -111,22 +111,28 @@ TEST(StartUp, BlendingTransparencyAndProjection)
 TEST(Drag, FrameChosenHandlers)
 {
     pronto();
-    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100), trascinamento(200, 100);   // 100 px = 1 radian
+    // 100 px = 1 radian
+    mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
+    trascinamento(200, 100);
     mondo(0.0, 1.0, 1.0);
     keyboard('r', 0, 0);
     // The left flag starts at 1: a right drag turns until left has gone up once.
     mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 100, 100);
-    trascinamento(100, 150), display();
+    trascinamento(100, 150);
+    display();
     EXPECT_EQ(trascinamento, &rotazione_mouse);
     trascinamento(100, 200);
     mondo(1.0, 0.0, 1.0);
     mouse(GLUT_LEFT_BUTTON, GLUT_UP, 100, 200);
-    trascinamento(100, 250), display();   // the last frame's handler still turns once
+    // The last frame's handler still turns once
+    trascinamento(100, 250);
+    display();
     ASSERT_EQ(trascinamento, &riscalamento_mouse);
     trascinamento(100, 240);
     mondo(1.5, 0.0, 1.1);
     // Middle drag: translation from press to release, whatever the flags.
-    mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 100, 240), display();
+    mouse(GLUT_MIDDLE_BUTTON, GLUT_DOWN, 100, 240);
+    display();
     EXPECT_EQ(trascinamento, &traslazione_mouse);
     trascinamento(120, 210);   // (+20, -30) px
     mondo(1.5, 0.0, 1.1, 2.0, -3.0);
@@ -138,11 +144,15 @@ TEST(Drag, RescaleGuardsAndCap)
 {
     pronto();
     mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 50, 100);
-    riscalamento_mouse(50, 90), riscalamento_mouse(50, 100);   // 1 % a pixel up, then down
+    // 1 % a pixel up, then down
+    riscalamento_mouse(50, 90);
+    riscalamento_mouse(50, 100);
     mondo(0.0, 0.0, 1.1 * 0.9);
     riscalamento_mouse(50, 200);   // -100 % in one flick: floored
     mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO);
-    riscalamento_mouse(50, 230), riscalamento_mouse(50, 220);   // at half size or below, down does nothing
+    // At half size or below, down does nothing
+    riscalamento_mouse(50, 230);
+    riscalamento_mouse(50, 220);
     mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO * 1.1);
     for (int i = 0; i <= 100; i++)   // reset, then grow
         keyboard(i ? 'q' : 'r', 0, 0);
@@ -187,7 +197,8 @@ TEST(Keys, AlphaArrowsResetAndNoSlot)
     const struct { int tasto; double ax, ay; } frecce[] = {
         {GLUT_KEY_UP, 6, 0}, {GLUT_KEY_DOWN, -6, 0}, {GLUT_KEY_LEFT, 0, 6}, {GLUT_KEY_RIGHT, 0, -6}};
     for (const auto &c : frecce) {
-        keyboard('r', 0, 0), keyboard_s(c.tasto, 0, 0);
+        keyboard('r', 0, 0);
+        keyboard_s(c.tasto, 0, 0);
         mondo(c.ax, c.ay, 1.0);
     }
     // "r" after a move: e2e.sh's start picture again; to the bit after a long session: the soak.
@@ -196,7 +207,10 @@ TEST(Keys, AlphaArrowsResetAndNoSlot)
         EXPECT_EQ(p_target, scelta == '4' ? 4 : -1);
         const auto prima = istantanea();
         for (unsigned char k : {'a', 'q', 'r'}) keyboard(k, 0, 0);
-        keyboard_s(GLUT_KEY_UP, 0, 0), rotazione_mouse(40, 40), riscalamento_mouse(40, 0), traslazione_mouse(80, 80);
+        keyboard_s(GLUT_KEY_UP, 0, 0);
+        rotazione_mouse(40, 40);
+        riscalamento_mouse(40, 0);
+        traslazione_mouse(80, 80);
         EXPECT_TRUE(prima == istantanea()) << "p_target " << p_target;
     }
 }

@@ -36,11 +36,8 @@ cartelle() {
 # formati DIR GENERATOR: a bumpy sphere of 2000 triangles as GENERATOR (not
 # the viewer's code) writes it: DIR/sfera.off (NOFF), .ply (binary) and .stl
 # (ascii, every triangle with its own three corners, which only merging
-# equal positions brings within an object's 3000 vertices); .obj the OFF's
-# positions and faces, numbered from 1.
+# equal positions brings within an object's 3000 vertices) and .obj.
 formati() {
   local f
-  for f in off ply stla; do "$2" "$f" 2000 "$1/sfera.${f%a}" sfera; done
-  awk 'NR == 2 { n = $1 } NR > 2 && NR <= n + 2 { print "v", $1, $2, $3 }
-       NR > n + 2 { print "f", $2 + 1, $3 + 1, $4 + 1 }' "$1/sfera.off" >"$1/sfera.obj"
+  for f in off obj ply stla; do "$2" "$f" 2000 "$1/sfera.${f%a}" sfera; done
 }
