@@ -172,6 +172,17 @@ static void annota(char *note, size_t dim_note, const char *riga)
     std::snprintf(note + usati, dim_note - usati, "%s\n", riga);
 }
 
+void stampa_note(const char *note)
+{
+    for (const char *riga = note; *riga;) {
+        const char *fine = std::strchr(riga, '\n');
+        if (!fine)
+            break;
+        std::fprintf(stderr, "superficie: %.*s\n", (int)(fine - riga), riga);
+        riga = fine + 1;
+    }
+}
+
 // The progress line on a terminal: shown once reading has taken
 // RITARDO_AVANZAMENTO, redrawn when the percentage changes.
 constexpr double RITARDO_AVANZAMENTO = 0.5;   // seconds

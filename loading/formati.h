@@ -97,6 +97,9 @@ bool ricarica_file(int slot, const char *percorso, char *errore, size_t dim_erro
 // erased before this returns.
 bool carica_file(const char *const *percorsi, int n, char *errore, size_t dim_errore,
                  char *note = nullptr, size_t dim_note = 0);
+// Each line of note, as carica_file writes them, on standard error
+// ("superficie: LINE").
+void stampa_note(const char *note);
 // The same for files already in memory (the page's): nomi[k] names dati[k],
 // lunghezze[k] bytes long and followed by a '\0', or null when it could not be
 // read (as leggi_maglia_terminata). It prints nothing.

@@ -137,12 +137,7 @@ static bool scena(const char *const *file, int nfile)
         std::fprintf(stderr, "superficie: %s\n", errore);
         return false;
     } else {
-        // A line for each file fitted to the store.
-        for (const char *riga = note; *riga;) {
-            const char *fine = std::strchr(riga, '\n');
-            std::fprintf(stderr, "superficie: %.*s\n", (int)(fine - riga), riga);
-            riga = fine + 1;
-        }
+        stampa_note(note);   // a line for each file fitted to the store
     }
     return true;
 }

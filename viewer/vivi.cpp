@@ -2,7 +2,6 @@
 #include "viewer/vivi.h"
 
 #include <cstdio>
-#include <cstring>
 #include <ctime>
 
 #include <GL/freeglut.h>
@@ -16,18 +15,6 @@ static double adesso()
     timespec t;
     clock_gettime(CLOCK_MONOTONIC, &t);
     return (double)t.tv_sec + 1e-9 * (double)t.tv_nsec;
-}
-
-// Each line of note as a line of its own on standard error.
-static void stampa_note(const char *note)
-{
-    for (const char *riga = note; *riga;) {
-        const char *fine = std::strchr(riga, '\n');
-        if (!fine)
-            break;
-        std::fprintf(stderr, "superficie: %.*s\n", (int)(fine - riga), riga);
-        riga = fine + 1;
-    }
 }
 
 // A dropped text/uri-list: its files in place of the scene, or one line.

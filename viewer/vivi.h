@@ -2,7 +2,7 @@
 // change (viewer/osserva.h): a change is read once the file has been quiet
 // for QUIETE, through the same readers and fitting as at start, into its
 // own slot only, at the placement of its first reading and with the user's
-// turns, scalings and moves kept (formats/formati.h, ricarica_file). Files
+// turns, scalings and moves kept (loading/formati.h, ricarica_file). Files
 // dropped onto the window (viewer/rilascio.h) replace the scene as if named
 // on the command line, and are followed from then on. A file that cannot be
 // read gets the same one line as at start; the scene stays as it was.
