@@ -19,9 +19,7 @@ struct Letto {
     const Maglia &m;
 };
 
-// Counts and corners of a Maglia, as the store counts them.
-inline int numpunti(const Maglia &m) { return (int)m.punti.size(); }
-inline int numfacce(const Maglia &m) { return (int)m.facce.size(); }
+// The corners of face j.
 inline const int *vertici(const Maglia &m, int j) { return &m.angoli[(size_t)m.facce[(size_t)j].primo]; }
 
 // Positions and faces, comparable between two readings.
@@ -30,7 +28,7 @@ inline Forma forma(const Maglia &m)
 {
     Forma r;
     for (const PuntoLetto &p : m.punti) r.first.push_back({p.pos[0], p.pos[1], p.pos[2]});
-    for (int j = 0; j < numfacce(m); j++) r.second.emplace_back(vertici(m, j), vertici(m, j) + m.facce[j].numvertici);
+    for (size_t j = 0; j < m.facce.size(); j++) r.second.emplace_back(vertici(m, j), vertici(m, j) + m.facce[j].numvertici);
     return r;
 }
 
@@ -70,7 +68,7 @@ inline void rifiutato(const std::string &nome, const std::string &file, const st
     const Letto r = leggi(nome, file);
     EXPECT_FALSE(r.ok) << atteso;
     EXPECT_EQ(r.errore, atteso);
-    EXPECT_EQ(r.m.punti.size() + r.m.facce.size(), 0u) << atteso;
+    EXPECT_EQ(r.m.punti.size() + r.m.angoli.size() + r.m.facce.size(), 0u) << atteso;
 }
 
 #endif

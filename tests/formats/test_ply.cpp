@@ -7,27 +7,46 @@ namespace {
 // Colours go from 0..255 to floats through a division: a few float ulps.
 constexpr float TOLLERANZA_COLORE = 1e-6f;
 
-// The cube among elements and properties the reader must read past.
+// The cube and, past its corners, four vertices at the ends of their types'
+// ranges, where sign and byte order show; a triangle and a quad join them.
+Forma cubo_ed_estremi()
+{
+    Forma f = forma_cubo();
+    f.first.insert(f.first.end(), {{-128, -32768, 0.5}, {127, 32767, -1.25}, {0, 0, 1e10}, {-3, 300, 2}});
+    f.second.insert(f.second.end(), {{8, 9, 10}, {11, 10, 9, 8}});
+    return f;
+}
+
+// cubo_ed_estremi among elements and properties the reader must read past.
 std::string cubo(const std::string &formato, const char *a_capo = "\n")
 {
     std::string testo;
     for (char c : "ply\nformat " + formato + " 1.0\ncomment a cube\nobj_info none\nelement material 2\n"
-                  "property uchar ambient\nproperty list uchar float coeff\nelement vertex 8\nproperty float x\n"
-                  "property float y\nproperty float confidence\nproperty float z\nelement face 6\n"
-                  "property list uchar int vertex_indices\nproperty uchar flags\nelement edge 2\n"
-                  "property int vertex1\nproperty list ushort short path\nend_header\n")
+                  "property uchar ambient\nproperty list uchar float coeff\nelement vertex 12\nproperty int8 x\n"
+                  "property short y\nproperty float confidence\nproperty float64 z\nproperty uint32 id\n"
+                  "element face 8\nproperty list ushort uint vertex_indices\nproperty uchar flags\n"
+                  "element edge 2\nproperty int vertex1\nproperty list ushort short path\nend_header\n")
         testo += c == '\n' ? std::string(a_capo) : std::string(1, c);
+    const Forma f = cubo_ed_estremi();
     auto n = [](auto x) { return std::to_string(x) + " "; };
     if (formato == "ascii") {
         testo += "7 2 0.5 0.25\n9 0\n";
-        for (int i = 0; i < 8; i++) testo += n(angolo(i, 0)) + n(angolo(i, 1)) + "0.9 " + n(angolo(i, 2)) + "\n";
-        for (const auto &q : QUADRATI) testo += "4 " + n(q[0]) + n(q[1]) + n(q[2]) + n(q[3]) + "3\n";
+        for (const auto &p : f.first) testo += n((int)p[0]) + n((int)p[1]) + "0.9 " + n(p[2]) + "4294967295\n";
+        for (const auto &q : f.second) {
+            testo += n(q.size());
+            for (int v : q) testo += n(v);
+            testo += "3\n";
+        }
         return testo + "0 3 1 2 3\n1 0\n  \n";
     }
     Binario b{formato == "binary_big_endian", testo};
     b << (uint8_t)7 << (uint8_t)2 << 0.5f << 0.25f << (uint8_t)9 << (uint8_t)0;
-    for (int i = 0; i < 8; i++) b << angolo(i, 0) << angolo(i, 1) << 0.9f << angolo(i, 2);
-    for (const auto &q : QUADRATI) b << (uint8_t)4 << q[0] << q[1] << q[2] << q[3] << (uint8_t)3;
+    for (const auto &p : f.first) b << (int8_t)p[0] << (int16_t)p[1] << 0.9f << p[2] << 4294967295u;
+    for (const auto &q : f.second) {
+        b << (uint16_t)q.size();
+        for (int v : q) b << (uint32_t)v;
+        b << (uint8_t)3;
+    }
     return (b << 0 << (uint16_t)3 << (int16_t)1 << (int16_t)2 << (int16_t)3 << 1 << (uint16_t)0).s;
 }
 
@@ -50,37 +69,18 @@ std::string tetraedro_binario(bool grande)
 
 TEST(Ply, EveryEncodingAndTypeSkippingWhatItDoesNotUse)
 {
-    // The cube in each encoding, with CRLF lines, and with an element of no
-    // properties, which takes no bytes however many the header claims.
-    std::vector<std::pair<std::string, Forma>> casi;
+    // Each encoding, with CRLF lines, and with an element of no properties,
+    // which takes no bytes however many the header claims.
     for (const char *formato : {"ascii", "binary_little_endian", "binary_big_endian"})
         for (const std::string &f : {cubo(formato), cubo(formato, "\r\n"),
-                                     cambia(cubo(formato), "end_header", "element nothing 2000000000\nend_header")})
-            casi.push_back({f, forma_cubo()});
-    // Values at the ends of their types' ranges: sign and byte order show.
-    const double v[4][3] = {{-128, -32768, 0.5}, {127, 32767, -1.25}, {0, 0, 1e10}, {-3, 300, 2}};
-    const std::string h = " 1.0\nelement vertex 4\nproperty int8 x\nproperty short y\nproperty float64 z\n"
-                          "property uint32 id\nelement face 2\nproperty list ushort uint vertex_index\nend_header\n";
-    std::string ascii = "ply\nformat ascii" + h;
-    Forma attesa{{}, {{0, 1, 2}, {3, 2, 1, 0}}};
-    for (const auto &p : v) {
-        ascii += std::to_string((int)p[0]) + " " + std::to_string((int)p[1]) + " " + std::to_string(p[2]) + " 4294967295\n";
-        attesa.first.push_back({p[0], p[1], p[2]});
-    }
-    casi.push_back({ascii + "3 0 1 2\n4 3 2 1 0\n", attesa});
-    for (bool grande : {false, true}) {
-        Binario b{grande, std::string("ply\nformat ") + (grande ? "binary_big_endian" : "binary_little_endian") + h};
-        for (const auto &p : v) b << (int8_t)p[0] << (int16_t)p[1] << p[2] << (uint32_t)4294967295u;
-        casi.push_back({(b << (uint16_t)3 << 0u << 1u << 2u << (uint16_t)4 << 3u << 2u << 1u << 0u).s, attesa});
-    }
-    for (size_t k = 0; k < casi.size(); k++) {
-        SCOPED_TRACE("file " + std::to_string(k));   // three of each cube's encoding, then the types'
-        const Letto r = leggi("t.ply", casi[k].first);
-        ASSERT_TRUE(r.ok) << r.errore;
-        EXPECT_EQ(forma(r.m), casi[k].second);
-        for (const FacciaLetta &g : r.m.facce) EXPECT_FALSE(g.colorata);
-        EXPECT_FALSE(r.m.normali || r.m.colori_punti);
-    }
+                                     cambia(cubo(formato), "end_header", "element nothing 2000000000\nend_header")}) {
+            SCOPED_TRACE(formato);
+            const Letto r = leggi("t.ply", f);
+            ASSERT_TRUE(r.ok) << r.errore;
+            EXPECT_EQ(forma(r.m), cubo_ed_estremi());
+            for (const FacciaLetta &g : r.m.facce) EXPECT_FALSE(g.colorata);
+            EXPECT_FALSE(r.m.normali || r.m.colori_punti);
+        }
 }
 
 TEST(Ply, NormalsAndColours)
@@ -105,7 +105,7 @@ TEST(Ply, NormalsAndColours)
         b << (uint8_t)3 << facce[j][0] << facce[j][1] << facce[j][2] << (uint8_t)(51 * j) << (uint8_t)255 << (uint8_t)0;
     const Letto f = leggi("colori.ply", b.s);
     ASSERT_TRUE(f.ok) << f.errore;
-    ASSERT_TRUE(f.m.colori_punti && numfacce(f.m) == 3 && f.m.facce[2].colorata);   // 0 1 0 is no face
+    ASSERT_TRUE(f.m.colori_punti && f.m.facce.size() == 3 && f.m.facce[2].colorata);   // 0 1 0 is no face
     const float di_f[][2] = {{f.m.punti[2].colore[1], 0.25f}, {f.m.facce[2].colore[0], 0.6f}, {f.m.facce[2].colore[1], 1}};
     for (const auto &c : di_f) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE);
 }
@@ -166,9 +166,9 @@ TEST(Ply, BadBinaryBodiesNameTheByte)
         nan << (uint8_t)3 << 0 << 1 << 2;
         nan.s.replace(n + 4, 4, std::string(grande ? "\x7f\xc0\0\0" : "\0\0\xc0\x7f", 4));
         // The cube without its last face's flags: the material takes 12 bytes,
-        // the vertices 128, each face 18.
+        // the vertices 12 * 19, the faces 7 * 19 and 15.
         const std::string c = cubo(grande ? "binary_big_endian" : "binary_little_endian");
-        const size_t fine = c.find("end_header\n") + 11 + 12 + 128 + 6 * 18 - 1;
+        const size_t fine = c.find("end_header\n") + 11 + 12 + 12 * 19 + 7 * 19 + 15 - 1;
         auto byte = [](size_t k) { return "t.ply: byte " + std::to_string(k) + ": "; };
         const struct { std::string file, atteso; } casi[] = {
             {v.s.substr(0, n + 30), byte(n) + "4 vertex records of at least 12 bytes each cannot fit in the 30 bytes left"},
@@ -176,7 +176,7 @@ TEST(Ply, BadBinaryBodiesNameTheByte)
             {lunga.s, byte(facce) + "list vertex_indices of 200 values runs past the end of the file"},
             {nan.s, byte(n) + "a vertex coordinate is not a finite number"},
             {buona.s + "xyz", byte(facce + 13) + "3 bytes after the last element: the header announces no more"},
-            {c.substr(0, fine), byte(fine) + "the file ends after 5 of the 6 face records"},
+            {c.substr(0, fine), byte(fine) + "the file ends after 7 of the 8 face records"},
         };
         for (const auto &k : casi) rifiutato("t.ply", k.file, k.atteso);
     }
