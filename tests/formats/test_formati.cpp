@@ -1,11 +1,10 @@
-// OFF in its variants, what every reader shares (faces split and turned,
-// colours to letters) and placement into the scene.
-#include <gtest/gtest.h>
-
+// The text readers (OFF, STL, OBJ and PLY) through leggi_maglia as the
+// viewer calls it, what they share (faces split and turned, colours to
+// letters, refusals) and placement into the scene.
+#include <array>
 #include <cmath>
 #include <cstring>
-#include <string>
-#include <vector>
+#include <map>
 
 #include "data/superficie.h"
 #include "model/poliedro.h"
@@ -39,6 +38,131 @@ const Poliedro &in_scena(const Maglia &m)
     const Maglia *una[] = {&m};
     metti_in_scena(una, 1);
     return ElencoPoliedri[0];
+}
+
+// Triangles by the cube's corners, each quad split in two.
+using Triangoli = std::vector<std::array<int, 3>>;
+Triangoli triangoli_cubo()
+{
+    Triangoli t;
+    for (const auto &q : QUADRATI) t.push_back({q[0], q[1], q[2]}), t.push_back({q[0], q[2], q[3]});
+    return t;
+}
+
+std::string xyz(int c)
+{
+    return std::to_string(angolo(c, 0)) + " " + std::to_string(angolo(c, 1)) + " " + std::to_string(angolo(c, 2));
+}
+
+// A binary STL; `conteggio` overrides the triangle count in the header.
+std::string stl_binario(const Triangoli &t, const std::string &testa = "", long long conteggio = -1)
+{
+    Binario b{false, testa};
+    b.s.resize(80, '\0');
+    b << (uint32_t)(conteggio < 0 ? (long long)t.size() : conteggio);
+    for (const auto &tr : t) {
+        b << 0.0f << 0.0f << 0.0f;   // the facet normal, which the reader ignores
+        for (int c : tr) b << angolo(c, 0) << angolo(c, 1) << angolo(c, 2);
+        b << (uint16_t)0;
+    }
+    return b.s;
+}
+
+std::string stl_testo(const Triangoli &t, const std::string &a_capo = "\n")
+{
+    std::string s = "solid cubo" + a_capo;
+    for (const auto &tr : t)
+        s += "  facet normal 0 0 0" + a_capo + "    outer loop" + a_capo + "      vertex " + xyz(tr[0]) + a_capo +
+             "      vertex " + xyz(tr[1]) + a_capo + "      vertex " + xyz(tr[2]) + a_capo + "    endloop" + a_capo +
+             "  endfacet" + a_capo;
+    return s + "endsolid cubo" + a_capo;
+}
+
+
+// The cube's outward normals, face by face as in QUADRATI.
+const double NORMALI_CUBO[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
+
+// The cube as OBJ, every corner v written as v and `forma` ("", "/", "/1",
+// "//n" or "/1/n", n its face's normal), indices counted from the start or
+// back from the end, and `colore` after each vertex.
+std::string obj_cubo(const std::string &forma, bool relativi = false, const char *colore = "")
+{
+    std::string s = "# cubo\n";
+    for (int i = 0; i < 8; i++) s += "v " + xyz(i) + colore + "\n";
+    for (const auto &n : NORMALI_CUBO)
+        s += "vn " + std::to_string(n[0]) + " " + std::to_string(n[1]) + " " + std::to_string(n[2]) + "\n";
+    s += "vt 0 0\n";
+    for (int j = 0; j < 6; j++) {
+        s += "f";
+        for (int v : QUADRATI[j]) {
+            const std::string n = std::to_string(relativi ? j - 6 : j + 1);
+            s += " " + std::to_string(relativi ? v - 8 : v + 1) +
+                 (forma.find('n') == std::string::npos ? forma : cambia(forma, "n", n));
+        }
+        s += "\n";
+    }
+    return s;
+}
+
+// Colours go from 0..255 to floats through a division: a few float ulps.
+constexpr float TOLLERANZA_COLORE = 1e-6f;
+
+// The cube and, past its corners, four vertices at the ends of their types'
+// ranges, where sign and byte order show; a triangle and a quad join them.
+Forma cubo_ed_estremi()
+{
+    Forma f = forma_cubo();
+    f.first.insert(f.first.end(), {{-128, -32768, 0.5}, {127, 32767, -1.25}, {0, 0, 1e10}, {-3, 300, 2}});
+    f.second.insert(f.second.end(), {{8, 9, 10}, {11, 10, 9, 8}});
+    return f;
+}
+
+// cubo_ed_estremi among elements and properties the reader must read past.
+std::string ply_cubo(const std::string &formato, const char *a_capo = "\n")
+{
+    std::string testo;
+    for (char c : "ply\nformat " + formato + " 1.0\ncomment a cube\nobj_info none\nelement material 2\n"
+                  "property uchar ambient\nproperty list uchar float coeff\nelement vertex 12\nproperty int8 x\n"
+                  "property short y\nproperty float confidence\nproperty float64 z\nproperty uint32 id\n"
+                  "element face 8\nproperty list ushort uint vertex_indices\nproperty uchar flags\n"
+                  "element edge 2\nproperty int vertex1\nproperty list ushort short path\nend_header\n")
+        testo += c == '\n' ? std::string(a_capo) : std::string(1, c);
+    const Forma f = cubo_ed_estremi();
+    auto n = [](auto x) { return std::to_string(x) + " "; };
+    if (formato == "ascii") {
+        testo += "7 2 0.5 0.25\n9 0\n";
+        for (const auto &p : f.first) testo += n((int)p[0]) + n((int)p[1]) + "0.9 " + n(p[2]) + "4294967295\n";
+        for (const auto &q : f.second) {
+            testo += n(q.size());
+            for (int v : q) testo += n(v);
+            testo += "3\n";
+        }
+        return testo + "0 3 1 2 3\n1 0\n  \n";
+    }
+    Binario b{formato == "binary_big_endian", testo};
+    b << (uint8_t)7 << (uint8_t)2 << 0.5f << 0.25f << (uint8_t)9 << (uint8_t)0;
+    for (const auto &p : f.first) b << (int8_t)p[0] << (int16_t)p[1] << 0.9f << p[2] << 4294967295u;
+    for (const auto &q : f.second) {
+        b << (uint16_t)q.size();
+        for (int v : q) b << (uint32_t)v;
+        b << (uint8_t)3;
+    }
+    return (b << 0 << (uint16_t)3 << (int16_t)1 << (int16_t)2 << (int16_t)3 << 1 << (uint16_t)0).s;
+}
+
+const float TETRA[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+
+// A tetrahedron, line by line, for the bad files to spoil.
+const std::string TETRAEDRO =
+    "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
+    "property float z\nelement face 4\nproperty list uchar int vertex_indices\nend_header\n"
+    "0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n";
+
+// The tetrahedron's header in binary.
+std::string tetraedro_binario(bool grande)
+{
+    return cambia(TETRAEDRO.substr(0, TETRAEDRO.find("end_header\n") + 11), "ascii 1.0",
+                  grande ? "binary_big_endian 1.0" : "binary_little_endian 1.0");
 }
 
 }  // namespace
@@ -103,44 +227,6 @@ TEST(Off, ColoursInEveryFormGoToTheNearestLetter)
     EXPECT_TRUE(r.m.normali && r.m.colori_punti && r.m.punti[2].normale[2] == 1.0 && r.m.punti[1].colore[0] == 1.0f);
 }
 
-// Whole messages; nothing half-read is left.
-TEST(Off, BadFilesNameTheLineAndWhatIsWrong)
-{
-    const std::string v3 = "0 0 0\n1 0 0\n0 1 0\n", b = cubo_binario();
-    const struct { std::string testo, atteso; } casi[] = {
-        {"4OFF\n3 1 0\n" + v3 + "3 0 1 2\n", "e.off:1: 4OFF is 4-dimensional: only 3-D objects are shown"},
-        {"nOFF 4\n3 1 0\n" + v3 + "3 0 1 2\n", "e.off:1: a 4-dimensional OFF file: only 3-D objects are shown"},
-        {"OFF\n3 1\n" + v3, "e.off:6: the file ends after 0 of its 1 faces"},
-        {"OFF\n3 1\n0 0 0\n", "e.off:4: the file ends after 1 of its 3 vertices"},
-        {"OFF\n3 1\n" + v3 + "3 0 1 3\n", "e.off:6: vertex index 3 is outside the 3 vertices (0 to 2)"},
-        {"OFF\n3 1\n" + v3 + "3 0 -1 2\n", "e.off:6: vertex index -1 is outside the 3 vertices (0 to 2)"},
-        {"OFF\n3 1\n0 nan 0\n1 0 0\n0 1 0\n3 0 1 2\n", "e.off:3: a vertex coordinate is not a finite number"},
-        {"OFF\n3 1\n0 0 0\n1e31 0 0\n0 1 0\n3 0 1 2\n", "e.off:4: vertex coordinate 1e+31 is beyond 1e+30"},
-        {"OFF\n3 1\n0 0 0\n1 0 x\n0 1 0\n3 0 1 2\n", "e.off:4: 'x' is not a number"},
-        {"OFF\n3 1\n0 0\n1 0 0\n0 1 0\n3 0 1 2\n", "e.off:3: 2 numbers for a vertex, expected 3"},
-        {"OFF\n3 1\n" + v3 + "3 0 1 2 0.5 0.5\n", "e.off:6: 2 numbers after the indices: a colour has 1, 3 or 4"},
-        // Counts the bytes cannot hold: refused by what the bytes hold.
-        {"OFF\n1000000000 1 0\n" + v3 + "3 0 1 2\n", "e.off:6: 4 numbers for a vertex, expected 3"},
-        {"OFF\n3 1000000000 0\n" + v3 + "3 0 1 2\n", "e.off:7: the file ends after 1 of its 1000000000 faces"},
-        {(Binario{true, "OFF BINARY\n"} << 1000000000 << 1 << 0).s + std::string(36, '\0'),
-         "e.off: byte 59: the file ends within its 1000000000 vertices"},
-        {"OFF\n3 2 0\n" + v3 + "3 0 1 2\n# the second face is missing\n",
-         "e.off:8: the file ends after 1 of its 2 faces"},
-        {"OFF\n-1 1 0\n", "e.off:2: negative count"},
-        {"OFF\n3 0 0\n" + v3, "e.off: no face: nothing to show"},
-        {"OFF\n3 1 0\n0 0 0\n0 0 0\n0 0 0\n3 0 1 2\n", "e.off: every vertex is at the same point: nothing to show"},
-        {"OFF\n3 1\n0 0 0\n1 0\x01 0\n0 1 0\n3 0 1 2\n", "e.off:4: binary data (byte 0x01) in a text file"},
-        {"OFF\n", "e.off:2: the file ends before the vertex and face counts"},
-        // The binary cube cut anywhere, or longer than its faces.
-        {b.substr(0, b.size() - 1), "e.off: byte 263: the file ends within a face's colour"},
-        {b.substr(0, b.size() - 30), "e.off: byte 239: the file ends within a face of 4 vertices"},
-        {b.substr(0, 30), "e.off: byte 30: the file ends within its 8 vertices"},
-        {b.substr(0, 14), "e.off: byte 11: the file ends before the vertex, face and edge counts"},
-        {b + "x", "e.off: byte 275: 1 bytes after the 6 faces the header declares"},
-    };
-    for (const auto &c : casi) rifiutato("e.off", c.testo, c.atteso);
-}
-
 // Faces of 7 and 9 vertices stay whole; 12 becomes a fan of 10 and 4 sharing
 // vertex 0 and the diagonal; repeated neighbours go, degenerate faces are
 // skipped; collinear first corners are turned to a corner that gives the
@@ -203,4 +289,274 @@ TEST(Scena, PlacementOfOneToFourObjects)
         }
         EXPECT_EQ(ElencoPoliedri[0].facce[0].codicecolore, 'y');
     }
+}
+
+TEST(Stl, CubeIsOneClosedPolyhedronInEveryForm)
+{
+    const Triangoli t = triangoli_cubo();
+    // One vertex for each corner, numbered as they first come.
+    Forma attesa;
+    std::map<int, int> numero;
+    for (const auto &tr : t) {
+        attesa.second.emplace_back();
+        for (int c : tr) {
+            if (numero.emplace(c, (int)numero.size()).second) attesa.first.push_back(forma_cubo().first[c]);
+            attesa.second.back().push_back(numero[c]);
+        }
+    }
+
+    // Two solids in one file, capital keywords, words across lines, a facet
+    // normal that is no number (unused: the faces get theirs from the corners).
+    std::string due = stl_testo({t.begin(), t.begin() + 5}) + stl_testo({t.begin() + 5, t.end()});
+    due = cambia(cambia(cambia(due, "solid", "SOLID"), "normal 0 0 0", "normal nan -nan inf"), "vertex 0", "VERTEX\n 0");
+    // A triangle with two equal corners is no face.
+    Triangoli piatto = t;
+    piatto.push_back({0, 0, 1});
+    // A binary file is told from ascii by its size, whatever its header says.
+    for (const std::string &v : {stl_binario(t), stl_binario(t, "solid cubo exported"), stl_testo(t),
+                                 stl_testo(t, "\r\n"), due, stl_binario(piatto)}) {
+        const Letto r = leggi("cubo.stl", v);
+        ASSERT_TRUE(r.ok) << r.errore;
+        EXPECT_EQ(forma(r.m), attesa);
+        EXPECT_EQ(r.m.normali, 0);
+    }
+}
+
+TEST(Obj, EveryCornerFormGivesTheSameFaces)
+{
+    for (bool relativi : {false, true})
+        for (const std::string f : {"", "/", "/1", "//n", "/1/n"}) {
+            SCOPED_TRACE("v" + f + (relativi ? " counted from the end" : ""));
+            const Letto r = leggi("cubo.obj", obj_cubo(f, relativi));
+            ASSERT_TRUE(r.ok) << r.errore;
+            if (f.find('n') == std::string::npos) {
+                EXPECT_EQ(forma(r.m), forma_cubo());
+                EXPECT_EQ(r.m.normali, 0);
+                continue;
+            }
+            // With a normal on every corner: smooth, each corner of the cube in
+            // three faces with three normals, so two copies of each after the
+            // file's eight.
+            ASSERT_TRUE(r.m.normali == 1 && r.m.punti.size() == 24 && r.m.facce.size() == 6) << r.m.punti.size();
+            for (int i = 0; i < 8; i++) EXPECT_EQ(forma(r.m).first[i], forma_cubo().first[i]) << i;
+            for (int j = 0; j < 6; j++)
+                for (int k = 0; k < 4; k++) {
+                    const PuntoLetto &p = r.m.punti[vertici(r.m, j)[k]];
+                    for (int a = 0; a < 3; a++)
+                        EXPECT_TRUE(p.pos[a] == angolo(QUADRATI[j][k], a) && p.normale[a] == NORMALI_CUBO[j][a]) << j << k << a;
+                }
+        }
+
+    // Everything but v, vn and f is passed over, as are faces of fewer than
+    // three corners; a '\' joins two lines.
+    std::string altro = cambia(obj_cubo("/1"), "f ", "mtllib assente.mtl\no cubo\ng lati\nusemtl rosso\ns 1\n"
+                               "l 1 2\np 3\nvp 0.5\ncstype bspline\nchissà 1 2 3\nf \\\n");
+    altro += "f 1 2\nf 3\nf\ng altro # comment\nf 1 3 4 \\ \n 2 # also a comment\n";
+    Forma attesa = forma_cubo();
+    attesa.second.push_back({0, 2, 3, 1});
+    const Letto r = leggi("cubo.obj", altro);
+    ASSERT_TRUE(r.ok) << r.errore;
+    EXPECT_EQ(forma(r.m), attesa);
+}
+
+TEST(Obj, NormalsAndColoursOnlyWhenEveryOneHasThem)
+{
+    // One corner without its normal: flat, no copies.
+    std::string misto = obj_cubo("//n");
+    misto.replace(misto.rfind("//"), 3, "");
+    // Colours on every vertex, or on none that counts.
+    const std::string colori = obj_cubo("", false, " 1 0.5 0");
+    // Vertices under two and three normals: a copy made once for each
+    // further normal, and reused by the faces after.
+    const std::string copie = "v 0 0 0\nv 1 0 0\nv 0 1 0\nv 0 0 1\nvn -1 -1 -1\nvn 0 0 -1\nvn 1 1 1\n"
+                              "f 1//2 3//2 2//2\nf 1//1 2//1 4//1\nf 1//1 4//1 3//1\nf 2//3 3//3 4//3\n";
+    const struct { std::string testo; size_t punti; int normali, colori; float verde_7; } casi[] = {
+        {misto, 8, 0, 0, 0}, {colori, 8, 0, 1, 0.5f}, {cambia(colori, " 1 0.5 0", ""), 8, 0, 0, 0},
+        {copie, 4 + 1 + 2 + 2 + 1, 1, 0, 0}};
+    for (const auto &c : casi) {
+        const Letto r = leggi("cubo.obj", c.testo);
+        ASSERT_TRUE(r.ok) << r.errore;
+        EXPECT_TRUE(r.m.punti.size() == c.punti && r.m.normali == c.normali && r.m.colori_punti == c.colori)
+            << r.m.punti.size() << r.m.normali << r.m.colori_punti;
+        EXPECT_EQ(r.m.punti[7].colore[1] * c.colori, c.verde_7);
+    }
+}
+
+TEST(Ply, EveryEncodingAndTypeSkippingWhatItDoesNotUse)
+{
+    // Each encoding, with CRLF lines, and with an element of no properties,
+    // which takes no bytes however many the header claims.
+    for (const char *formato : {"ascii", "binary_little_endian", "binary_big_endian"})
+        for (const std::string &f : {ply_cubo(formato), ply_cubo(formato, "\r\n"),
+                                     cambia(ply_cubo(formato), "end_header", "element nothing 2000000000\nend_header")}) {
+            SCOPED_TRACE(formato);
+            const Letto r = leggi("t.ply", f);
+            ASSERT_TRUE(r.ok) << r.errore;
+            EXPECT_EQ(forma(r.m), cubo_ed_estremi());
+            for (const FacciaLetta &g : r.m.facce) EXPECT_FALSE(g.colorata);
+            EXPECT_FALSE(r.m.normali || r.m.colori_punti);
+        }
+}
+
+TEST(Ply, NormalsAndColours)
+{
+    // uchar colours and normals on the vertices; a uchar 1 is near black
+    // even when no component passes 1.
+    const Letto r = leggi("colori.ply", cambia(cambia(TETRAEDRO, "property float z\n", "property float z\nproperty "
+        "float nx\nproperty float ny\nproperty float nz\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"),
+        "0 0 0\n1 0 0\n0 1 0\n0 0 1\n", "0 0 0 -1 -1 -1 255 51 0\n1 0 0 1 0 0 0 1 1\n0 1 0 0 1 0 0 0 0\n0 0 1 0 0 1 0 0 0\n"));
+    ASSERT_TRUE(r.ok) << r.errore;
+    EXPECT_TRUE(r.m.normali && r.m.colori_punti && r.m.punti[0].normale[0] == -1.0 && r.m.punti[3].normale[2] == 1.0);
+    const float attesi[][2] = {{r.m.punti[0].colore[0], 1.0f}, {r.m.punti[0].colore[1], 0.2f},
+                               {r.m.punti[1].colore[2], 1.0f / 255.0f}};
+    for (const auto &c : attesi) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE);
+    // Float colours 0..1 on the vertices, a uchar colour on each face.
+    const int facce[4][3] = {{0, 1, 2}, {0, 1, 3}, {0, 1, 0}, {1, 2, 3}};
+    Binario b{true, cambia(cambia(tetraedro_binario(true), "property float z\n", "property float z\nproperty float "
+        "diffuse_red\nproperty float diffuse_green\nproperty float diffuse_blue\n"), "vertex_indices\n",
+        "vertex_indices\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n")};
+    for (const auto &p : TETRA) b << p[0] << p[1] << p[2] << 0.5f << 0.25f << 1.0f;
+    for (int j = 0; j < 4; j++)
+        b << (uint8_t)3 << facce[j][0] << facce[j][1] << facce[j][2] << (uint8_t)(51 * j) << (uint8_t)255 << (uint8_t)0;
+    const Letto f = leggi("colori.ply", b.s);
+    ASSERT_TRUE(f.ok) << f.errore;
+    ASSERT_TRUE(f.m.colori_punti && f.m.facce.size() == 3 && f.m.facce[2].colorata);   // 0 1 0 is no face
+    const float di_f[][2] = {{f.m.punti[2].colore[1], 0.25f}, {f.m.facce[2].colore[0], 0.6f}, {f.m.facce[2].colore[1], 1}};
+    for (const auto &c : di_f) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE);
+}
+
+// Every reader's refusals, each the whole message, nothing of the file kept.
+TEST(Lettori, BadFilesNameWhereAndWhatIsWrong)
+{
+    const std::string v3 = "0 0 0\n1 0 0\n0 1 0\n", b = cubo_binario();
+    const Triangoli t = triangoli_cubo();
+    const std::string stl = stl_binario(t);   // 84 + 12 * 50 = 684 bytes
+    // Line 1 solid, 2 facet, 3 outer loop, 4-6 vertices, 7 endloop, 8 endfacet, 9 endsolid.
+    const std::string uno = stl_testo({t[0]});
+    auto u = [&](const std::string &da, const std::string &a) { return cambia(uno, da, a); };
+    // An OBJ triangle whose line 6 is `riga`.
+    auto o = [](const std::string &riga) {
+        return "# a triangle\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n" + riga + "\nf 1 2 3\n";
+    };
+    const std::string nessuno = " is not a face corner (v, v/vt, v//vn or v/vt/vn)";
+    auto p = [](const std::string &da, const std::string &a) { return cambia(TETRAEDRO, da, a); };
+    std::vector<std::pair<std::string, std::string>> casi = {
+        {"4OFF\n3 1 0\n" + v3 + "3 0 1 2\n", "e.off:1: 4OFF is 4-dimensional: only 3-D objects are shown"},
+        {"nOFF 4\n3 1 0\n" + v3 + "3 0 1 2\n", "e.off:1: a 4-dimensional OFF file: only 3-D objects are shown"},
+        {"OFF\n3 1\n" + v3, "e.off:6: the file ends after 0 of its 1 faces"},
+        {"OFF\n3 1\n0 0 0\n", "e.off:4: the file ends after 1 of its 3 vertices"},
+        {"OFF\n3 1\n" + v3 + "3 0 1 3\n", "e.off:6: vertex index 3 is outside the 3 vertices (0 to 2)"},
+        {"OFF\n3 1\n" + v3 + "3 0 -1 2\n", "e.off:6: vertex index -1 is outside the 3 vertices (0 to 2)"},
+        {"OFF\n3 1\n0 nan 0\n1 0 0\n0 1 0\n3 0 1 2\n", "e.off:3: a vertex coordinate is not a finite number"},
+        {"OFF\n3 1\n0 0 0\n1e31 0 0\n0 1 0\n3 0 1 2\n", "e.off:4: vertex coordinate 1e+31 is beyond 1e+30"},
+        {"OFF\n3 1\n0 0 0\n1 0 x\n0 1 0\n3 0 1 2\n", "e.off:4: 'x' is not a number"},
+        {"OFF\n3 1\n0 0\n1 0 0\n0 1 0\n3 0 1 2\n", "e.off:3: 2 numbers for a vertex, expected 3"},
+        {"OFF\n3 1\n" + v3 + "3 0 1 2 0.5 0.5\n", "e.off:6: 2 numbers after the indices: a colour has 1, 3 or 4"},
+        // Counts the bytes cannot hold: refused by what the bytes hold.
+        {"OFF\n1000000000 1 0\n" + v3 + "3 0 1 2\n", "e.off:6: 4 numbers for a vertex, expected 3"},
+        {"OFF\n3 1000000000 0\n" + v3 + "3 0 1 2\n", "e.off:7: the file ends after 1 of its 1000000000 faces"},
+        {(Binario{true, "OFF BINARY\n"} << 1000000000 << 1 << 0).s + std::string(36, '\0'),
+         "e.off: byte 59: the file ends within its 1000000000 vertices"},
+        {"OFF\n3 2 0\n" + v3 + "3 0 1 2\n# the second face is missing\n",
+         "e.off:8: the file ends after 1 of its 2 faces"},
+        {"OFF\n-1 1 0\n", "e.off:2: negative count"},
+        {"OFF\n3 0 0\n" + v3, "e.off: no face: nothing to show"},
+        {"OFF\n3 1 0\n0 0 0\n0 0 0\n0 0 0\n3 0 1 2\n", "e.off: every vertex is at the same point: nothing to show"},
+        {"OFF\n3 1\n0 0 0\n1 0\x01 0\n0 1 0\n3 0 1 2\n", "e.off:4: binary data (byte 0x01) in a text file"},
+        {"OFF\n", "e.off:2: the file ends before the vertex and face counts"},
+        // The binary cube cut anywhere, or longer than its faces.
+        {b.substr(0, b.size() - 1), "e.off: byte 263: the file ends within a face's colour"},
+        {b.substr(0, b.size() - 30), "e.off: byte 239: the file ends within a face of 4 vertices"},
+        {b.substr(0, 30), "e.off: byte 30: the file ends within its 8 vertices"},
+        {b.substr(0, 14), "e.off: byte 11: the file ends before the vertex, face and edge counts"},
+        {b + "x", "e.off: byte 275: 1 bytes after the 6 faces the header declares"},
+        // Binary STL sizes and counts are checked first.
+        {stl + "x", "f.stl: byte 684: 1 bytes past the end of the 12 triangles (84 + 50 each)"},
+        {stl_binario(t, "", 6000),
+         "f.stl: byte 684: the file ends, but its 6000 triangles need 300084 bytes (84 + 50 each)"},
+        {"abc", "f.stl: neither ascii STL (no 'solid' first) nor binary STL (3 bytes, fewer than the 84 of the header)"},
+        {u("      vertex 1.000000 1.000000 0.000000\n", ""), "f.stl:6: the facet of line 2 has 2 vertices: an STL facet has 3"},
+        {u("    endloop\n", ""), "f.stl:7: 'endfacet' in a facet, where 'vertex' or 'endloop' should be"},
+        {u("endsolid cubo\n", ""), "f.stl:9: the file ends before the 'endsolid' of the solid of line 1"},
+        {u("    outer loop\n", ""), "f.stl:3: 'vertex' after the facet normal, where 'outer' should be"},
+        {u("    endloop", "vertex 1 1 1\n    endloop"), "f.stl:7: a fourth vertex: an STL facet is a triangle"},
+        {u("vertex 0.000000", "vertex zero"), "f.stl:4: 'zero' in a vertex is not a number"},
+        {uno + "\n  junk\n", "f.stl:11: 'junk' after 'endsolid', where only another 'solid' may follow"},
+        {u("vertex", "vert\x7f" "ex"), "f.stl:4: binary data (byte 0x7f) in a text file"},
+        {o("f 1 2 0"), "t.obj:6: vertex index 0: OBJ counts from 1"},
+        {o("f 1 -2 -4"), "t.obj:6: vertex index -4 reaches before the first of the 3 vertices defined so far"},
+        {o("f 1//1 2//2 3//1"), "t.obj:6: normal index 2 is beyond the 1 normals defined so far"},
+        {o("f 1 2 99999999999999999999999"),
+         "t.obj:6: vertex index 99999999999999999999999 is beyond the 3 vertices defined so far"},
+        {o("f 1 2 \\\n 3/x"), "t.obj:7: '3/x'" + nessuno},
+        {o("f 1 2 3//"), "t.obj:6: '3//'" + nessuno},
+        {o("f 1 2 /3"), "t.obj:6: '/3'" + nessuno},
+        {o("f 1 2 3/1/1/1"), "t.obj:6: '3/1/1/1'" + nessuno},
+        {o("f 1 2 3\nf 1 2 4\nv 1 1 1"), "t.obj:7: vertex index 4 is beyond the 3 vertices defined so far"},
+        {o("v 1 uno 0"), "t.obj:6: 'uno' in a vertex is not a number"},
+        {o("v 1 1"), "t.obj:6: a vertex of 2 numbers: reads x y z, x y z w or x y z r g b"},
+        {o("v 1 1 1 1 1 1 1"), "t.obj:6: more than 6 numbers in a vertex"},
+        {o("vn 1 inf 0"), "t.obj:6: a vertex normal is not a finite number within 1e30"},
+        {o("vn 1 0"), "t.obj:6: a vertex normal of 2 numbers: reads x y z"},
+        {o("v 1 1 1 -1 0 0"), "t.obj:6: a colour component is negative or not a number"},
+        {p("ascii", "ebcdic"), "t.ply:2: unknown format 'ebcdic': expected ascii, binary_little_endian or binary_big_endian"},
+        {p("1.0", "2.0"), "t.ply:2: the format line needs the version, 1.0"},
+        {p("float y", "int64 y"), "t.ply:5: unknown type 'int64': expected char, uchar, short, ushort, int, uint, "
+                                  "float or double (or int8 ... float64)"},
+        {p("float y", "float y z"), "t.ply:5: unexpected 'z' at the end of the property line"},
+        {p("float y", std::string("float\0 y", 8)), "t.ply:5: binary data (byte 0x00) in the header"},
+        {p("vertex 4", "vertex -4"), "t.ply:3: element vertex has a negative count, -4"},
+        {p("vertex 4", "vertex 4.5"), "t.ply:3: the count '4.5' of element vertex is not a whole number"},
+        {p("vertex 4", "vertex 2000000000"), "t.ply:14: more values than one vertex record holds"},
+        {p("face 4", "face 2000000000"), "t.ply:18: the file ends after 4 of the 2000000000 face records"},
+        {p("element vertex 4\n", "element face 0\nelement vertex 4\n"),
+         "t.ply:4: element vertex after element face: the faces need their vertices first"},
+        {cambia(TETRAEDRO.substr(0, TETRAEDRO.find("0 0 0")), "element vertex", "element point"),
+         "t.ply:7: element face with no element vertex before it"},
+        {p("float x", "float w"), "t.ply:3: element vertex has no property x: x, y and z are all needed"},
+        {p("list uchar int vertex_indices", "int vertex_indices"),
+         "t.ply:8: property vertex_indices of element face is a single number: a list is expected"},
+        {p("list uchar", "list float"), "t.ply:8: a list's length must have an integer type, not float"},
+        {p("element vertex", "property int q\nelement vertex"), "t.ply:3: property before any element"},
+        {p("element face", "elemnt face"),
+         "t.ply:7: unknown header line 'elemnt': expected format, element, property, comment or end_header"},
+        {p("1 0 0\n", "1 0\n"), "t.ply:11: too few values for one vertex record: z is missing"},
+        {p("1 0 0\n", "1 zero 0\n"), "t.ply:11: 'zero' is not a number (y, float)"},
+        {p("0 1 0\n", std::string("0 1\0 0\n", 7)), "t.ply:12: binary data (byte 0x00) in a text file"},
+        {cambia(p("uchar int", "uchar uint"), "3 1 2 3", "3 1 2 4000000000"),
+         "t.ply:17: vertex index 4000000000 is outside the 4 vertices (0 to 3)"},
+        {p("3 0 1 3", "-3 0 1 3"), "t.ply:15: -3 does not fit the type uchar (vertex_indices)"},
+        {cambia(p("list uchar", "list char"), "3 0 1 3", "-3 0 1 3"), "t.ply:15: list vertex_indices has a negative length, -3"},
+        {cambia(p("list uchar", "list uint"), "3 0 1 3", "50000 0 1 3"),
+         "t.ply:15: list vertex_indices announces 50000 values, the line holds 3"},
+        {p("3 0 1 3", "3 0 1.5 3"), "t.ply:15: '1.5' is not a whole number (vertex_indices, int)"},
+        {TETRAEDRO + "\n  junk\n", "t.ply:19: data after the last element: the header announces no more"},
+    };
+    for (bool grande : {false, true}) {
+        const std::string t = tetraedro_binario(grande);
+        const size_t n = t.size(), facce = n + 48 + 3 * 13;   // the vertices take 48 bytes, each face 13
+        Binario v{grande, t};
+        for (const auto &q : TETRA) v << q[0] << q[1] << q[2];
+        Binario f = v;   // three of the four faces
+        f << (uint8_t)3 << 0 << 2 << 1 << (uint8_t)3 << 0 << 1 << 3 << (uint8_t)3 << 0 << 3 << 2;
+        Binario fuori = f, lunga = f, nan = f, buona = f;
+        fuori << (uint8_t)3 << 1 << 2 << 9;
+        lunga << (uint8_t)200 << 1 << 2 << 3;
+        buona << (uint8_t)3 << 1 << 2 << 3;
+        nan.s.replace(n + 4, 4, std::string(grande ? "\x7f\xc0\0\0" : "\0\0\xc0\x7f", 4));
+        // The cube without its last face's flags: the material takes 12 bytes,
+        // the vertices 12 * 19, the faces 7 * 19 and 15.
+        const std::string c = ply_cubo(grande ? "binary_big_endian" : "binary_little_endian");
+        const size_t fine = c.find("end_header\n") + 11 + 12 + 12 * 19 + 7 * 19 + 15 - 1;
+        auto byte = [](size_t k) { return "t.ply: byte " + std::to_string(k) + ": "; };
+        casi.insert(casi.end(), {
+            {v.s.substr(0, n + 30), byte(n) + "4 vertex records of at least 12 bytes each cannot fit in the 30 bytes left"},
+            {fuori.s, byte(facce) + "vertex index 9 is outside the 4 vertices (0 to 3)"},
+            {lunga.s, byte(facce) + "list vertex_indices of 200 values runs past the end of the file"},
+            {nan.s, byte(n) + "a vertex coordinate is not a finite number"},
+            {buona.s + "xyz", byte(facce + 13) + "3 bytes after the last element: the header announces no more"},
+            {c.substr(0, fine), byte(fine) + "the file ends after 7 of the 8 face records"},
+        });
+    }
+    for (const auto &[file, atteso] : casi) rifiutato(atteso.substr(0, atteso.find(':')), file, atteso);
 }
