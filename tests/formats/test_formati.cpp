@@ -123,7 +123,7 @@ std::string ply_cubo(const std::string &formato, const char *a_capo = "\n")
     std::string testo;
     for (char c : "ply\nformat " + formato + " 1.0\ncomment a cube\nobj_info none\nelement material 2\n"
                   "property uchar ambient\nproperty list uchar float coeff\nelement vertex 12\nproperty int8 x\n"
-                  "property short y\nproperty float confidence\nproperty float64 z\nproperty uint32 id\n"
+                  "property short y\nproperty float64 confidence\nproperty float z\nproperty uint32 id\n"
                   "element face 8\nproperty list ushort uint vertex_indices\nproperty uchar flags\n"
                   "element edge 2\nproperty int vertex1\nproperty list ushort short path\nend_header\n")
         testo += c == '\n' ? std::string(a_capo) : std::string(1, c);
@@ -141,7 +141,7 @@ std::string ply_cubo(const std::string &formato, const char *a_capo = "\n")
     }
     Binario b{formato == "binary_big_endian", testo};
     b << (uint8_t)7 << (uint8_t)2 << 0.5f << 0.25f << (uint8_t)9 << (uint8_t)0;
-    for (const auto &p : f.first) b << (int8_t)p[0] << (int16_t)p[1] << 0.9f << p[2] << 4294967295u;
+    for (const auto &p : f.first) b << (int8_t)p[0] << (int16_t)p[1] << 0.9 << (float)p[2] << 4294967295u;
     for (const auto &q : f.second) {
         b << (uint16_t)q.size();
         for (int v : q) b << (uint32_t)v;
@@ -150,20 +150,11 @@ std::string ply_cubo(const std::string &formato, const char *a_capo = "\n")
     return (b << 0 << (uint16_t)3 << (int16_t)1 << (int16_t)2 << (int16_t)3 << 1 << (uint16_t)0).s;
 }
 
-const float TETRA[4][3] = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
-
 // A tetrahedron, line by line, for the bad files to spoil.
 const std::string TETRAEDRO =
     "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\n"
     "property float z\nelement face 4\nproperty list uchar int vertex_indices\nend_header\n"
     "0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1\n3 0 1 3\n3 0 3 2\n3 1 2 3\n";
-
-// The tetrahedron's header in binary.
-std::string tetraedro_binario(bool grande)
-{
-    return cambia(TETRAEDRO.substr(0, TETRAEDRO.find("end_header\n") + 11), "ascii 1.0",
-                  grande ? "binary_big_endian 1.0" : "binary_little_endian 1.0");
-}
 
 }  // namespace
 
@@ -398,31 +389,30 @@ TEST(Ply, EveryEncodingAndTypeSkippingWhatItDoesNotUse)
         }
 }
 
+// Normals and colours 0..1 (named diffuse_red ... or red ...) on the
+// vertices, 0..255 on the faces: a uchar 1 is near black even when no
+// component passes 1.
 TEST(Ply, NormalsAndColours)
 {
-    // uchar colours and normals on the vertices; a uchar 1 is near black
-    // even when no component passes 1.
-    const Letto r = leggi("colori.ply", cambia(cambia(TETRAEDRO, "property float z\n", "property float z\nproperty "
-        "float nx\nproperty float ny\nproperty float nz\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n"),
-        "0 0 0\n1 0 0\n0 1 0\n0 0 1\n", "0 0 0 -1 -1 -1 255 51 0\n1 0 0 1 0 0 0 1 1\n0 1 0 0 1 0 0 0 0\n0 0 1 0 0 1 0 0 0\n"));
-    ASSERT_TRUE(r.ok) << r.errore;
-    EXPECT_TRUE(r.m.normali && r.m.colori_punti && r.m.punti[0].normale[0] == -1.0 && r.m.punti[3].normale[2] == 1.0);
-    const float attesi[][2] = {{r.m.punti[0].colore[0], 1.0f}, {r.m.punti[0].colore[1], 0.2f},
-                               {r.m.punti[1].colore[2], 1.0f / 255.0f}};
-    for (const auto &c : attesi) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE);
-    // Float colours 0..1 on the vertices, a uchar colour on each face.
-    const int facce[4][3] = {{0, 1, 2}, {0, 1, 3}, {0, 1, 0}, {1, 2, 3}};
-    Binario b{true, cambia(cambia(tetraedro_binario(true), "property float z\n", "property float z\nproperty float "
-        "diffuse_red\nproperty float diffuse_green\nproperty float diffuse_blue\n"), "vertex_indices\n",
-        "vertex_indices\nproperty uchar red\nproperty uchar green\nproperty uchar blue\n")};
-    for (const auto &p : TETRA) b << p[0] << p[1] << p[2] << 0.5f << 0.25f << 1.0f;
-    for (int j = 0; j < 4; j++)
-        b << (uint8_t)3 << facce[j][0] << facce[j][1] << facce[j][2] << (uint8_t)(51 * j) << (uint8_t)255 << (uint8_t)0;
-    const Letto f = leggi("colori.ply", b.s);
-    ASSERT_TRUE(f.ok) << f.errore;
-    ASSERT_TRUE(f.m.colori_punti && f.m.facce.size() == 3 && f.m.facce[2].colorata);   // 0 1 0 is no face
-    const float di_f[][2] = {{f.m.punti[2].colore[1], 0.25f}, {f.m.facce[2].colore[0], 0.6f}, {f.m.facce[2].colore[1], 1}};
-    for (const auto &c : di_f) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE);
+    for (const std::string colore : {"diffuse_", ""}) {
+        std::string testa = "ply\nformat binary_big_endian 1.0\nelement vertex 4\n";
+        for (const std::string p : {"x", "y", "z", "nx", "ny", "nz"}) testa += "property float " + p + "\n";
+        for (const std::string p : {"red", "green", "blue"}) testa += "property double " + colore + p + "\n";
+        Binario b{true, testa + "element face 4\nproperty list uchar int vertex_indices\nproperty uchar red\n"
+                                "property uchar green\nproperty uchar blue\nend_header\n"};
+        for (int i : {0, 1, 2, 4})
+            b << angolo(i, 0) << angolo(i, 1) << angolo(i, 2) << -1.0f << 0.0f << (float)i << 0.5 << 0.25 << 1.0;
+        const int facce[4][6] = {{0, 1, 2, 255, 51, 0}, {0, 1, 3, 0, 1, 1}, {0, 1, 0, 0, 0, 0}, {1, 2, 3, 0, 0, 0}};
+        for (const auto &g : facce)
+            b << (uint8_t)3 << g[0] << g[1] << g[2] << (uint8_t)g[3] << (uint8_t)g[4] << (uint8_t)g[5];
+        const Letto r = leggi("colori.ply", b.s);
+        ASSERT_TRUE(r.ok) << r.errore;
+        ASSERT_TRUE(r.m.normali && r.m.colori_punti && r.m.facce.size() == 3) << "0 1 0 is no face";
+        const double attesi[][2] = {{r.m.punti[0].normale[0], -1}, {r.m.punti[3].normale[2], 4},
+                                    {r.m.punti[2].colore[1], 0.25}, {r.m.facce[0].colore[0], 1},
+                                    {r.m.facce[0].colore[1], 0.2}, {r.m.facce[1].colore[2], 1 / 255.0}};
+        for (const auto &c : attesi) EXPECT_NEAR(c[0], c[1], TOLLERANZA_COLORE) << colore;
+    }
 }
 
 // Every reader's refusals, each the whole message, nothing of the file kept.
@@ -532,30 +522,20 @@ TEST(Lettori, BadFilesNameWhereAndWhatIsWrong)
         {p("3 0 1 3", "3 0 1.5 3"), "t.ply:15: '1.5' is not a whole number (vertex_indices, int)"},
         {TETRAEDRO + "\n  junk\n", "t.ply:19: data after the last element: the header announces no more"},
     };
+    // The binary cube: its vertices after the material's 12 bytes, 19 bytes
+    // each; its last face after six quads of 19 bytes and a triangle of 15.
     for (bool grande : {false, true}) {
-        const std::string t = tetraedro_binario(grande);
-        const size_t n = t.size(), facce = n + 48 + 3 * 13;   // the vertices take 48 bytes, each face 13
-        Binario v{grande, t};
-        for (const auto &q : TETRA) v << q[0] << q[1] << q[2];
-        Binario f = v;   // three of the four faces
-        f << (uint8_t)3 << 0 << 2 << 1 << (uint8_t)3 << 0 << 1 << 3 << (uint8_t)3 << 0 << 3 << 2;
-        Binario fuori = f, lunga = f, nan = f, buona = f;
-        fuori << (uint8_t)3 << 1 << 2 << 9;
-        lunga << (uint8_t)200 << 1 << 2 << 3;
-        buona << (uint8_t)3 << 1 << 2 << 3;
-        nan.s.replace(n + 4, 4, std::string(grande ? "\x7f\xc0\0\0" : "\0\0\xc0\x7f", 4));
-        // The cube without its last face's flags: the material takes 12 bytes,
-        // the vertices 12 * 19, the faces 7 * 19 and 15.
         const std::string c = ply_cubo(grande ? "binary_big_endian" : "binary_little_endian");
-        const size_t fine = c.find("end_header\n") + 11 + 12 + 12 * 19 + 7 * 19 + 15 - 1;
+        const size_t v = c.find("end_header\n") + 11 + 12, f = v + 12 * 19 + 6 * 19 + 15;
+        auto con = [&](size_t k, auto x) { return std::string(c).replace(k, sizeof x, (Binario{grande, ""} << x).s); };
         auto byte = [](size_t k) { return "t.ply: byte " + std::to_string(k) + ": "; };
         casi.insert(casi.end(), {
-            {v.s.substr(0, n + 30), byte(n) + "4 vertex records of at least 12 bytes each cannot fit in the 30 bytes left"},
-            {fuori.s, byte(facce) + "vertex index 9 is outside the 4 vertices (0 to 3)"},
-            {lunga.s, byte(facce) + "list vertex_indices of 200 values runs past the end of the file"},
-            {nan.s, byte(n) + "a vertex coordinate is not a finite number"},
-            {buona.s + "xyz", byte(facce + 13) + "3 bytes after the last element: the header announces no more"},
-            {c.substr(0, fine), byte(fine) + "the file ends after 7 of the 8 face records"},
+            {c.substr(0, v + 30), byte(v) + "12 vertex records of at least 19 bytes each cannot fit in the 30 bytes left"},
+            {con(f + 2, 99u), byte(f) + "vertex index 99 is outside the 12 vertices (0 to 11)"},
+            {con(f, (uint16_t)200), byte(f) + "list vertex_indices of 200 values runs past the end of the file"},
+            {con(v + 11 * 19 + 11, std::nanf("")), byte(v + 11 * 19) + "a vertex coordinate is not a finite number"},
+            {c + "xyz", byte(c.size()) + "3 bytes after the last element: the header announces no more"},
+            {c.substr(0, f + 18), byte(f + 18) + "the file ends after 7 of the 8 face records"},
         });
     }
     for (const auto &[file, atteso] : casi) rifiutato(atteso.substr(0, atteso.find(':')), file, atteso);
