@@ -103,12 +103,11 @@ std::string obj_cubo(const std::string &forma, bool relativi = false, const char
 }
 
 // The cube and, past its corners, four vertices at the ends of their types'
-// ranges, where sign and byte order show; a triangle and a quad join them.
+// ranges, where sign and byte order show.
 Forma cubo_ed_estremi()
 {
     Forma f = forma_cubo();
     f.first.insert(f.first.end(), {{-128, -32768, 0.5}, {127, 32767, -1.25}, {0, 0, 1e10}, {-3, 300, 2}});
-    f.second.insert(f.second.end(), {{8, 9, 10}, {11, 10, 9, 8}});
     return f;
 }
 
@@ -119,30 +118,23 @@ std::string ply_cubo(const std::string &formato, const char *a_capo = "\n")
     for (char c : "ply\nformat " + formato + " 1.0\ncomment a cube\nobj_info none\nelement material 2\n"
                   "property uchar ambient\nproperty list uchar float coeff\nelement vertex 12\nproperty int8 x\n"
                   "property short y\nproperty float64 confidence\nproperty float z\nproperty uint32 id\n"
-                  "element face 8\nproperty list ushort uint vertex_indices\nproperty uchar flags\n"
+                  "element face 6\nproperty list ushort uint vertex_indices\nproperty uchar flags\n"
                   "element edge 2\nproperty int vertex1\nproperty list ushort short path\nend_header\n")
         testo += c == '\n' ? std::string(a_capo) : std::string(1, c);
-    const Forma f = cubo_ed_estremi();
-    auto n = [](auto x) { return std::to_string(x) + " "; };
-    if (formato == "ascii") {
-        testo += "7 2 0.5 0.25\n9 0\n";
-        for (const auto &p : f.first) testo += n((int)p[0]) + n((int)p[1]) + "0.9 " + n(p[2]) + "4294967295\n";
-        for (const auto &q : f.second) {
-            testo += n(q.size());
-            for (int v : q) testo += n(v);
-            testo += "3\n";
-        }
-        return testo + "0 3 1 2 3\n1 0\n  \n";
-    }
-    Binario b{formato == "binary_big_endian", testo};
-    b << (uint8_t)7 << (uint8_t)2 << 0.5f << 0.25f << (uint8_t)9 << (uint8_t)0;
-    for (const auto &p : f.first) b << (int8_t)p[0] << (int16_t)p[1] << 0.9 << (float)p[2] << 4294967295u;
-    for (const auto &q : f.second) {
-        b << (uint16_t)q.size();
-        for (int v : q) b << (uint32_t)v;
-        b << (uint8_t)3;
-    }
-    return (b << 0 << (uint16_t)3 << (int16_t)1 << (int16_t)2 << (int16_t)3 << 1 << (uint16_t)0).s;
+    const bool ascii = formato == "ascii", grande = formato == "binary_big_endian";
+    // One record: its values on a line of their own, or their bytes.
+    auto record = [&](auto... x) {
+        for (const std::string &v : {(ascii ? std::to_string(+x) + " " : (Binario{grande, ""} << x).s)...}) testo += v;
+        testo += ascii ? "\n" : "";
+    };
+    record((uint8_t)7, (uint8_t)2, 0.5f, 0.25f);
+    record((uint8_t)9, (uint8_t)0);
+    for (const auto &p : cubo_ed_estremi().first) record((int8_t)p[0], (int16_t)p[1], 0.9, (float)p[2], 4294967295u);
+    for (const auto &q : QUADRATI)
+        record((uint16_t)4, (uint32_t)q[0], (uint32_t)q[1], (uint32_t)q[2], (uint32_t)q[3], (uint8_t)3);
+    record(0, (uint16_t)3, (int16_t)1, (int16_t)2, (int16_t)3);
+    record(1, (uint16_t)0);
+    return testo + (ascii ? "  \n" : "");
 }
 
 // A tetrahedron, line by line, for the bad files to spoil.
@@ -502,10 +494,10 @@ TEST(Lettori, BadFilesNameWhereAndWhatIsWrong)
         {TETRAEDRO + "\n  junk\n", "t.ply:19: data after the last element: the header announces no more"},
     };
     // The binary cube: its vertices after the material's 12 bytes, 19 bytes
-    // each; its last face after six quads of 19 bytes and a triangle of 15.
+    // each, then its faces, 19 bytes each.
     for (bool grande : {false, true}) {
         const std::string c = ply_cubo(grande ? "binary_big_endian" : "binary_little_endian");
-        const size_t v = c.find("end_header\n") + 11 + 12, f = v + 12 * 19 + 6 * 19 + 15;
+        const size_t v = c.find("end_header\n") + 11 + 12, f = v + 12 * 19 + 5 * 19;
         auto con = [&](size_t k, auto x) { return std::string(c).replace(k, sizeof x, (Binario{grande, ""} << x).s); };
         auto byte = [](size_t k) { return "t.ply: byte " + std::to_string(k) + ": "; };
         casi.insert(casi.end(), {
@@ -514,7 +506,7 @@ TEST(Lettori, BadFilesNameWhereAndWhatIsWrong)
             {con(f, (uint16_t)200), byte(f) + "list vertex_indices of 200 values runs past the end of the file"},
             {con(v + 11 * 19 + 11, std::nanf("")), byte(v + 11 * 19) + "a vertex coordinate is not a finite number"},
             {c + "xyz", byte(c.size()) + "3 bytes after the last element: the header announces no more"},
-            {c.substr(0, f + 18), byte(f + 18) + "the file ends after 7 of the 8 face records"},
+            {c.substr(0, f + 18), byte(f + 18) + "the file ends after 5 of the 6 face records"},
         });
     }
     for (const auto &[file, atteso] : casi) rifiutato(atteso.substr(0, atteso.find(':')), file, atteso);
