@@ -177,13 +177,13 @@ TEST(Off, KeywordsCommentsAndVariantsReadTheSameCube)
 TEST(Off, ColoursInEveryFormGoToTheNearestLetter)
 {
     const struct { std::string file, lettere; int liscio; } casi[] = {
-        {"OFF\n4 5 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n"
+        {"OFF\n4 6 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n"
          "3 0 2 1 1 0 0\n"            // red, floats
          "3 0 1 3 0 0 255 255\n"      // blue, bytes with alpha
          "3 1 2 3 0.9 0.1 0.9 0.5\n"  // purple, RGBA floats
          "3 0 3 2 7\n"                // colour-map index: none, the slot's yellow
-         "3 0 1 2 # a comment\n", "rbpyy", 0},
-        {"OFF\n3 1 0\n1 -1 0\n0 1 0\n-1 -1 0\n3 0 1 2 0.9 0 0#red\n", "r", 0},
+         "3 0 1 2 # a comment\n"
+         "3 1 2 3 0.9 0 0#red\n", "rbpyyr", 0},
         {"STCNOFF\n3 1 0\n"
          "0 0 0  0 0 1  1 0 0 1  0.5 0.5\n"
          "1 0 0  0 0 1  1 0 0 1  0 0\n"
@@ -201,7 +201,7 @@ TEST(Off, ColoursInEveryFormGoToTheNearestLetter)
             lettere += p.facce[j].codicecolore;
         EXPECT_EQ(lettere, c.lettere);
     }
-    const Letto r = leggi("c.off", casi[2].file);
+    const Letto r = leggi("c.off", casi[1].file);
     EXPECT_TRUE(r.m.normali && r.m.colori_punti && r.m.punti[2].normale[2] == 1.0 && r.m.punti[1].colore[0] == 1.0f);
 }
 
@@ -323,8 +323,7 @@ TEST(Obj, EveryCornerFormGivesTheSameFaces)
 TEST(Obj, NormalsAndColoursOnlyWhenEveryOneHasThem)
 {
     // One corner without its normal: flat, no copies.
-    std::string misto = obj_cubo("//n");
-    misto.replace(misto.rfind("//"), 3, "");
+    const std::string misto = cambia(obj_cubo("//n"), " 1//1", " 1");
     // Colours on every vertex, or on none that counts.
     const std::string colori = obj_cubo("", false, " 1 0.5 0");
     // Vertices under two and three normals: a copy made once for each
@@ -390,15 +389,12 @@ TEST(Ply, NormalsAndColours)
 TEST(Lettori, BadFilesNameWhereAndWhatIsWrong)
 {
     const std::string v3 = "0 0 0\n1 0 0\n0 1 0\n", b = cubo_binario();
-    const Triangoli t = triangoli_cubo();
-    const std::string stl = stl_binario(t);   // 84 + 12 * 50 = 684 bytes
-    // Line 1 solid, 2 facet, 3 outer loop, 4-6 vertices, 7 endloop, 8 endfacet, 9 endsolid.
-    const std::string uno = stl_testo({t[0]});
+    // stl: 84 + 12 * 50 = 684 bytes. uno: line 1 solid, 2 facet, 3 outer loop,
+    // 4-6 vertices, 7 endloop, 8 endfacet, 9 endsolid.
+    const std::string stl = stl_binario(triangoli_cubo()), uno = stl_testo({triangoli_cubo()[0]});
     auto u = [&](const std::string &da, const std::string &a) { return cambia(uno, da, a); };
     // An OBJ triangle whose line 6 is `riga`.
-    auto o = [](const std::string &riga) {
-        return "# a triangle\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n" + riga + "\nf 1 2 3\n";
-    };
+    auto o = [](const std::string &riga) { return "#\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n" + riga + "\nf 1 2 3\n"; };
     const std::string nessuno = " is not a face corner (v, v/vt, v//vn or v/vt/vn)";
     auto p = [](const std::string &da, const std::string &a) { return cambia(TETRAEDRO, da, a); };
     std::vector<std::pair<std::string, std::string>> casi = {
