@@ -42,7 +42,7 @@ using Triangoli = std::vector<std::array<int, 3>>;
 Triangoli triangoli_cubo()
 {
     Triangoli t;
-    for (const auto &q : QUADRATI) t.push_back({q[0], q[1], q[2]}), t.push_back({q[0], q[2], q[3]});
+    for (const auto &q : QUADRATI) t.insert(t.end(), {{q[0], q[1], q[2]}, {q[0], q[2], q[3]}});
     return t;
 }
 
@@ -73,7 +73,6 @@ std::string stl_testo(const Triangoli &t, const std::string &a_capo = "\n")
              "  endfacet" + a_capo;
     return s + "endsolid cubo" + a_capo;
 }
-
 
 // The cube's outward normals, face by face as in QUADRATI.
 const double NORMALI_CUBO[6][3] = {{0, 0, -1}, {0, 0, 1}, {0, -1, 0}, {0, 1, 0}, {-1, 0, 0}, {1, 0, 0}};
