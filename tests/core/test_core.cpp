@@ -181,7 +181,10 @@ TEST_F(Scena, ApplicaTrasformazioniMatchesQuarterTurnsScalingsAndMovesByHand)
             if (y) gira(e[k], 1);
             for (int i = 0; i < 3; i++) e[k][i] += punto ? c[i] + m * t[i] : 0.0;
         }
-        if (m <= 0.0) ApplicaTrasformazioni(3), std::copy(e[800], e[800] + 3, c);
+        if (m <= 0.0) {
+            ApplicaTrasformazioni(3);
+            std::copy(e[800], e[800] + 3, c);
+        }
     }
     ApplicaTrasformazioni(3);
     int errati = 0;

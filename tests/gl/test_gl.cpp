@@ -144,16 +144,15 @@ TEST(Drag, RescaleGuardsAndCap)
 {
     pronto();
     mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 50, 100);
-    // 1 % a pixel up, then down
-    riscalamento_mouse(50, 90);
-    riscalamento_mouse(50, 100);
-    mondo(0.0, 0.0, 1.1 * 0.9);
-    riscalamento_mouse(50, 200);   // -100 % in one flick: floored
-    mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO);
-    // At half size or below, down does nothing
-    riscalamento_mouse(50, 230);
-    riscalamento_mouse(50, 220);
-    mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO * 1.1);
+    // 1 % a pixel up, then down; -100 % in one flick is floored; at half size
+    // or below, down does nothing.
+    const double f = FATTORE_MINIMO;
+    const struct { int y; double s; } passi[] = {{90, 1.1}, {100, 1.1 * 0.9}, {200, 1.1 * 0.9 * f},
+                                                 {230, 1.1 * 0.9 * f}, {220, 1.1 * 0.9 * f * 1.1}};
+    for (const auto &p : passi) {
+        riscalamento_mouse(50, p.y);
+        mondo(0.0, 0.0, p.s);
+    }
     for (int i = 0; i <= 100; i++)   // reset, then grow
         keyboard(i ? 'q' : 'r', 0, 0);
     const double s = ElencoPoliedri[0].scala;
