@@ -72,8 +72,6 @@ bool stessi_byte(const void *a, const void *b, size_t n)
     return diff == 0;
 }
 
-bool flag(int v) { return v == 0 || v == 1; }
-
 // From the matrices to the world centre, laid out together.
 constexpr size_t TESTA = offsetof(Poliedro, raggio) - offsetof(Poliedro, matrice);
 
@@ -110,8 +108,8 @@ void controlla(int tasto)
         !stessi_byte(p.centro, q.centro, sizeof p.centro))
         ROTTO("slot 0 model space changed");
     controlla_mondo(p);
-    if (!flag(ombra) || !flag(bordi) || !flag(trasparenza) || !flag(sinistro) || !flag(destro) || !flag(centrale))
-        ROTTO("a flag outside 0/1: %d %d %d %d %d %d", ombra, bordi, trasparenza, sinistro, destro, centrale);
+    for (int flag : {ombra, bordi, trasparenza, sinistro, destro, centrale})
+        if (flag != 0 && flag != 1) ROTTO("a flag outside 0/1: %d", flag);
     if (p_target < -1 || p_target > 4 || (tasto >= '0' && tasto <= '4' && p_target != tasto - '0'))
         ROTTO("p_target %d", p_target);
     // "j" and "u" step alpha by 0.05 below the start, which only "u" returns to, exactly.
