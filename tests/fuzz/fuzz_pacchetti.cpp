@@ -14,15 +14,10 @@
 
 Maglia maglia;
 
-void leggi_come(const char *nome, const std::string &dati)
-{
-    if (leggi(nome, dati.data(), dati.size(), maglia)) in_scena(maglia);
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dati, size_t n)
 {
     const std::string d(reinterpret_cast<const char *>(dati), n);
-    leggi_come("fuzz.gltf", d);
+    if (leggi("fuzz.gltf", d.data(), n, maglia)) in_scena(maglia);
     if (n >= 4 && std::memcmp(dati, "glTF", 4) == 0)
         return 0;   // a GLB: read above, not XML
     // XML holds no '\0': what follows the first one is a second model part,
@@ -31,7 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dati, size_t n)
     std::vector<std::pair<std::string, std::string>> parti = {{"3D/3dmodel.model", d.substr(0, zero)}};
     if (zero != std::string::npos)
         parti.push_back({"3D/parte.model", d.substr(zero + 1)});
-    for (bool deflata : {false, true})
-        leggi_come("fuzz.3mf", prova::pacchetto_3mf(parti, deflata));
+    for (bool deflata : {false, true}) {
+        const std::string zip = prova::pacchetto_3mf(parti, deflata);
+        if (leggi("fuzz.3mf", zip.data(), zip.size(), maglia)) in_scena(maglia);
+    }
     return 0;
 }
