@@ -16,7 +16,6 @@
 
 namespace {
 
-const char *const NOMI[] = {"fuzz.obj", "fuzz.stl", "fuzz.off"};
 Maglia maglia;
 // Relative: the centre and radius are computed again from the placed vertices.
 constexpr double TOLL_RAGGIO = 1e-9;
@@ -86,6 +85,6 @@ void leggi_come(const char *nome, const uint8_t *dati, size_t n)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dati, size_t n)
 {
-    for (const char *nome : NOMI) leggi_come(nome, dati, n);
+    for (const char *nome : {"fuzz.obj", "fuzz.stl", "fuzz.off"}) leggi_come(nome, dati, n);
     return 0;
 }
