@@ -6,13 +6,9 @@ cd "$1"
 ordine=(state model transform data mesh text packaged loading input viewer web)
 errori=0
 for i in "${!ordine[@]}"; do
-  da=${ordine[$i]}
-  for a in "${ordine[@]:i+1}"; do
-    [ "$da-$a" != model-transform ] || continue
-    for file in $(grep -l "^#include \"$a/" "$da"/*.cpp "$da"/*.h 2>/dev/null); do
-      echo "$file includes $a/, a folder above $da/"
-      errori=1
-    done
-  done
+  sopra="$(IFS='|'; echo "${ordine[*]:i+1}")"
+  [ "${ordine[$i]}" != model ] || sopra="${sopra#transform|}"
+  # Prints each include of a folder above this one.
+  if grep -En "^#include \"($sopra)/" "${ordine[$i]}"/*.cpp "${ordine[$i]}"/*.h 2>/dev/null; then errori=1; fi
 done
 exit $errori

@@ -14,42 +14,22 @@
 
 namespace {
 
-const double kArrotondamento = 1e-12;  // a few roundings on values of order one
-const double C[3] = {1.0, 2.0, 3.0};   // centre of ottaedro()
-
 struct Scena : ::testing::Test {
     void SetUp() override { std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri), distanza = 1.0; }
 };
-
-// Octahedron of radius 1 about C: vertex 2k is C + e_k, its normal e_k.
-void ottaedro(int s)
-{
-    for (int i = 0; i < 6; i++) {
-        const double u = i % 2 ? -1.0 : 1.0, d[3] = {i < 2 ? u : 0, i / 2 == 1 ? u : 0, i > 3 ? u : 0};
-        creapunto(s, i, C[0] + d[0], C[1] + d[1], C[2] + d[2], d[0], d[1], d[2]);
-    }
-    creafaccia3(s, 0, 0, 2, 4, 'r');
-    creapoliedro(s, 6, 1, 1);
-}
-const Punto &mondo(int s, int i) { return ElencoPoliedri[s].punti_trasformati[i]; }
-// v - c (or v itself with c null) is (x, y, z).
-void vicino(const double *v, const double *c, double x, double y, double z)
-{
-    const double a[3] = {x, y, z};
-    for (int k = 0; k < 3; k++) EXPECT_NEAR(v[k] - (c ? c[k] : 0.0), a[k], kArrotondamento) << k;
-}
 
 }  // namespace
 
 // Calls outside the table's capacities write nothing; the limits are inside.
 TEST_F(Scena, GuardsWriteNothingOutsideTheTable)
 {
-    ottaedro(0);
+    std::memset(ElencoPoliedri, 0x5a, sizeof ElencoPoliedri);  // every byte one a write would change
     static Poliedro prima[MAX_POLIEDRI];
     std::memcpy(prima, ElencoPoliedri, sizeof prima);
+    const double t[3] = {1.0, 2.0, 3.0};
     for (int s : {-1, 4, -2147483647 - 1}) {
         creapunto(s, 0, 1, 1, 1, 1, 1, 1), creafaccia3(s, 0, 0, 1, 2, 'r'), creanormalfaccia(s, 0);
-        creapoliedro(s, 3, 1, 1), Trasla_oggetto(C, s, +1), Ruota_oggetto(0.5, 0.5, s);
+        creapoliedro(s, 3, 1, 1), Trasla_oggetto(t, s, +1), Ruota_oggetto(0.5, 0.5, s);
         Scala_oggetto(2.0, s), ApplicaTrasformazioni(s);
     }
     for (int i : {-1, 3000, 2147483647}) creapunto(0, i, 1, 1, 1, 1, 1, 1);
@@ -153,29 +133,14 @@ TEST(Matrici, ProductsAndApplicationSumRowTimesColumnLeftToRight)
         EXPECT_TRUE(t[0][i] == zx[i] && t[1][i] == xz[i] && t[2][i] == (i == 3 ? 1.0 : 0.0)) << i;
 }
 
-TEST_F(Scena, RotationXThenYPivotIsLastRecomputedCentre)
-{
-    ottaedro(0);
-    // Both angles in one call turn about x first: (0,1,0) -x-> (0,0,1) -y-> (1,0,0).
-    Ruota_oggetto(M_PI / 2, M_PI / 2, 0), ApplicaTrasformazioni(0);
-    vicino(&mondo(0, 2).x, C, 1.0, 0, 0), vicino(&mondo(0, 2).nx, nullptr, 1.0, 0, 0);
-    // Slot 1 recomputes between translating and turning, slot 2 does not:
-    // it still turns about the old centre, so its centre swings.
-    const double t[3] = {10.0, 0.0, 0.0};
-    for (int s : {1, 2}) {
-        ottaedro(s), Trasla_oggetto(t, s, +1);
-        if (s == 1) ApplicaTrasformazioni(s);
-        Ruota_oggetto(0.0, 1.0, s), ApplicaTrasformazioni(s);
-    }
-    vicino(ElencoPoliedri[1].centro_trasformato, C, 10.0, 0, 0);
-    vicino(ElencoPoliedri[2].centro_trasformato, C, 10.0 * std::cos(1.0), 0, -10.0 * std::sin(1.0));
-}
-
 // Every vertex, vertex normal, face normal and the centre after random
-// quarter turns, scalings by 2 and 0.75 (never back to 1) and moves, against
-// the same steps done by hand: about the centre, a quarter turn about x takes
-// (x, y, z) to (x, -z, y) and one about y to (z, y, -x); normals only turn; a
-// face normal, (b - a) x (c - a), turns and grows by the square of the scale.
+// quarter turns (about x, y, or both in one call: x first), scalings by 2 and
+// 0.75 (never back to 1) and moves, against the same steps done by hand:
+// about the pivot, a quarter turn about x takes (x, y, z) to (x, -z, y) and
+// one about y to (z, y, -x); normals only turn; a face normal, (b - a) x
+// (c - a), turns and grows by the square of the scale. Half the moves are not
+// applied before the next step, which then pivots on the centre as the last
+// recomputation left it.
 TEST_F(Scena, ApplicaTrasformazioniMatchesQuarterTurnsScalingsAndMovesByHand)
 {
     // Twenty steps composed into the matrices, on coordinates of at most a
@@ -187,45 +152,44 @@ TEST_F(Scena, ApplicaTrasformazioniMatchesQuarterTurnsScalingsAndMovesByHand)
     for (int j = 0; j < 200; j++) creafaccia3(3, j, g() % 300, g() % 300, g() % 300, 'e');
     creapoliedro(3, 300, 200, 0);
     const Poliedro &p = ElencoPoliedri[3];
-    // Expected world data: vertices, vertex normals, face normals, centre.
-    double v[300][3], n[300][3], f[200][3], c[3] = {p.centro[0], p.centro[1], p.centro[2]};
-    for (int i = 0; i < 300; i++)
-        for (int k = 0; k < 3; k++) v[i][k] = (&p.punti[i].x)[k], n[i][k] = (&p.punti[i].nx)[k];
-    for (int j = 0; j < 200; j++) std::memcpy(f[j], p.facce[j].normale, sizeof f[j]);
+    // World data by row: 300 vertices, 300 vertex normals, 200 face normals,
+    // the centre; each with its fourth component, 1.0.
+    auto mondo = [&](int k) -> const double * {
+        return k < 300 ? &p.punti_trasformati[k].x : k < 600 ? &p.punti_trasformati[k - 300].nx
+                                                  : k < 800 ? p.facce[k - 600].normale : p.centro_trasformato;
+    };
+    double e[801][4];
+    for (int k = 0; k < 801; k++) std::copy(mondo(k), mondo(k) + 4, e[k]);
     auto gira = [](double *a, int asse) {  // a quarter turn about x (0) or y (1)
         const double x = a[0], y = a[1], z = a[2];
         a[0] = asse ? z : x, a[1] = asse ? y : -z, a[2] = asse ? -x : y;
     };
-    double scala = 1.0;
+    double scala = 1.0, c[3] = {e[800][0], e[800][1], e[800][2]};  // the pivot
     for (int step = 0; step < 20; step++) {
-        const int mossa = (int)(g() % 4);
-        const double s = mossa != 2 ? 1.0 : scala > 1.0 ? 0.75 : 2.0, m = mossa != 3 ? 0.0 : step % 2 ? 1.0 : -1.0;
+        const int mossa = (int)(g() % 5);
+        const bool x = mossa == 0 || mossa == 2, y = mossa == 1 || mossa == 2;
+        const double s = mossa != 3 ? 1.0 : scala > 1.0 ? 0.75 : 2.0, m = mossa != 4 ? 0.0 : step % 2 ? 1.0 : -1.0;
         const double t[3] = {d(g), d(g), d(g)};
-        if (mossa < 2) Ruota_oggetto(mossa ? 0.0 : M_PI / 2, mossa ? M_PI / 2 : 0.0, 3);
-        if (mossa == 2) Scala_oggetto(s, 3), scala *= s;
-        if (mossa == 3) Trasla_oggetto(t, 3, (int)m);
-        ApplicaTrasformazioni(3);
-        for (int i = 0; i < 300; i++) {  // about the centre, which only a move moves
-            for (int k = 0; k < 3; k++) v[i][k] -= c[k];
-            if (mossa < 2) gira(v[i], mossa), gira(n[i], mossa);
-            for (int k = 0; k < 3; k++) v[i][k] = v[i][k] * s + c[k] + m * t[k];
+        if (mossa < 3) Ruota_oggetto(x ? M_PI / 2 : 0.0, y ? M_PI / 2 : 0.0, 3);
+        if (mossa == 3) Scala_oggetto(s, 3), scala *= s;
+        if (mossa == 4) Trasla_oggetto(t, 3, (int)m);
+        for (int k = 0; k < 801; k++) {
+            const bool punto = k < 300 || k == 800;
+            const double f = punto ? s : k < 600 ? 1.0 : s * s;
+            for (int i = 0; i < 3; i++) e[k][i] = (e[k][i] - (punto ? c[i] : 0.0)) * f;
+            if (x) gira(e[k], 0);
+            if (y) gira(e[k], 1);
+            for (int i = 0; i < 3; i++) e[k][i] += punto ? c[i] + m * t[i] : 0.0;
         }
-        for (int j = 0; j < 200; j++) {
-            for (int k = 0; k < 3; k++) f[j][k] *= s * s;
-            if (mossa < 2) gira(f[j], mossa);
+        if (m <= 0.0) {
+            ApplicaTrasformazioni(3);
+            std::copy(e[800], e[800] + 3, c);
         }
-        for (int k = 0; k < 3; k++) c[k] += m * t[k];
     }
+    ApplicaTrasformazioni(3);
     int errati = 0;
-    for (int i = 0; i < 300; i++) {
-        const Punto &w = p.punti_trasformati[i];
-        for (int k = 0; k < 3; k++)
-            errati += std::fabs((&w.x)[k] - v[i][k]) > kComposti || std::fabs((&w.nx)[k] - n[i][k]) > kComposti;
-        errati += w.w != 1.0 || w.nw != 1.0 || w.id != i;
-    }
-    for (int j = 0; j < 200; j++)
-        for (int k = 0; k < 3; k++) errati += std::fabs(p.facce[j].normale[k] - f[j][k]) > kComposti;
-    for (int k = 0; k < 3; k++) errati += std::fabs(p.centro_trasformato[k] - c[k]) > kComposti;
+    for (int k = 0; k < 801; k++)
+        for (int i = 0; i < 4; i++) errati += std::fabs(mondo(k)[i] - e[k][i]) > kComposti;
     EXPECT_EQ(errati, 0);
     EXPECT_EQ(scala, p.scala);
 }

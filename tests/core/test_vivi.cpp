@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <fstream>
 #include <functional>
 #include <string>
 
@@ -29,14 +30,6 @@ std::string cubo(double lato)
     return s + "4 0 3 2 1\n4 4 5 6 7\n4 0 1 5 4\n4 1 2 6 5\n4 2 3 7 6\n4 3 0 4 7\n";
 }
 
-void scrivi(const std::string &percorso, const std::string &testo, const char *modo = "w")
-{
-    FILE *f = std::fopen(percorso.c_str(), modo);
-    ASSERT_NE(f, nullptr);
-    std::fputs(testo.c_str(), f);
-    std::fclose(f);
-}
-
 struct Cartella {
     char via[28] = "/tmp/superficie-vivi-XXXXXX";
     Cartella() { mkdtemp(via); }
@@ -52,8 +45,8 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
 {
     Cartella c;
     const std::string v = c.via, a = v + "/a.off", b = v + "/b.off";
-    scrivi(a, cubo(2));
-    scrivi(b, cubo(2));
+    std::ofstream(a) << cubo(2);
+    std::ofstream(b) << cubo(2);
     const char *nomi[] = {a.c_str(), b.c_str()};
     char errore[600], nota[600];
     ASSERT_TRUE(carica_file(nomi, 2, errore, sizeof errore)) << errore;
@@ -61,7 +54,7 @@ TEST(Vivi, ReadAgainIntoItsSlotKeepingPlacementAndMatrices)
     static Poliedro prima[MAX_POLIEDRI];
     std::memcpy(prima, ElencoPoliedri, sizeof prima);
 
-    scrivi(b, cubo(4));
+    std::ofstream(b) << cubo(4);
     ASSERT_TRUE(ricarica_file(1, b.c_str(), errore, sizeof errore, nota, sizeof nota)) << errore;
     EXPECT_STREQ(nota, "");
     const Poliedro &p = ElencoPoliedri[1], &q = prima[1];
@@ -83,24 +76,24 @@ TEST(Vivi, EveryWayOfSavingIsSeenOnceQuiet)
 {
     Cartella c;
     const std::string v = c.via, a = v + "/a.off", b = v + "/b b.off", tmp = v + "/.a.tmp", link = v + "/link.off";
-    scrivi(a, cubo(1));
-    scrivi(b, cubo(1));
+    std::ofstream(a) << cubo(1);
+    std::ofstream(b) << cubo(1);
     mkdir((v + "/sotto").c_str(), 0700);
-    scrivi(v + "/sotto/vero.off", cubo(1));
+    std::ofstream(v + "/sotto/vero.off") << cubo(1);
     ASSERT_EQ(symlink("sotto/vero.off", link.c_str()), 0);
     const char *nomi[] = {a.c_str(), "-", b.c_str(), link.c_str()};
     osserva_file(nomi, 4);
     EXPECT_TRUE(osservato(0) == a && osservato(1) == nullptr);
     const struct { const char *come; std::function<void()> salva; unsigned pronti; } casi[] = {
-        {"in place", [&] { scrivi(a, cubo(2)); }, 1u},
-        {"appended", [&] { scrivi(b, "# more\n", "a"); }, 4u},
-        {"renamed over", [&] { scrivi(tmp, cubo(3)); rename(tmp.c_str(), a.c_str()); }, 1u},
-        {"another file of the folder", [&] { scrivi(v + "/c.off", cubo(1)); }, 0u},
-        {"through a symbolic link", [&] { scrivi(link, cubo(2)); }, 8u},
+        {"in place", [&] { std::ofstream(a) << cubo(2); }, 1u},
+        {"appended", [&] { std::ofstream(b, std::ios::app) << "# more\n"; }, 4u},
+        {"renamed over", [&] { std::ofstream(tmp) << cubo(3); rename(tmp.c_str(), a.c_str()); }, 1u},
+        {"another file of the folder", [&] { std::ofstream(v + "/c.off") << cubo(1); }, 0u},
+        {"through a symbolic link", [&] { std::ofstream(link) << cubo(2); }, 8u},
         {"deleted", [&] { unlink(a.c_str()); }, 0u},
-        {"written again", [&] { scrivi(a, cubo(1)); }, 1u},
+        {"written again", [&] { std::ofstream(a) << cubo(1); }, 1u},
         {"both, deleted and written again", [&] {
-             unlink(b.c_str()); scrivi(b, cubo(2)); scrivi(a, cubo(2)); }, 5u},
+             unlink(b.c_str()); std::ofstream(b) << cubo(2); std::ofstream(a) << cubo(2); }, 5u},
     };
     double t = 100.0;
     for (const auto &caso : casi) {
@@ -115,7 +108,7 @@ TEST(Vivi, EveryWayOfSavingIsSeenOnceQuiet)
     // Many small writes: each one puts the reading off, for as long as they come.
     for (int k = 0; k < 5; k++, t += QUIETE / 2) {
         EXPECT_EQ(osserva_pronti(t), 0u) << k;
-        scrivi(a, "#\n", "a");
+        std::ofstream(a, std::ios::app) << "#\n";
         osserva_leggi(t);
     }
     EXPECT_EQ(osserva_pronti(t + QUIETE), 1u);

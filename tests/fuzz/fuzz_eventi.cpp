@@ -28,7 +28,7 @@
 #include "loading/formati.h"
 #include "input/input.h"
 #include "model/poliedro.h"
-#include "transform/matrice.h"
+#include "transform/trasforma.h"
 #include "viewer/finestra.h"
 #include "viewer/scena.h"
 #include "state/vista.h"
@@ -62,12 +62,6 @@ char file_slot0[] = "/tmp/superficie-fuzz-XXXXXX";
 #define CAMPO(n) decltype(::n) n;
 struct { VISTA(CAMPO) } v0;
 
-// Every (alpha, trasparenza) pair the keys "j" and "u" can reach from the start.
-struct Stato { double alpha; int trasparenza; };
-enum { MAX_CAMMINO = 64 };
-Stato cammino[MAX_CAMMINO];
-int num_cammino;
-
 // Byte equality without memcmp: ASan's interceptor would walk its shadow over
 // the whole range, which costs more than the comparison.
 bool stessi_byte(const void *a, const void *b, size_t n)
@@ -78,59 +72,31 @@ bool stessi_byte(const void *a, const void *b, size_t n)
     return diff == 0;
 }
 
-bool sul_cammino(double a, int t)
-{
-    for (int i = 0; i < num_cammino; i++)
-        if (stessi_byte(&cammino[i].alpha, &a, sizeof a) && cammino[i].trasparenza == t) return true;
-    return false;
-}
-
-bool flag(int v) { return v == 0 || v == 1; }
-
 // From the matrices to the world centre, laid out together.
 constexpr size_t TESTA = offsetof(Poliedro, raggio) - offsetof(Poliedro, matrice);
 
-// World space of slot 0 against the matrices, recomputed to the bit. All of it
-// is finite (growth is capped), so bytes compare.
+// World space of slot 0 is what its matrices give: recomputed (the
+// recomputation itself is test_core's), it must not change by a bit. All of
+// it is finite (growth is capped), so bytes compare.
 void controlla_mondo(const Poliedro &p)
 {
+    const size_t mondo = p.numpunti * sizeof(Punto), facce = p.numfacce * sizeof(Faccia);
     if (visto_valido && stessi_byte(&visto.matrice, &p.matrice, TESTA) &&
-        stessi_byte(visto.punti_trasformati, p.punti_trasformati, p.numpunti * sizeof(Punto)) &&
-        stessi_byte(visto.facce, p.facce, p.numfacce * sizeof(Faccia)))
+        stessi_byte(visto.punti_trasformati, p.punti_trasformati, mondo) && stessi_byte(visto.facce, p.facce, facce))
         return;
     // Rotations only in one, growth capped in the other: finite, bottom row exact.
     for (const Matrice *mt : {&p.matrice, &p.matrice_normali})
         for (int k = 0; k < 16; k++)
             if (!std::isfinite(mt->e[k]) || (k >= 12 && mt->e[k] != (k == 15 ? 1.0 : 0.0)))
                 ROTTO("matrix element %d of slot 0 is %g", k, mt->e[k]);
-    double r[4];
-    for (int i = 0; i < p.numpunti; i++) {
-        const Punto &w = p.punti_trasformati[i];
-        ApplicaMatrice(r, &p.matrice, &p.punti[i].x);
-        if (!stessi_byte(r, &w.x, sizeof r))
-            ROTTO("world vertex %d is not the matrix applied to the model vertex", i);
-        ApplicaMatrice(r, &p.matrice_normali, &p.punti[i].nx);
-        if (!stessi_byte(r, &w.nx, sizeof r) || w.w != 1.0 || w.nw != 1.0 || w.id != i)
-            ROTTO("world vertex %d: normal not the normal matrix applied, or w %g nw %g", i, w.w, w.nw);
-    }
-    ApplicaMatrice(r, &p.matrice, p.centro);
-    if (!stessi_byte(r, p.centro_trasformato, sizeof r) || r[3] != 1.0)
-        ROTTO("world centre is not the matrix applied to the centre");
-    for (int j = 0; j < p.numfacce; j++) {
-        // (b - a) x (c - a) of the first three world vertices; the indices are
-        // the start's (compared at the end of every input).
-        const int *vi = inizio[0].facce[j].vertici;
-        const Punto &A = p.punti_trasformati[vi[0]], &B = p.punti_trasformati[vi[1]],
-                    &C = p.punti_trasformati[vi[2]];
-        const double ux = B.x - A.x, uy = B.y - A.y, uz = B.z - A.z;
-        const double vx = C.x - A.x, vy = C.y - A.y, vz = C.z - A.z;
-        const double n[4] = {uy * vz - uz * vy, uz * vx - ux * vz, ux * vy - uy * vx, 1.0};
-        if (!stessi_byte(n, p.facce[j].normale, sizeof n))
-            ROTTO("face %d normal is not recomputed from the world vertices", j);
-    }
     std::memcpy(&visto.matrice, &p.matrice, TESTA);
-    std::memcpy(visto.punti_trasformati, p.punti_trasformati, p.numpunti * sizeof(Punto));
-    std::memcpy(visto.facce, p.facce, p.numfacce * sizeof(Faccia)), visto_valido = true;
+    std::memcpy(visto.punti_trasformati, p.punti_trasformati, mondo);
+    std::memcpy(visto.facce, p.facce, facce);
+    ApplicaTrasformazioni(0);
+    if (!stessi_byte(&visto.matrice, &p.matrice, TESTA) ||
+        !stessi_byte(visto.punti_trasformati, p.punti_trasformati, mondo) || !stessi_byte(visto.facce, p.facce, facce))
+        ROTTO("slot 0's world vertices, centre or face normals are not what its matrices give");
+    visto_valido = true;
 }
 
 // After every event; tasto is the ordinary key just delivered, or -1.
@@ -142,12 +108,13 @@ void controlla(int tasto)
         !stessi_byte(p.centro, q.centro, sizeof p.centro))
         ROTTO("slot 0 model space changed");
     controlla_mondo(p);
-    if (!flag(ombra) || !flag(bordi) || !flag(trasparenza) || !flag(sinistro) || !flag(destro) || !flag(centrale))
-        ROTTO("a flag outside 0/1: %d %d %d %d %d %d", ombra, bordi, trasparenza, sinistro, destro, centrale);
+    for (int flag : {ombra, bordi, trasparenza, sinistro, destro, centrale})
+        if (flag != 0 && flag != 1) ROTTO("a flag outside 0/1: %d", flag);
     if (p_target < -1 || p_target > 4 || (tasto >= '0' && tasto <= '4' && p_target != tasto - '0'))
         ROTTO("p_target %d", p_target);
-    if (!sul_cammino(alpha, trasparenza))
-        ROTTO("alpha %.17g with trasparenza %d is off the walk", alpha, trasparenza);
+    // "j" and "u" step alpha by 0.05 below the start, which only "u" returns to, exactly.
+    if (!(alpha > 0.0 && alpha <= v0.alpha) || (trasparenza == 0) != (alpha == v0.alpha))
+        ROTTO("alpha %.17g with trasparenza %d", alpha, trasparenza);
     const GLboolean depth = glIsEnabled(GL_DEPTH_TEST), blend = glIsEnabled(GL_BLEND);
     if (depth != (trasparenza == 0) || blend != (trasparenza == 1))
         ROTTO("depth test %d, blending %d with trasparenza %d", depth, blend, trasparenza);
@@ -209,18 +176,6 @@ extern "C" int LLVMFuzzerInitialize(int *, char ***)
     std::memcpy(inizio, ElencoPoliedri, sizeof inizio);
 #define SALVA(n) v0.n = ::n;
     VISTA(SALVA)
-    // Closure over "j" (transparency on, down a step while alpha >= 0.05) and
-    // "u" (up while alpha <= 0.75, transparency off at exactly 0.8).
-    cammino[num_cammino++] = {alpha, trasparenza};
-    for (int i = 0; i < num_cammino; i++) {
-        const double a = cammino[i].alpha, su = a <= 0.75 ? a + 0.05 : a;
-        for (Stato s : {Stato{a >= 0.05 ? a - 0.05 : a, 1}, Stato{su, su == 0.8 ? 0 : cammino[i].trasparenza}})
-            if (!sul_cammino(s.alpha, s.trasparenza)) {
-                if (num_cammino == MAX_CAMMINO)
-                    ROTTO("the alpha walk does not close within %d states", MAX_CAMMINO);
-                cammino[num_cammino++] = s;
-            }
-    }
     std::atexit([] {
         unlink(file_slot0);
         std::fprintf(stderr, "superficie fuzz: %llu events in %llu inputs, %llu frames\n", eventi,

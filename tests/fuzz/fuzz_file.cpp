@@ -16,7 +16,6 @@
 
 namespace {
 
-const char *const NOMI[] = {"fuzz.obj", "fuzz.stl", "fuzz.off"};
 Maglia maglia;
 // Relative: the centre and radius are computed again from the placed vertices.
 constexpr double TOLL_RAGGIO = 1e-9;
@@ -48,7 +47,7 @@ void controlla_maglia(const Maglia &m, size_t max_punti, size_t max_facce)
     }
 }
 
-// Besides controlla_scena: all of m, scaled to the scene's radius unless the
+// Besides in_scena's checks: all of m, scaled to the scene's radius unless the
 // file's own is too small to scale from (then kept).
 void controlla_messa(const Maglia &m)
 {
@@ -61,7 +60,6 @@ void controlla_messa(const Maglia &m)
     for (int j = 0; j < p.numfacce; j++)
         if (p.facce[j].numvertici != m.facce[j].numvertici)
             ROTTO("face %d built with %d vertices", j, p.facce[j].numvertici);
-    controlla_scena();
 }
 
 }  // namespace
@@ -71,14 +69,7 @@ constexpr int MINIMI_PUNTI = 3, MINIMI_FACCE = 1, SPAN_LIMITI = 64;
 
 void leggi_come(const char *nome, const uint8_t *dati, size_t n)
 {
-    char errore[512] = "";
-    if (!leggi_maglia(nome, reinterpret_cast<const char *>(dati), n, &maglia, errore, sizeof errore)) {
-        controlla_rifiuto(nome, errore);
-        if (!maglia.punti.empty() || !maglia.angoli.empty() || !maglia.facce.empty())
-            ROTTO("refused, yet %zu vertices and %zu faces left", maglia.punti.size(),
-                  maglia.facce.size());
-        return;
-    }
+    if (!leggi(nome, reinterpret_cast<const char *>(dati), n, maglia)) return;
     controlla_maglia(maglia, (size_t)-1, (size_t)-1);
     const int max_punti = MINIMI_PUNTI + (n > 1 ? dati[n - 2] % SPAN_LIMITI : 0);
     const int max_facce = MINIMI_FACCE + (n > 0 ? dati[n - 1] % SPAN_LIMITI : 0);
@@ -88,13 +79,12 @@ void leggi_come(const char *nome, const uint8_t *dati, size_t n)
         ROTTO("fitted %d for %zu vertices, %zu faces into %d, %d", adattata, punti, facce,
               max_punti, max_facce);
     controlla_maglia(maglia, (size_t)max_punti, (size_t)max_facce);
-    const Maglia *una[] = {&maglia};
-    metti_in_scena(una, 1);
+    in_scena(maglia);
     controlla_messa(maglia);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *dati, size_t n)
 {
-    for (const char *nome : NOMI) leggi_come(nome, dati, n);
+    for (const char *nome : {"fuzz.obj", "fuzz.stl", "fuzz.off"}) leggi_come(nome, dati, n);
     return 0;
 }

@@ -1,5 +1,5 @@
 // invarianti.h: how the fuzz targets report a broken invariant, and the
-// checks the readers' targets share.
+// reading and checks the readers' targets share.
 #pragma once
 
 #include <cmath>
@@ -7,25 +7,34 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "loading/formati.h"
 #include "model/poliedro.h"
 
 // Aborting is what libFuzzer reports as a crash, with the input kept.
 #define ROTTO(...) \
     (std::fprintf(stderr, "\n*** invariant broken: " __VA_ARGS__), std::fputc('\n', stderr), std::abort())
 
-// A refusal: one line without control bytes that names the file and says something.
-inline void controlla_rifiuto(const char *nome, const char *errore)
+// Reads dati as the file nome. A refusal must be one line without control
+// bytes that names the file and says something, and leave nothing read.
+inline bool leggi(const char *nome, const char *dati, size_t n, Maglia &m)
 {
+    char errore[512] = "";
+    if (leggi_maglia(nome, dati, n, &m, errore, sizeof errore)) return true;
     const size_t k = std::strlen(nome);
     if (std::strncmp(errore, nome, k) != 0 || errore[k] != ':' || std::strlen(errore) < k + 3)
         ROTTO("message does not name the file, or is too short: %s", errore);
     for (const char *c = errore; *c; c++)
         if ((unsigned char)*c < ' ' || *c == 127) ROTTO("control byte %d in the message: %s", *c, errore);
+    if (!m.punti.empty() || !m.angoli.empty() || !m.facce.empty())
+        ROTTO("refused, yet %zu vertices and %zu faces left", m.punti.size(), m.facce.size());
+    return false;
 }
 
-// The scene one accepted file builds: slot 0 finite and well-formed, the rest empty.
-inline void controlla_scena()
+// m put in the scene: slot 0 finite and well-formed, the rest empty.
+inline void in_scena(const Maglia &m)
 {
+    const Maglia *una[] = {&m};
+    metti_in_scena(una, 1);
     const Poliedro &p = ElencoPoliedri[0];
     if (p.numpunti < 1 || p.numpunti > MAX_PUNTI || p.numfacce < 1 || p.numfacce > MAX_FACCE)
         ROTTO("slot 0 has %d vertices, %d faces", p.numpunti, p.numfacce);

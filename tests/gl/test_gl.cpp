@@ -84,31 +84,10 @@ void mondo(double ax, double ay, double s, double tx = 0.0, double tz = 0.0)
 
 } // namespace
 
-// The start picture itself is docs/superficie.png's, through the same drawing
-// (the offscreen tests), and so is the rest of the start state; "o" is e2e.sh's.
-TEST(StartUp, BlendingTransparencyAndProjection)
-{
-    pronto();
-    GLint vp[4], src, dst;
-    GLfloat p[16];
-    glGetIntegerv(GL_BLEND_SRC, &src), glGetIntegerv(GL_BLEND_DST, &dst);
-    EXPECT_TRUE(src == GL_SRC_ALPHA && dst == GL_ONE);
-    const Immagine inizio = disegna_e_leggi();
-    keyboard('j', 0, 0);
-    EXPECT_GT(differenti(inizio, disegna_e_leggi()), 5000);
-    keyboard('u', 0, 0);
-    EXPECT_EQ(differenti(inizio, disegna_e_leggi()), 0);
-    // Height 0 (a minimised window) counts as 1.
-    struct { int w, h; double a; } casi[] = {{L, H, 1000 / 660.0}, {800, 800, 1}, {640, 0, 640}, {0, 0, 1}};
-    for (const auto &c : casi) {
-        resize(c.w, c.h), glGetIntegerv(GL_VIEWPORT, vp), glGetFloatv(GL_PROJECTION_MATRIX, p);
-        EXPECT_TRUE(vp[2] == c.w && vp[3] == c.h) << c.w << "x" << c.h;
-        EXPECT_NEAR(p[5] / p[0], c.a, TOLLERANZA_MATRICE * c.a) << c.w << "x" << c.h;
-    }
-}
-
-// The motion callback is whatever the last frame chose from the button flags.
-TEST(Drag, FrameChosenHandlers)
+// The motion callback is whatever the last frame chose from the button flags;
+// the rescale's guards and cap; the camera's handler, installed by no gesture,
+// only records the step's turn and asks for a frame.
+TEST(Drag, FrameChosenHandlersRescaleGuardsAndCamera)
 {
     pronto();
     // 100 px = 1 radian
@@ -138,34 +117,25 @@ TEST(Drag, FrameChosenHandlers)
     mondo(1.5, 0.0, 1.1, 2.0, -3.0);
     mouse(GLUT_MIDDLE_BUTTON, GLUT_UP, 120, 210);
     EXPECT_EQ(trascinamento, &riscalamento_mouse);   // the one it replaced
-}
 
-TEST(Drag, RescaleGuardsAndCap)
-{
-    pronto();
+    keyboard('r', 0, 0);
     mouse(GLUT_RIGHT_BUTTON, GLUT_DOWN, 50, 100);
-    // 1 % a pixel up, then down
-    riscalamento_mouse(50, 90);
-    riscalamento_mouse(50, 100);
-    mondo(0.0, 0.0, 1.1 * 0.9);
-    riscalamento_mouse(50, 200);   // -100 % in one flick: floored
-    mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO);
-    // At half size or below, down does nothing
-    riscalamento_mouse(50, 230);
-    riscalamento_mouse(50, 220);
-    mondo(0.0, 0.0, 1.1 * 0.9 * FATTORE_MINIMO * 1.1);
+    // 1 % a pixel up, then down; -100 % in one flick is floored; at half size
+    // or below, down does nothing.
+    const double f = FATTORE_MINIMO;
+    const struct { int y; double s; } passi[] = {{90, 1.1}, {100, 1.1 * 0.9}, {200, 1.1 * 0.9 * f},
+                                                 {230, 1.1 * 0.9 * f}, {220, 1.1 * 0.9 * f * 1.1}};
+    for (const auto &p : passi) {
+        riscalamento_mouse(50, p.y);
+        mondo(0.0, 0.0, p.s);
+    }
     for (int i = 0; i <= 100; i++)   // reset, then grow
         keyboard(i ? 'q' : 'r', 0, 0);
     const double s = ElencoPoliedri[0].scala;
     EXPECT_TRUE(s <= SCALA_MASSIMA && s > SCALA_MASSIMA / 1.25) << s;
     riscalamento_mouse(50, 120);   // doubling would pass the cap
     EXPECT_EQ(ElencoPoliedri[0].scala, s);
-}
 
-// Installed by no gesture: it only records the step's turn and asks for a frame.
-TEST(Drag, CameraHandlerRecordsTheTurnAndMovesNothing)
-{
-    pronto();
     mouse(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
     // Whatever the toolkit still has to draw is drawn first, so a frame after
     // the call is the one it asked for.
@@ -183,16 +153,32 @@ TEST(Drag, CameraHandlerRecordsTheTurnAndMovesNothing)
     EXPECT_GT(fotogrammi, fatti);
 }
 
-TEST(Keys, AlphaArrowsResetAndNoSlot)
+// The start picture itself is docs/superficie.png's, through the same drawing
+// (the offscreen tests), and so is the rest of the start state; "o" is e2e.sh's.
+TEST(Keys, BlendingAlphaProjectionArrowsResetAndNoSlot)
 {
     pronto();
+    GLint vp[4], src, dst;
+    GLfloat p[16];
+    glGetIntegerv(GL_BLEND_SRC, &src), glGetIntegerv(GL_BLEND_DST, &dst);
+    EXPECT_TRUE(src == GL_SRC_ALPHA && dst == GL_ONE);
+    const Immagine inizio = disegna_e_leggi();
     for (int i = 0; i < 16 + 15; i++) {   // down to just under 0.05, where it stops, and back
         keyboard(i < 16 ? 'j' : 'u', 0, 0);
         EXPECT_TRUE(i != 15 || (alpha > 0.0 && alpha < 0.05)) << alpha;
+        EXPECT_TRUE(i > 0 || differenti(inizio, disegna_e_leggi()) > 5000) << "transparency shows";
     }
     EXPECT_EQ(alpha, 0.8);   // exactly: the last step switched transparency off
     EXPECT_TRUE(trasparenza == 0 && glIsEnabled(GL_DEPTH_TEST) && !glIsEnabled(GL_BLEND));
     EXPECT_EQ(ElencoPoliedri[0].facce[0].colore[3], 0.8f);
+    EXPECT_EQ(differenti(inizio, disegna_e_leggi()), 0);
+    // Height 0 (a minimised window) counts as 1.
+    struct { int w, h; double a; } casi[] = {{L, H, 1000 / 660.0}, {800, 800, 1}, {640, 0, 640}, {0, 0, 1}};
+    for (const auto &c : casi) {
+        resize(c.w, c.h), glGetIntegerv(GL_VIEWPORT, vp), glGetFloatv(GL_PROJECTION_MATRIX, p);
+        EXPECT_TRUE(vp[2] == c.w && vp[3] == c.h) << c.w << "x" << c.h;
+        EXPECT_NEAR(p[5] / p[0], c.a, TOLLERANZA_MATRICE * c.a) << c.w << "x" << c.h;
+    }
 
     const struct { int tasto; double ax, ay; } frecce[] = {
         {GLUT_KEY_UP, 6, 0}, {GLUT_KEY_DOWN, -6, 0}, {GLUT_KEY_LEFT, 0, 6}, {GLUT_KEY_RIGHT, 0, -6}};
