@@ -51,7 +51,7 @@ trascina() {   # trascina BUTTON X Y DX DY STEPS: a drag in the window
 }
 
 # fuori NAME ARGS...: `superficie --output NAME.png ARGS` with no display
-# (come_finestra.sh holds its pixels to the window's); its standard error
+# (e2e.sh and vivi.sh hold its pixels to the window's); its standard error
 # in NAME.err.
 fuori() {
   local nome="$1"; shift

@@ -4,13 +4,16 @@
 # gets a bad version and then a good one, a fitted one is saved again (every
 # way a program saves is test_vivi's); after each, the window's picture is
 # `superficie --output`'s of the files as they now are, with the keys the
-# window was given. The shapes all have their centroid at the origin and the
-# same radius, so the first reading's placement is every version's own. Then
-# files are dropped from GTK 3's drag source, moved by XTest.
+# window was given and its new size. The shapes all have their centroid at
+# the origin and the same radius, so the first reading's placement is every
+# version's own. Then files are dropped from GTK 3's drag source, moved by XTest, and their
+# slots' keys and drags change each alone. The PNG that --output writes
+# without any display holds, pixel for pixel, what a screenshot of the real
+# window under Xvfb holds (both Mesa's llvmpipe; the start: e2e.sh).
 source "$(dirname "$0")/lib.sh"
 VIEWER="$(realpath "$VIEWER")" GENERA="$(realpath "$3")"
 SORGENTE="$ROOT/tests/e2e/sorgente_xdnd.py"
-TASTI='1a<Up>'
+TASTI='1abj<Up>'   # a slot, a shrink, edges, transparency, an arrow
 R=1.7320508075688772   # the cube's radius, sqrt(3)
 ottaedro() {
   printf 'OFF\n6 8 0\n%s 0 0\n-%s 0 0\n0 %s 0\n0 -%s 0\n0 0 %s\n0 0 -%s\n' $R $R $R $R $R $R
@@ -25,17 +28,28 @@ righe() {
 # resta NAME PREVIOUS: once a change would have been read, the picture is still PREVIOUS.
 resta() { sleep 1 && quadro "$1" && uguali "$1" "$2"; }
 # ora NAME PREVIOUS: a new picture, --output's of the files as they now are.
-ora() { quadro "$1" "$2" && come "$1" --keys "$TASTI" "${FILE[@]}"; }
+ora() { quadro "$1" "$2" && come "$1" --keys "$TASTI" --size 640x480 "${FILE[@]}"; }
+# halves NAME: the md5 sums of picture NAME's left and right halves (of 1000 columns).
+halves() { echo $(pamcut -width 500 "$LAVORO/$1.ppm" | md5sum) $(pamcut -left 500 "$LAVORO/$1.ppm" | md5sum); }
+# passo NAME PREVIOUS LEFT RIGHT ACTION...: after ACTION, each half of picture
+# NAME is the same as PREVIOUS's ("=") or not ("!=").
+passo() {
+  "${@:5}"; quadro "$1" "$2"
+  read -r s1 _ d1 _ < <(halves "$1") && read -r s2 _ d2 _ < <(halves "$2")
+  verifica "${*:5}: the left object $3, the right $4" [ "$s1" "$3" "$s2" -a "$d1" "$4" "$d2" ]
+}
 
 cd "$LAVORO"
 cubo a.off && cubo b.off && cubo c.off && "$GENERA" off 12000 d.off
 FILE=(a.off b.off c.off d.off)
 avvia
 quadro inizio
-tasti 1 a Up
-verifica "four files after the keys: --output's picture" ora tasti inizio
+tasti 1 a b j Up
+quadro tasti inizio
+xdotool windowsize "$W" 640 480   # the resize callback with the new size
+verifica "four files after the keys, reshaped to 640 by 480: --output's picture" ora dimensioni tasti
 ottaedro >b.off
-verifica "a file rewritten in place: --output's picture" ora sul_posto tasti
+verifica "a file rewritten in place: --output's picture" ora sul_posto dimensioni
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n' >a.off
 verifica "a bad version: one line naming the file" uguale "$(righe 'a.off:6: vertex index 9' 1)" 1
 verifica "a bad version: the object stays" resta cattivo sul_posto
@@ -78,6 +92,18 @@ url() { printf 'file://%s/%s' "$LAVORO" "$1"; }
 rilascia "two files" "$(url a.off)" "$(url b.off)"
 quadro due vuota
 verifica "two files dropped: --output's picture of them" come due a.off b.off
+# They lie left and right of the window's middle column, which neither
+# crosses: the digits select each, a drag and "a" change only the selected
+# one, "r" puts it back.
+passo destra_piccola due = != tasti 1 a
+passo destra_girata destra_piccola = != trascina 1 700 300 60 30 6
+tasti r
+quadro destra_di_nuovo destra_girata
+verifica "r: the right object as it started, the whole picture too" uguali destra_di_nuovo due
+passo sinistra_girata destra_di_nuovo != = tasti 0 a Up
+tasti 0 r
+quadro tutto_di_nuovo sinistra_girata
+verifica "0 r: the two files' picture again" uguali tutto_di_nuovo due
 # Refused: one line, and the scene stays.
 printf 'OFF\n3 1 0\n' >rotto.off
 rilascia "a bad file" "$(url rotto.off)"
