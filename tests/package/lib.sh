@@ -26,9 +26,3 @@ elenco() {
 -rw-r--r-- usr/share/thumbnailers/superficie.thumbnailer
 LIST
 }
-
-# The folders holding them: usr, its subfolders down to each file's.
-cartelle() {
-  elenco | awk '{ n = split($2, p, "/"); s = ""; for (i = 1; i < n; i++) { s = s (i > 1 ? "/" : "") p[i]; print "drwxr-xr-x " s } }' |
-    sort -u
-}
