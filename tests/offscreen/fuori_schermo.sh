@@ -23,11 +23,6 @@ esegui() { "$VIEWER" "$@" >"$D/out" 2>"$D/err" </dev/null || verifica "$*: statu
 dimensioni() { pngtopam "$1" | pamfile | sed -n 's/.*, \([0-9]* by [0-9]*\).*/\1/p'; }
 stessi() { cmp -s <(pngtopam "$1") <(pngtopam "$2"); }   # sizes too
 alfa() { pngtopam -alpha "$1"; }
-# scuri FILE: pixels darker than MASSIMO_OMBRA in every channel (transparency over white).
-scuri() {
-  pngtopam -mix -background=white "$1" | ppmhist -noheader |
-    awk -v s="$MASSIMO_OMBRA" '$1 < s && $2 < s && $3 < s { n += $NF } END { print n + 0 }'
-}
 
 quadro() {
   esegui --output "$D/inizio.png"
@@ -50,7 +45,10 @@ miniatura() {
   verifica "--thumbnail 256: nothing printed" [ ! -s "$D/err" -a ! -s "$D/out" ]
   verifica "  alpha only 0 and 255, both present" \
     uguale "$(alfa "$m" | pgmhist -machine | awk '$2 > 0 { printf "%s ", $1 }')" "0 255 "
-  verifica "  no floor shadow" [ "$(scuri "$m")" -eq 0 ]
+  # The colours darker than MASSIMO_OMBRA in every channel, transparency over white.
+  local scuri; scuri="$(pngtopam -mix -background=white "$m" | ppmhist -noheader |
+    awk -v s="$MASSIMO_OMBRA" '$1 < s && $2 < s && $3 < s' | wc -l)"
+  verifica "  no floor shadow" [ "$scuri" -eq 0 ]
   # The transparent columns and rows each side, whatever words pnmcrop uses.
   read -r sinistra destra sopra sotto < <(alfa "$m" | pnmcrop -black -verbose 2>&1 >/dev/null |
     awk '{ for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+$/) n = $i }

@@ -19,13 +19,11 @@ for v in "validate --no-net --pedantic $METAINFO" "validate-tree --no-net $DEST/
 done
 # The metainfo's elements $1, sorted, on one line.
 elementi() { sed -n "s|.*<$1[^>]*>\([^<]*\)</$1>.*|\1|p" "$METAINFO" | elenco_ordinato; }
-while IFS='|' read -r cosa visto atteso; do
-  verifica "metainfo: $cosa" uguale "$visto" "$atteso"
-done <<LIST
-its newest release is version $VERSIONE|$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$METAINFO" | head -n 1)|$VERSIONE
-the media types are the desktop entry's|$(elementi mediatype)|$(chiave "$VOCE" MimeType | elenco_ordinato)
-the binaries are the installed programs|$(elementi binary)|$(ls "$DEST/usr/bin" | elenco_ordinato)
-LIST
+verifica "metainfo: its newest release is version $VERSIONE" \
+  uguale "$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$METAINFO" | head -n 1)" "$VERSIONE"
+verifica "metainfo: the media types are the desktop entry's" \
+  uguale "$(elementi mediatype)" "$(chiave "$VOCE" MimeType | elenco_ordinato)"
+verifica "metainfo: the binaries are the installed programs" uguale "$(elementi binary)" "$(ls "$DEST/usr/bin" | elenco_ordinato)"
 
 # --- MIME types
 # A MIME database in $LAVORO/con from ours and Debian's definitions, as
