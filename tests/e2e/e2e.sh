@@ -1,25 +1,25 @@
 #!/usr/bin/env bash
 # e2e.sh VIEWER: keys and drags on the real viewer under apitrace, judged by
-# screenshots of its window and by the primitives of its frames.
+# screenshots of its window (the start's against `superficie --output`; keys
+# with a reshape: vivi.sh) and by the primitives of its frames.
 source "$(dirname "$0")/lib.sh"
 # apitrace preloads its GL wrapper ahead of the sanitizer runtime.
 export ASAN_OPTIONS="${ASAN_OPTIONS:-}${ASAN_OPTIONS:+:}verify_asan_link_order=0"
 TOLLERANZA_AREA=0.04   # outline pixels come and go with a scaling
 RIGA_SOTTO=440   # of 660: the object lies about row 330, its shadow below 560
+# area NAME: the pixels above the shadow not of the clear colour (0.5 grey: 127 or 128).
+area() {
+  pamcut -height "$RIGA_SOTTO" "$LAVORO/$1.ppm" | ppmhist -noheader |
+    awk 'function g(v) { return v == 127 || v == 128 } !(g($1) && g($2) && g($3)) { n += $NF } END { print n }'
+}
 avvia apitrace trace --output "$LAVORO/superficie.trace"
 
+# Its pixels are docs/superficie.png's: offscreen_quadro.
 quadro inizio
-conta inizio
-area0=$giallo ombra0=$ombra
-verifica "start: grey, a yellow object, its dark shadow, nothing else" \
-  [ "$grigio" -gt 500000 -a "$giallo" -gt 4000 -a "$ombra" -gt 4000 -a "$altro" -eq 0 ]
-conta inizio "$RIGA_SOTTO"
-verifica "start: the shadow lies below the object" [ "$ombra" -eq "$ombra0" -a "$giallo" -eq 0 ]
-
+verifica "the start: --output's picture" come inizio
 tasti a
 quadro piccolo inizio
-conta piccolo
-verifica "a: object area about 0.75 squared of before" awk -v a="$giallo" -v b="$area0" \
+verifica "a: object area about 0.75 squared of before" awk -v a="$(area piccolo)" -v b="$(area inizio)" \
   -v t="$TOLLERANZA_AREA" 'BEGIN { print "a: area x" a / b; exit (a / b - 0.5625) ^ 2 > t * t }'
 
 # quadro fails unless each drag changes the picture.

@@ -11,9 +11,6 @@ ATTESA_FINESTRA=${ATTESA_FINESTRA:-60} ATTESA_QUADRO=30
 # Seconds between drag steps: each motion gets a frame of its own (and the
 # drag handler that frame installs).
 PASSO=0.06
-# The clear colour 0.5 grey reads 127 or 128; shadows get the ambient term
-# alone (5 of 255), the darkest lit yellow about 40.
-TOLLERANZA_GRIGIO=1 MASSIMO_OMBRA=20
 
 ferma() { kill "${VPID:-}" "${XVFB_PID:-}" 2>/dev/null || true; wait 2>/dev/null || true; }
 trap 'ferma; rm -rf "$LAVORO"' EXIT
@@ -53,19 +50,8 @@ trascina() {   # trascina BUTTON X Y DX DY STEPS: a drag in the window
   sleep "$PASSO" && xdotool mouseup "$1"
 }
 
-# conta NAME [TOP]: sets grigio, giallo, ombra, altro: the pixels of picture
-# NAME from row TOP down by colour (background, lit object, shadow, other).
-conta() {
-  read -r grigio giallo ombra altro < <(pamcut -top "${2:-0}" "$LAVORO/$1.ppm" | ppmhist -noheader |
-    awk -v t="$TOLLERANZA_GRIGIO" -v s="$MASSIMO_OMBRA" 'function v(a, b) { return (a - b) ^ 2 <= t * t }
-      { n = $NF } v($1, 128) && v($2, 128) && v($3, 128) { g += n; next }
-      $1 < s && $2 < s && $3 < s { o += n; next }
-      v($1, $2) && $3 < $1 { y += n; next }
-      { a += n } END { print g + 0, y + 0, o + 0, a + 0 }')
-}
-
 # fuori NAME ARGS...: `superficie --output NAME.png ARGS` with no display
-# (come_finestra.sh holds its pixels to the window's); its standard error
+# (e2e.sh and vivi.sh hold its pixels to the window's); its standard error
 # in NAME.err.
 fuori() {
   local nome="$1"; shift

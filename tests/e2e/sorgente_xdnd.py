@@ -31,6 +31,5 @@ def fine(w, contesto):
 
 
 bottone.connect("drag-end", fine)
-finestra.connect("destroy", Gtk.main_quit)
 finestra.show_all()
 Gtk.main()

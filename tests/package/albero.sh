@@ -7,8 +7,9 @@
 source "$(dirname "$0")/lib.sh"
 DEST="$1" VERSIONE="$2" DOC="$1/usr/share/doc/superficie" MAN="$1/usr/share/man/man1"
 
-verifica "exactly the listed files and folders, with their modes" \
-  diff -u <( (elenco; cartelle) | sort -k2) <(cd "$DEST" && find usr -printf '%M %p\n' | sort -k2)
+# Folders all rwxr-xr-x: any other is listed, and differs.
+verifica "exactly the listed files, with their modes; the folders rwxr-xr-x" \
+  diff -u <(elenco | sort -k2) <(cd "$DEST" && find usr ! \( -type d -perm 755 \) -printf '%M %p\n' | sort -k2)
 
 # The copyright file's licence is LICENSE's text, in Debian's layout.
 licenza() { awk '/^License: Expat$/ { n++; next } n == 2' "$DOC/copyright" | sed 's/^ //; s/^\.$//'; }

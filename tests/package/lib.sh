@@ -26,18 +26,3 @@ elenco() {
 -rw-r--r-- usr/share/thumbnailers/superficie.thumbnailer
 LIST
 }
-
-# The folders holding them: usr, its subfolders down to each file's.
-cartelle() {
-  elenco | awk '{ n = split($2, p, "/"); s = ""; for (i = 1; i < n; i++) { s = s (i > 1 ? "/" : "") p[i]; print "drwxr-xr-x " s } }' |
-    sort -u
-}
-
-# formati DIR GENERATOR: a bumpy sphere of 2000 triangles as GENERATOR (not
-# the viewer's code) writes it: DIR/sfera.off (NOFF), .ply (binary) and .stl
-# (ascii, every triangle with its own three corners, which only merging
-# equal positions brings within an object's 3000 vertices) and .obj.
-formati() {
-  local f
-  for f in off obj ply stla; do "$2" "$f" 2000 "$1/sfera.${f%a}" sfera; done
-}

@@ -2,15 +2,16 @@
 # metadati.sh DEST VERSION: what the desktop learns from the install besides
 # the desktop entry: the AppStream metadata passes appstreamcli and agrees
 # with the entry, and the MIME definitions, built into a database with
-# Debian's own, give .ply and .off files, and files named without an
-# extension that start like PLY or OFF, the types the entry claims.
+# Debian's own, give files of each format the entry claims, named or known
+# by their first bytes, those types and no others.
 source "$(dirname "$0")/lib.sh"
 DEST="$1" VERSIONE="$2"
 METAINFO="$DEST/usr/share/metainfo/org.example.superficie.metainfo.xml"
 VOCE="$DEST/usr/share/applications/superficie.desktop"
 
 # --- AppStream
-# The metainfo alone, then the installed tree with the desktop entry.
+# The metainfo alone, then the installed tree with the desktop entry (which
+# checks the id against the file's name and the launchable entry).
 for v in "validate --no-net --pedantic $METAINFO" "validate-tree --no-net $DEST/usr"; do
   status=0 && appstreamcli $v >"$LAVORO/appstream" 2>&1 || status=$?
   cat "$LAVORO/appstream"
@@ -18,35 +19,30 @@ for v in "validate --no-net --pedantic $METAINFO" "validate-tree --no-net $DEST/
 done
 # The metainfo's elements $1, sorted, on one line.
 elementi() { sed -n "s|.*<$1[^>]*>\([^<]*\)</$1>.*|\1|p" "$METAINFO" | elenco_ordinato; }
-while IFS='|' read -r cosa visto atteso; do
-  verifica "metainfo: $cosa" uguale "$visto" "$atteso"
-done <<LIST
-the id names the file|$(elementi id).metainfo.xml|${METAINFO##*/}
-launched by the installed desktop entry|$(elementi launchable)|${VOCE##*/}
-its newest release is version $VERSIONE|$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$METAINFO" | head -n 1)|$VERSIONE
-the media types are the desktop entry's|$(elementi mediatype)|$(chiave "$VOCE" MimeType | elenco_ordinato)
-the binaries are the installed programs|$(elementi binary)|$(ls "$DEST/usr/bin" | elenco_ordinato)
-LIST
+verifica "metainfo: its newest release is version $VERSIONE" \
+  uguale "$(sed -n 's|.*<release version="\([^"]*\)".*|\1|p' "$METAINFO" | head -n 1)" "$VERSIONE"
+verifica "metainfo: the media types are the desktop entry's" \
+  uguale "$(elementi mediatype)" "$(chiave "$VOCE" MimeType | elenco_ordinato)"
+verifica "metainfo: the binaries are the installed programs" uguale "$(elementi binary)" "$(ls "$DEST/usr/bin" | elenco_ordinato)"
 
 # --- MIME types
-# A MIME database in $LAVORO/con from ours and Debian's definitions.
-DEBIAN=/usr/share/mime/packages/freedesktop.org.xml
+# A MIME database in $LAVORO/con from ours and Debian's definitions, as
+# the desktop has them.
 mkdir -p "$LAVORO/casa" "$LAVORO/f" "$LAVORO/con/mime/packages"
-cp "$DEST/usr/share/mime/packages/superficie.xml" "$DEBIAN" "$LAVORO/con/mime/packages/"
+cp "$DEST/usr/share/mime/packages/superficie.xml" /usr/share/mime/packages/freedesktop.org.xml \
+  "$LAVORO/con/mime/packages/"
 XDG_DATA_DIRS="$LAVORO/con" update-mime-database "$LAVORO/con/mime" 2>"$LAVORO/con/errori"
 verifica "update-mime-database: no complaint about the definitions" uguale "$(cat "$LAVORO/con/errori")" ""
-# So the PLY and OFF types below come from the definitions alone.
-verifica "Debian's own types know OBJ, STL, glTF and 3MF and not PLY or OFF" \
-  [ "$(grep -c -E '<mime-type type="model/(obj|stl|gltf-binary|gltf\+json|3mf)"' "$DEBIAN")" -eq 5 -a \
-    "$(grep -c -E '<mime-type type="model/(x-ply|x-geomview-off)"' "$DEBIAN")" -eq 0 ]
 
 cd "$LAVORO/f"
 "$DEST/usr/bin/superficie-export" superficie                 # NOFF, no extension
 "$DEST/usr/bin/superficie-export" --obj modello.obj
 # tipo_di FILE BYTES TYPE: FILE, written with BYTES (printf's format) unless
-# they are empty, gets TYPE from GIO with only that database.
+# they are empty, gets TYPE from GIO with only that database; TYPE goes to
+# the list tipi.
 tipo_di() {
   [ -z "$2" ] || printf "$2" >"$1"
+  echo "$3" >>"$LAVORO/tipi"
   verifica "$1: $3" uguale "$(XDG_DATA_HOME="$LAVORO/casa" XDG_DATA_DIRS="$LAVORO/con" gio info -a \
     standard::content-type "$1" | sed -n 's/^ *standard::content-type: //p')" "$3"
 }
@@ -71,4 +67,6 @@ modello.3mf|PK\3\4|model/3mf
 ufficio|OFFICE HOURS\n|text/plain
 compensato|plywood\n|text/plain
 LIST
+verifica "the desktop entry's types: those the files above get, text/plain apart" \
+  uguale "$(grep -vx text/plain "$LAVORO/tipi" | sort -u | paste -sd' ' -)" "$(chiave "$VOCE" MimeType | elenco_ordinato)"
 fine

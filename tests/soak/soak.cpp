@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <random>
@@ -85,7 +84,6 @@ TEST(Soak, LongSessionDriftsLittleAndResetRestoresTheStart)
         if (i % (SUPERFICIE_SOAK_PASSI / 10) == 0) peggiore = std::max(peggiore, deriva(p));
     }
     EXPECT_LT(peggiore, DERIVA_AMMESSA);
-    std::printf("soak: %d steps, worst drift %.3e\n", SUPERFICIE_SOAK_PASSI, peggiore);
     // The session moved the object, or the reset below proves nothing.
     EXPECT_NE(0, std::memcmp(&p.punti_trasformati[1].x, &p.punti[1].x, 3 * sizeof(double)));
 

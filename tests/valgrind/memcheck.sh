@@ -25,8 +25,6 @@ trascina 3 500 330 0 -30 3   # after the left release: a turn, then rescales
 trascina 3 500 330 0 40 2
 trascina 2 500 330 30 20 3
 tasti j j j u b o a q Up Left Down Right F1
-scatta tasti
-uguali tasti trascinato && fallito "the keys changed nothing on screen"
 tasti u u b o r 2 a q r Up 4 a r space   # then keys and a drag on an empty and on no slot
 trascina 1 500 330 30 20 2
 tasti 0 r
