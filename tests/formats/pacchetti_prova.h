@@ -43,15 +43,12 @@ inline std::string deflato(const std::string &dati)
     return z.substr(2, n - 6);
 }
 
-// An entry of a ZIP archive. To build broken ones: the size the headers
-// claim when not the data's (0: the truth), and ready deflated data.
+// An entry of a ZIP archive; to build broken ones, the size its headers
+// claim when not the data's (0: the truth).
 struct Voce {
-    Voce(std::string n, std::string d, bool def = true, uint32_t p = 0, std::string c = "")
-        : nome(n), dati(d), deflata(def), piena(p), compressa(c) {}
     std::string nome, dati;
-    bool deflata;
-    uint32_t piena;
-    std::string compressa;
+    bool deflata = true;
+    uint32_t piena = 0;
 };
 
 inline std::string zip_di(const std::vector<Voce> &voci)
@@ -60,7 +57,7 @@ inline std::string zip_di(const std::vector<Voce> &voci)
     using u32 = uint32_t;
     Binario z{false, ""}, cd{false, ""};
     for (const Voce &v : voci) {
-        const std::string c = !v.compressa.empty() ? v.compressa : v.deflata ? deflato(v.dati) : v.dati;
+        const std::string c = v.deflata ? deflato(v.dati) : v.dati;
         const u32 crc = (u32)crc32(0L, (const Bytef *)v.dati.data(), (uInt)v.dati.size());
         // The fields a local header and its central record share, version needed to extra length.
         Binario h{false, ""};
@@ -141,6 +138,7 @@ inline std::string numero(double x)
 struct Triangoli {
     std::vector<float> pos;         // x y z
     std::vector<uint32_t> tri;      // three indices a triangle
+    std::vector<float> nor;         // x y z a vertex, or none
 };
 
 // The unit cube, corners 0/1, its triangles counter-clockwise outside.
@@ -152,16 +150,19 @@ inline Triangoli cubo()
     return t;
 }
 
-// t as OFF, each vertex through f (the transform a test expects), face k
-// with colore(k) when given (an "r g b" text, or "" for none).
+// t as OFF (NOFF with its normals), each vertex through f (the transform a
+// test expects), face k with colore(k) when given ("r g b", or "" for none).
 template <class F, class C>
 std::string off_di(const Triangoli &t, F f, C colore)
 {
-    std::string s = "OFF\n" + std::to_string(t.pos.size() / 3) + " " + std::to_string(t.tri.size() / 3) + " 0\n";
+    std::string s = (t.nor.empty() ? "OFF\n" : "NOFF\n") + std::to_string(t.pos.size() / 3) + " " +
+                    std::to_string(t.tri.size() / 3) + " 0\n";
     for (size_t i = 0; i < t.pos.size(); i += 3) {
         double p[3] = {t.pos[i], t.pos[i + 1], t.pos[i + 2]};
         f(p);
-        s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]) + "\n";
+        s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]);
+        for (size_t k = i; k < i + 3 && !t.nor.empty(); k++) s += " " + numero(t.nor[k]);
+        s += "\n";
     }
     for (size_t k = 0; k < t.tri.size(); k += 3)
         s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " + std::to_string(t.tri[k + 2]) +
@@ -191,21 +192,25 @@ inline std::string accessorio(int vista, const std::string &tipo, size_t quanti,
            std::to_string(quanti) + ",\"type\":\"" + forma + "\"}";
 }
 
-// One glTF of t with a scene: positions then indices in buffer 0 (whose uri
-// is given, or the GLB's chunk for ""), its primitive with `primitiva`
-// (extra JSON members, e.g. a mode).
+// One glTF of t with a scene: positions, indices and any normals in buffer 0
+// (whose uri is given, or the GLB's chunk for ""), its primitive with
+// `primitiva` (extra JSON members, e.g. a mode).
+inline std::string bin_di(const Triangoli &t) { return byte_di(t.pos) + byte_di(t.tri) + byte_di(t.nor); }
 inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std::string &primitiva = "")
 {
-    const size_t p = t.pos.size() * 4, i = t.tri.size() * 4;
-    std::string j = gltf_da("", "{\"attributes\":{\"POSITION\":0},\"indices\":1" + primitiva + "}",
-                            "{\"byteLength\":" + std::to_string(p + i) + (uri.empty() ? "" : ",\"uri\":\"" + uri + "\"") + "}",
-                            vista(0, p) + "," + vista(p, i), accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," +
-                                                                 accessorio(1, "5125", t.tri.size(), "SCALAR"));
+    const size_t p = t.pos.size() * 4, i = t.tri.size() * 4, n = t.nor.size() * 4;
+    const std::string u = uri.empty() ? "" : ",\"uri\":\"" + uri + "\"";
+    std::string j = gltf_da("", std::string("{\"attributes\":{\"POSITION\":0") + (n ? ",\"NORMAL\":2" : "") +
+                                    "},\"indices\":1" + primitiva + "}",
+                            "{\"byteLength\":" + std::to_string(p + i + n) + u + "}",
+                            vista(0, p) + "," + vista(p, i) + (n ? "," + vista(p + i, n) : ""),
+                            accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," + accessorio(1, "5125", t.tri.size(), "SCALAR") +
+                                (n ? "," + accessorio(2, "5126", t.nor.size() / 3, "VEC3") : ""));
     return j.insert(j.find("\"nodes\""), "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],");
 }
 inline std::string gltf_incorporato(const Triangoli &t, const std::string &primitiva = "")
-{ return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), primitiva); }
-inline std::string glb_di(const Triangoli &t) { return glb_di(gltf_di(t, ""), byte_di(t.pos) + byte_di(t.tri)); }
+{ return gltf_di(t, uri_dati(bin_di(t)), primitiva); }
+inline std::string glb_di(const Triangoli &t) { return glb_di(gltf_di(t, ""), bin_di(t)); }
 
 // t as a 3MF object's <mesh>.
 inline std::string mesh_3mf(const Triangoli &t)
