@@ -126,50 +126,39 @@ TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
 
 TEST(Gltf, StripsFansNodeTreesAndColours)
 {
-    // A square counter-clockwise from +z, and a tip above it: a strip turns
-    // every other triangle, a fan has its centre last.
-    Triangoli t;
-    t.pos = {0, 0, 0, 1, 0, 0, 1, 1, 0, 0, 1, 0, 0.5f, 0.5f, 1};
-    const struct { const char *nome, *modo; std::vector<uint32_t> dati, attesi; } casi[] = {
-        {"striscia.gltf", ",\"mode\":5", {0, 1, 3, 2}, {0, 1, 3, 1, 2, 3}},
-        {"ventaglio.gltf", ",\"mode\":6", {0, 1, 2, 3}, {1, 2, 0, 2, 3, 0}}};
-    for (const auto &c : casi) {
-        Triangoli letti = t, attesi = t;
-        letti.tri = c.dati;
-        attesi.tri = c.attesi;
-        come_off(c.nome, gltf_incorporato(letti, c.modo), off_di(attesi));
-    }
-
-    // Node 0: a matrix scaling by 2 and moving by (10, 0, 0), parent of
-    // node 1: T (0, 1, 0) R (120 degrees about (-1, -1, -1): x y z to y z x,
-    // exact in doubles, w not first) S (1, 1, 3). Node 2 unmoved.
+    // Four primitives over the cube's corners, each with its own copy of
+    // them: half the triangles red by their material, half green by COLOR_0
+    // (normalized RGBA bytes), a strip, which turns every other triangle,
+    // and a fan. Node 0: a matrix scaling by 2 and moving by (10, 0, 0),
+    // parent of node 1: T (0, 1, 0) R (120 degrees about (-1, -1, -1), x y z
+    // to y z x, exact in doubles, w not first) S (1, 1, 3). Node 2 unmoved.
     const Triangoli q = cubo();
-    std::string j = gltf_incorporato(q);
-    j.replace(j.find("\"scenes\""), j.find("\"meshes\"") - j.find("\"scenes\""),
-              "\"scenes\":[{\"nodes\":[0,2]}],\"nodes\":[{\"matrix\":[2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1],"
+    std::string bin = bin_di(q) + byte_di(std::vector<uint32_t>{0, 1, 2, 3, 0, 1, 3, 2});
+    for (int i = 0; i < 8; i++) bin += byte_di(std::vector<uint8_t>{0, 255, 0, 255});
+    std::string j = gltf_da(
+        "", "{\"attributes\":{\"POSITION\":0},\"indices\":1,\"material\":0},"
+            "{\"attributes\":{\"POSITION\":0,\"COLOR_0\":3},\"indices\":2},"
+            "{\"attributes\":{\"POSITION\":0},\"indices\":4,\"mode\":5},{\"attributes\":{\"POSITION\":0},\"indices\":5,\"mode\":6}",
+        buffer_di(bin), vista(0, 96) + "," + vista(96, 72) + "," + vista(168, 72) + "," + vista(272, 32) + "," +
+                            vista(240, 16) + "," + vista(256, 16),
+        accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 18, "SCALAR") + "," +
+            accessorio(2, "5125", 18, "SCALAR") + "," + accessorio(3, "5121,\"normalized\":true", 8, "VEC4") + "," +
+            accessorio(4, "5125", 4, "SCALAR") + "," + accessorio(5, "5125", 4, "SCALAR"));
+    j.replace(j.find("\"nodes\""), j.find("\"meshes\"") - j.find("\"nodes\""),
+              "\"scene\":0,\"scenes\":[{\"nodes\":[0,2]}],\"nodes\":[{\"matrix\":[2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1],"
               "\"children\":[1]},{\"mesh\":0,\"translation\":[0,1,0],\"rotation\":[0.5,0.5,0.5,-0.5],"
-              "\"scale\":[1,1,3]},{\"mesh\":0}],");
+              "\"scale\":[1,1,3]},{\"mesh\":0}],\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[0.9,0.1,0.1,1]}}],");
+    Triangoli mesh = q;
+    for (int c = 1; c < 4; c++) mesh.pos.insert(mesh.pos.end(), q.pos.begin(), q.pos.end());
+    for (size_t k = 18; k < 36; k++) mesh.tri[k] += 8;
+    mesh.tri.insert(mesh.tri.end(), {16, 17, 18, 18, 17, 19, 24, 25, 27, 24, 27, 26});
     const auto albero = [](double *p) {
         const double x = p[0], y = p[1], z = p[2];
         p[0] = 2 * y + 10, p[1] = 6 * z + 2, p[2] = 2 * x;
     };
-    come_off("albero.gltf", j, off_di(due_copie(q, albero, nulla)));
-
-    // Two primitives over the same vertices: half the triangles red by
-    // their material, half green by COLOR_0 (normalized RGBA bytes). Each
-    // brings its own copy of the 8 vertices.
-    std::string bin = bin_di(q);
-    for (int i = 0; i < 8; i++) bin += byte_di(std::vector<uint8_t>{0, 255, 0, 255});
-    j = gltf_da("", "{\"attributes\":{\"POSITION\":0},\"indices\":1,\"material\":0},"
-                    "{\"attributes\":{\"POSITION\":0,\"COLOR_0\":3},\"indices\":2}",
-                buffer_di(bin), vista(0, 96) + "," + vista(96, 72) + "," + vista(168, 72) + "," + vista(240, 32),
-                accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 18, "SCALAR") + "," +
-                    accessorio(2, "5125", 18, "SCALAR") + "," + accessorio(3, "5121,\"normalized\":true", 8, "VEC4"));
-    j.insert(1, "\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[0.9,0.1,0.1,1]}}],");
-    Triangoli due = due_copie(q, nulla, nulla);
-    due.tri.resize(36);
-    for (size_t k = 18; k < 36; k++) due.tri[k] += 8;
-    come_off("c.gltf", j, off_di(due, nulla, [](size_t k) { return std::string(k < 6 ? "1 0 0" : "0 1 0"); }));
+    come_off("albero.gltf", j, off_di(due_copie(mesh, albero, nulla), nulla, [](size_t k) {
+                 return std::string(k % 16 < 6 ? "1 0 0" : k % 16 < 12 ? "0 1 0" : "");
+             }));
 }
 
 TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
