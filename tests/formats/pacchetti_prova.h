@@ -77,19 +77,12 @@ inline std::string zip_di(const std::vector<Voce> &voci)
 }
 
 constexpr const char TIPI_3MF[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">\n"
-    "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>\n"
-    "<Default Extension=\"model\" ContentType=\"application/vnd.ms-package.3dmanufacturing-3dmodel+xml\"/>\n"
-    "</Types>\n";
-
+    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"model\" "
+    "ContentType=\"application/vnd.ms-package.3dmanufacturing-3dmodel+xml\"/></Types>\n";
 inline std::string rels_3mf(const std::string &radice)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">\n"
-           "<Relationship Target=\"/" + radice + "\" Id=\"rel0\" "
-           "Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/>\n"
-           "</Relationships>\n";
+    return "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Target=\"/" +
+           radice + "\" Id=\"rel0\" Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/></Relationships>\n";
 }
 
 // A package of the given model parts (name, XML), the first the root.
@@ -103,16 +96,16 @@ inline std::string pacchetto_3mf(const std::vector<std::pair<std::string, std::s
 inline std::string uri_dati(const std::string &s)
 {
     static const char a[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string r = "data:application/octet-stream;base64,";
-    for (size_t i = 0; i < s.size(); i += 3) {
-        const size_t n = s.size() - i;   // 1, 2, or 3 and more
-        const uint32_t v = (uint8_t)s[i] << 16 | (n > 1 ? (uint8_t)s[i + 1] << 8 : 0) | (n > 2 ? (uint8_t)s[i + 2] : 0);
-        r += a[v >> 18];
-        r += a[v >> 12 & 63];
-        r += n > 1 ? a[v >> 6 & 63] : '=';
-        r += n > 2 ? a[v & 63] : '=';
+    std::string r;
+    uint32_t bit = 0;
+    int n = 0;   // bits in `bit` not yet written
+    for (const char c : s) {
+        bit = bit << 8 | (uint8_t)c;
+        for (n += 8; n >= 6; n -= 6) r += a[bit >> (n - 6) & 63];
     }
-    return r;
+    if (n) r += a[bit << (6 - n) & 63];
+    r.resize((r.size() + 3) / 4 * 4, '=');
+    return "data:application/octet-stream;base64," + r;
 }
 
 inline std::string glb_di(std::string json, std::string bin)
@@ -150,26 +143,24 @@ inline Triangoli cubo()
     return t;
 }
 
-// t as OFF (NOFF with its normals), each vertex through f (the transform a
-// test expects), face k with colore(k) when given ("r g b", or "" for none).
-template <class F, class C>
-std::string off_di(const Triangoli &t, F f, C colore)
+// t as OFF (NOFF with its normals), vertex i through f(p, i) (the transform
+// a test expects), face k with colore(k) ("r g b", or "" for none).
+inline std::string off_di(const Triangoli &t, void (*f)(double *, size_t) = nullptr, std::string (*colore)(size_t) = nullptr)
 {
     std::string s = (t.nor.empty() ? "OFF\n" : "NOFF\n") + std::to_string(t.pos.size() / 3) + " " +
                     std::to_string(t.tri.size() / 3) + " 0\n";
     for (size_t i = 0; i < t.pos.size(); i += 3) {
         double p[3] = {t.pos[i], t.pos[i + 1], t.pos[i + 2]};
-        f(p);
+        if (f) f(p, i / 3);
         s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]);
         for (size_t k = i; k < i + 3 && !t.nor.empty(); k++) s += " " + numero(t.nor[k]);
         s += "\n";
     }
     for (size_t k = 0; k < t.tri.size(); k += 3)
         s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " + std::to_string(t.tri[k + 2]) +
-             " " + colore(k / 3) + "\n";
+             (colore ? " " + colore(k / 3) : "") + "\n";
     return s;
 }
-inline std::string off_di(const Triangoli &t) { return off_di(t, [](double *) {}, [](size_t) { return std::string(); }); }
 
 // A glTF of one mesh in one node from its pieces, each the members of its
 // JSON array; `estensione`, when given, is used and required.
