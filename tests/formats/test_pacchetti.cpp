@@ -183,7 +183,8 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
                 vista(0, 9) + "," + vista(0, 3, "", 1), accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
     come_off("corti.gltf", j, off_di(doppio(c)));
 
-    // meshopt-compressed views, their indices as triangles or as a sequence.
+    // meshopt-compressed views of the fallback buffer 1, their data in buffer
+    // 0: the vertices, and the indices as triangles and as a sequence.
     std::vector<unsigned char> v(meshopt_encodeVertexBufferBound(8, 12)), tri(meshopt_encodeIndexBufferBound(36, 8)),
         seq(meshopt_encodeIndexSequenceBound(36, 8));
     v.resize(meshopt_encodeVertexBuffer(v.data(), v.size(), t.pos.data(), 8, 12));
@@ -194,19 +195,19 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
                ",\"byteLength\":" + std::to_string(quanti) + ",\"byteStride\":" + std::to_string(passo) +
                ",\"count\":" + std::to_string(n) + ",\"mode\":\"" + m + "\"}}";
     };
-    for (const std::string modo : {"TRIANGLES", "INDICES"}) {
-        const std::string bin = byte_di(v) + byte_di(modo == "TRIANGLES" ? tri : seq);
-        // The views are of the fallback buffer 1, their data in buffer 0.
-        j = gltf_da("EXT_meshopt_compression", POS_IND, "{\"byteLength\":" + std::to_string(bin.size()) +
-                    "},{\"byteLength\":240,\"extensions\":{\"EXT_meshopt_compression\":{\"fallback\":true}}}",
-                    vista(0, 96, ",\"byteStride\":12" + compressa(0, v.size(), 12, 8, "ATTRIBUTES"), 1) + "," +
-                        vista(96, 144, compressa(v.size(), bin.size() - v.size(), 4, 36, modo), 1),
-                    accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 36, "SCALAR"));
-        come_off(modo + ".glb", glb_di(j, bin), off_di(t));
-        // A compressed stream cut short does not decode.
-        rifiutato("m.glb", glb_di(j, bin.substr(0, v.size() / 2) + std::string(bin.size() - v.size() / 2, '\0')),
-                  "m.glb: bufferViews[0].extensions.EXT_meshopt_compression: the compressed data does not decode (-3)");
-    }
+    const std::string bin = byte_di(v) + byte_di(tri) + byte_di(seq);
+    j = gltf_da("EXT_meshopt_compression", std::string(POS_IND) + ",{\"attributes\":{\"POSITION\":0},\"indices\":2}",
+                "{\"byteLength\":" + std::to_string(bin.size()) +
+                    "},{\"byteLength\":384,\"extensions\":{\"EXT_meshopt_compression\":{\"fallback\":true}}}",
+                vista(0, 96, ",\"byteStride\":12" + compressa(0, v.size(), 12, 8, "ATTRIBUTES"), 1) + "," +
+                    vista(96, 144, compressa(v.size(), tri.size(), 4, 36, "TRIANGLES"), 1) + "," +
+                    vista(240, 144, compressa(v.size() + tri.size(), seq.size(), 4, 36, "INDICES"), 1),
+                accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 36, "SCALAR") + "," +
+                    accessorio(2, "5125", 36, "SCALAR"));
+    come_off("m.glb", glb_di(j, bin), off_di(doppio(t)));
+    // A compressed stream cut short does not decode.
+    rifiutato("m.glb", glb_di(j, bin.substr(0, v.size() / 2) + std::string(bin.size() - v.size() / 2, '\0')),
+              "m.glb: bufferViews[0].extensions.EXT_meshopt_compression: the compressed data does not decode (-3)");
 }
 
 TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
@@ -221,10 +222,8 @@ TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
         "<basematerials id=\"1\"><base name=\"a\" displaycolor=\"#0000FF\"/><base name=\"b\" displaycolor=\"#E01010FF\"/>"
         "</basematerials><m:colorgroup id=\"2\"><m:color color=\"#10E010\"/></m:colorgroup>"
         "<object id=\"3\" type=\"model\" pid=\"1\" pindex=\"1\">" + mesh_3mf(t) + "</object>", "");
-    for (int k = 0, p = 0; k < 6; k++) {
-        p = (int)parte.find("<triangle ", p) + 1;
-        if (k >= 4) parte.insert(parte.find("/>", p), " pid=\"2\" p1=\"0\"");
-    }
+    for (const std::string v : {"v1=\"0\" v2=\"1\" v3=\"4\"", "v1=\"1\" v2=\"5\" v3=\"4\""})   // triangles 4 and 5
+        parte = cambia(parte, v, v + " pid=\"2\" p1=\"0\"");
     const std::string radice = modello(
         "<object id=\"5\" type=\"model\"><components><component p:path=\"/3D/Objects/parte.model\" objectid=\"3\"/>"
         "<component p:path=\"/3D/Objects/parte.model\" objectid=\"3\" transform=\"1 0 0 0 1 0 0 0 1 3 0 0\"/>"
