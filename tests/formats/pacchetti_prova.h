@@ -21,9 +21,8 @@ struct Binario {
     {
         char b[sizeof v];
         std::memcpy(b, &v, sizeof v);
-        const uint16_t uno = 1;
-        const bool ospite_piccolo = *(const unsigned char *)&uno == 1;
-        for (size_t i = 0; i < sizeof v; i++) s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
+        for (size_t i = 0; i < sizeof v; i++)
+            s += b[(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) == grande ? sizeof v - 1 - i : i];
         return *this;
     }
 };
@@ -184,23 +183,20 @@ inline std::string accessorio(int vista, const std::string &tipo, size_t quanti,
 }
 
 // One glTF of t with a scene: positions, indices and any normals in buffer 0
-// (whose uri is given, or the GLB's chunk for ""), its primitive with
-// `primitiva` (extra JSON members, e.g. a mode).
+// (whose uri is given, or the GLB's chunk for "").
 inline std::string bin_di(const Triangoli &t) { return byte_di(t.pos) + byte_di(t.tri) + byte_di(t.nor); }
-inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std::string &primitiva = "")
+inline std::string gltf_di(const Triangoli &t, const std::string &uri)
 {
     const size_t p = t.pos.size() * 4, i = t.tri.size() * 4, n = t.nor.size() * 4;
     const std::string u = uri.empty() ? "" : ",\"uri\":\"" + uri + "\"";
-    std::string j = gltf_da("", std::string("{\"attributes\":{\"POSITION\":0") + (n ? ",\"NORMAL\":2" : "") +
-                                    "},\"indices\":1" + primitiva + "}",
+    std::string j = gltf_da("", std::string("{\"attributes\":{\"POSITION\":0") + (n ? ",\"NORMAL\":2" : "") + "},\"indices\":1}",
                             "{\"byteLength\":" + std::to_string(p + i + n) + u + "}",
                             vista(0, p) + "," + vista(p, i) + (n ? "," + vista(p + i, n) : ""),
                             accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," + accessorio(1, "5125", t.tri.size(), "SCALAR") +
                                 (n ? "," + accessorio(2, "5126", t.nor.size() / 3, "VEC3") : ""));
     return j.insert(j.find("\"nodes\""), "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],");
 }
-inline std::string gltf_incorporato(const Triangoli &t, const std::string &primitiva = "")
-{ return gltf_di(t, uri_dati(bin_di(t)), primitiva); }
+inline std::string gltf_incorporato(const Triangoli &t) { return gltf_di(t, uri_dati(bin_di(t))); }
 inline std::string glb_di(const Triangoli &t) { return glb_di(gltf_di(t, ""), bin_di(t)); }
 
 // t as a 3MF object's <mesh>.

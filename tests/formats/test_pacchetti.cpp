@@ -74,44 +74,39 @@ TEST(Gltf, EmbeddedBinaryAndExternalBuffersGiveTheOffCube)
     come_off("cubo", gltf_incorporato(t), off);   // told apart by its JSON
     come_off("cubo.bin", glb_di(t), off);          // by its magic
 
-    // Files that refer to others, in a folder of their own.
-    const std::string via = mkdtemp(&std::string("/tmp/superficie-pacchetti-XXXXXX")[0]);
-    auto scrivi = [&](const std::string &nome, const std::string &dati) {
-        std::ofstream(via + "/" + nome, std::ios::binary) << dati;
-        return via + "/" + nome;
-    };
-    scrivi("sotto dir.bin", bin);
-    scrivi("cubo.bin", bin);
+    // Buffers beside the model, in its folder or among the files the page
+    // hands over with it (by name only). The file above the folder exists:
+    // reading it would have succeeded.
+    const std::string via = mkdtemp(&std::string("/tmp/superficie-pacchetti-XXXXXX")[0]), file = via + "/dentro/m.gltf";
     mkdir((via + "/dentro").c_str(), 0700);
-    std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
-    const struct { const char *nome, *uri, *atteso; } casi[] = {
-        {"spazio.gltf", "sotto%20dir.bin", ""},   // percent-escapes name the file as it is on disk
-        {"manca.gltf", "manca.bin", "buffers[0]: manca.bin: No such file or directory"},
-        // The file above the folder exists: reading it would have succeeded.
-        {"dentro/m.gltf", "a/%2e%2e/../cubo.bin", "buffers[0]: uri \"a/%2e%2e/../cubo.bin\" leaves the model's "
-                                                  "folder (only data: URIs and files beside the model are read)"},
+    std::ofstream(via + "/dentro/sotto dir.bin", std::ios::binary) << bin;
+    std::ofstream(via + "/cubo.bin", std::ios::binary) << bin;
+    const char *altri[] = {"altro.bin", "sotto dir.bin"}, *altri_dati[] = {"", bin.c_str()};
+    const size_t altre_lunghezze[] = {0, bin.size()};
+    const FileAccanto accanto = {2, altri, altri_dati, altre_lunghezze};
+    const std::string su = "uri \"a/%2e%2e/../cubo.bin\" leaves the model's folder (only data: URIs and files beside "
+                           "the model are read)";
+    const struct { std::string uri, da_cartella, dalla_pagina; } casi[] = {
+        {"sotto%20dir.bin", "", ""},   // percent-escapes name the file as it is on disk
+        {"dati/sotto%20dir.bin", "dati/sotto dir.bin: No such file or directory", ""},
+        {"manca.bin", "manca.bin: No such file or directory", "manca.bin: not among the files given with the model"},
+        {"a/%2e%2e/../cubo.bin", su, su},
     };
     for (const auto &k : casi) {
         static Maglia m;
-        char e[512] = "";
-        const std::string file = scrivi(k.nome, gltf_di(t, k.uri));
-        EXPECT_EQ(leggi_percorso(file.c_str(), &m, e, sizeof e), !*k.atteso) << e;
-        EXPECT_EQ(e, *k.atteso ? file + ": " + k.atteso : "");
+        char e[512] = "", p[512] = "";
+        const std::string gltf = gltf_di(t, k.uri);
+        std::ofstream(file, std::ios::binary) << gltf;
+        std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
+        EXPECT_EQ(leggi_percorso(file.c_str(), &m, e, sizeof e), k.da_cartella.empty()) << e;
+        EXPECT_EQ(e, k.da_cartella.empty() ? "" : file + ": buffers[0]: " + k.da_cartella);
+        EXPECT_EQ(ElencoPoliedri[0].numfacce, 0) << "leggi_percorso touched the store";
+        const char *nomi[] = {"m.gltf"}, *dati[] = {gltf.c_str()};
+        const size_t lunghezze[] = {gltf.size()};
+        EXPECT_EQ(carica_dati(nomi, dati, lunghezze, 1, p, sizeof p, nullptr, 0, &accanto), k.dalla_pagina.empty()) << p;
+        EXPECT_EQ(p, k.dalla_pagina.empty() ? "" : "m.gltf: buffers[0]: " + k.dalla_pagina);
     }
-    EXPECT_EQ(ElencoPoliedri[0].numfacce, 0) << "leggi_percorso touched the store";
     std::system(("rm -rf '" + via + "'").c_str());
-
-    // As the page hands them over: the .bin beside it by name only.
-    const std::string gltf = gltf_di(t, "dati/cubo.bin");
-    const char *nomi[] = {"cubo.gltf"}, *dati[] = {gltf.c_str()}, *altri[] = {"altro.bin", "cubo.bin"},
-               *altri_dati[] = {"", bin.c_str()};
-    const size_t lunghezze[] = {gltf.size()}, altre_lunghezze[] = {0, bin.size()};
-    char err[512] = "";
-    for (int n : {2, 1}) {
-        const FileAccanto accanto = {n, altri, altri_dati, altre_lunghezze};
-        EXPECT_EQ(carica_dati(nomi, dati, lunghezze, 1, err, sizeof err, nullptr, 0, &accanto), n == 2) << err;
-    }
-    EXPECT_STREQ(err, "cubo.gltf: buffers[0]: dati/cubo.bin: not among the files given with the model");
 }
 
 TEST(Gltf, StripsFansNodeTreesAndColours)
@@ -158,12 +153,10 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
     const Triangoli t = cubo();
     std::vector<int16_t> corti;
     std::vector<uint16_t> norm;
-    for (size_t i = 0; i < t.pos.size(); i += 3) {
-        for (int k = 0; k < 3; k++) {
-            corti.push_back((int16_t)(t.pos[i + k] * 3));
-            norm.push_back((uint16_t)(t.pos[i + k] * 65535));
-        }
-        corti.push_back(0x7777);   // padding that must not be read
+    for (size_t i = 0; i < t.pos.size(); i++) {
+        corti.push_back((int16_t)(t.pos[i] * 3));
+        norm.push_back((uint16_t)(t.pos[i] * 65535));
+        if (i % 3 == 2) corti.push_back(0x7777);   // padding that must not be read
     }
     std::string j = gltf_da(
         "KHR_mesh_quantization", std::string(POS_IND) + ",{\"attributes\":{\"POSITION\":2},\"indices\":1}",
@@ -175,9 +168,7 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
 
     // Buffers short enough to live inside their strings: the second one read
     // must not move the first, whose view the second primitive reads again.
-    Triangoli c;
-    c.pos = {0, 0, 0, 5, 0, 0, 0, 5, 0};
-    c.tri = {0, 1, 2};
+    const Triangoli c = {{0, 0, 0, 5, 0, 0, 0, 5, 0}, {0, 1, 2}, {}};
     const std::string pos("\0\0\0\5\0\0\0\5\0", 9), ind("\0\1\2", 3);
     j = gltf_da("KHR_mesh_quantization", std::string(POS_IND) + "," + POS_IND, buffer_di(pos) + "," + buffer_di(ind),
                 vista(0, 9) + "," + vista(0, 3, "", 1), accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
@@ -245,8 +236,6 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
     auto g = [&](const std::string &da, const std::string &a) { return cambia(gltf, da, a); };
     auto tremf = [](const std::string &x) { return pacchetto_3mf({{"3D/3dmodel.model", x}}); };
     auto m = [&](const std::string &da, const std::string &a) { return tremf(cambia(modello_cubo, da, a)); };
-    Triangoli fuori = t;
-    fuori.tri[5] = 8;
 
     const std::string mib(1 << 20, '\0');   // deflated, a KB
     std::string crc = zip_di({{"[Content_Types].xml", "x", false}});
@@ -273,14 +262,13 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
          "accessors[0]: bufferView 0's byteStride 8 is smaller than its element (12 bytes)"},
         {"m.gltf", g("\"byteLength\":144}", "\"byteLength\":1440}"),
          "bufferViews[1]: 1440 bytes at byte 96 run past buffer 0 (240 bytes)"},
-        {"m.gltf", gltf_incorporato(fuori), "accessors[1]: index 8 is not below POSITION's count 8"},
+        {"m.gltf", g("\"count\":8", "\"count\":7"), "accessors[1]: index 7 is not below POSITION's count 7"},
         {"m.gltf", g("\"scenes\"", "\"extensionsRequired\":[\"KHR_draco_mesh_compression\"],\"scenes\""),
          "extensionsRequired[0]: KHR_draco_mesh_compression, which this reader does not read"},
         {"m.gltf", g("\"nodes\":[{\"mesh\":0}]", "\"nodes\":[{\"mesh\":0,\"children\":[1]},{\"children\":[0]}]"),
          "nodes[0]: reached twice: the node hierarchy has a cycle or a node with two parents"},
         {"standard input", gltf_di(t, "cubo.bin"), "buffers[0]: cubo.bin: the model was not read from a folder"},
-        {"l.gltf", gltf_incorporato(t, ",\"mode\":1"), "no triangles in the scene: nothing to show"},
-        {"m.gltf", gltf.substr(0, 100), "byte 100: JSON: Missing a closing quotation mark in string."},
+        {"l.gltf", g("\"indices\":1", "\"indices\":1,\"mode\":1"), "no triangles in the scene: nothing to show"},
         {"m.gltf", std::string(100000, '[') + "{\"asset\":1}",
          "byte 100011: JSON: Missing a comma or ']' after an array element."},
         {"z.3mf", zip_di({{"[Content_Types].xml", mib, true, 300u << 20}}),
@@ -290,9 +278,7 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         // CRC-32 of "x": 8cdc1683.
         {"z.3mf", crc, "[Content_Types].xml: CRC 8cdc1683, its header says 8cdc1682: a corrupt entry"},
         {"z.3mf", crc.substr(0, crc.size() - 10), "ZIP archive without its end record: truncated or not a ZIP"},
-        {"t.3mf", tremf("<?xml version=\"1.0\"?>\n<!DOCTYPE model [\n<!ENTITY a \"hahahahahahaha\">\n<!ENTITY b "
-                        "\"&a;&a;&a;&a;&a;&a;&a;&a;&a;&a;\">\n<!ENTITY c \"&b;&b;&b;&b;&b;&b;&b;&b;&b;&b;\">\n]>\n<model "
-                        "xmlns=\"http://schemas.microsoft.com/3dmanufacturing/core/2015/02\">&c;</model>\n"),
+        {"t.3mf", tremf("<?xml version=\"1.0\"?>\n<!DOCTYPE model [<!ENTITY a \"ha\"><!ENTITY b \"&a;&a;&a;\">]>\n<model>&b;</model>"),
          "3D/3dmodel.model:2: a DTD (<!DOCTYPE>): refused, its entities could expand without bound"},
         {"t.3mf", m("v3=\"1\"/>", "v3=\"8\"/>"), "3D/3dmodel.model:13: v3=8 is not below the object's 8 vertices"},
         {"t.3mf", m("x=\"1\"", "x=\"nan\""), "3D/3dmodel.model:5: x \"nan\" is not a finite number"},
