@@ -41,5 +41,4 @@ int main(int argc, char **argv)
     scrivi("m.glb", glb_di(t));
     scrivi("m.3mf", pacchetto_3mf({{"3D/3dmodel.model", modello_3mf(t)}}));
     scrivi("m.noff", off_di(t));
-    return 0;
 }
