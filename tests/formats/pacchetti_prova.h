@@ -221,8 +221,8 @@ inline std::string modello(const std::string &risorse, const std::string &build)
            "xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\">\n<resources>" +
            risorse + "</resources><build>" + build + "</build></model>\n";
 }
-inline std::string modello_3mf(const Triangoli &t, const std::string &item = "")
-{ return modello("<object id=\"1\" type=\"model\">" + mesh_3mf(t) + "</object>", "<item objectid=\"1\"" + item + "/>"); }
+inline std::string modello_3mf(const Triangoli &t)
+{ return modello("<object id=\"1\" type=\"model\">" + mesh_3mf(t) + "</object>", "<item objectid=\"1\"/>"); }
 
 }  // namespace prova
 
