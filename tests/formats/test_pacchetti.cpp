@@ -50,13 +50,12 @@ void come_off(const std::string &nome, const std::string &dati, const std::strin
     EXPECT_EQ(in_slot(nome, dati, false), in_slot("atteso.off", off, nome.find(".3mf") != std::string::npos)) << nome;
 }
 
-// Two copies of t, the second's vertices after the first's.
-Triangoli doppio(const Triangoli &t)
+// a, then b, its vertices after a's.
+Triangoli unisci(Triangoli a, const Triangoli &b)
 {
-    Triangoli d = t;
-    d.pos.insert(d.pos.end(), t.pos.begin(), t.pos.end());
-    for (uint32_t k : t.tri) d.tri.push_back(k + (uint32_t)t.pos.size() / 3);
-    return d;
+    for (uint32_t k : b.tri) a.tri.push_back(k + (uint32_t)a.pos.size() / 3);
+    a.pos.insert(a.pos.end(), b.pos.begin(), b.pos.end());
+    return a;
 }
 
 const char POS_IND[] = "{\"attributes\":{\"POSITION\":0},\"indices\":1}";
@@ -139,15 +138,24 @@ TEST(Gltf, StripsFansNodeTreesAndColours)
         if (i < 32) p[0] = 2 * y + 10, p[1] = 6 * z + 2, p[2] = 2 * x;
     };
     // Named without .gltf: told a glTF by its JSON.
-    come_off("albero", j, off_di(doppio(mesh), albero,
+    come_off("albero", j, off_di(unisci(mesh, mesh), albero,
                                  [](size_t k) { return std::string(k % 16 < 6 ? "1 0 0" : k % 16 < 12 ? "0 1 0" : ""); }));
 }
 
 TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
 {
-    // SHORT positions padded to 8 bytes for one primitive, normalized
-    // UNSIGNED_SHORT ones for the other.
-    const Triangoli t = cubo();
+    // Buffers short enough to live inside their strings: the second one read
+    // must not move the first, whose view the second primitive reads again.
+    const Triangoli t = cubo(), c = {{0, 0, 0, 5, 0, 0, 0, 5, 0}, {0, 1, 2}, {}};
+    const std::string pos("\0\0\0\5\0\0\0\5\0", 9), ind("\0\1\2", 3);
+    std::string j = gltf_da("KHR_mesh_quantization", std::string(POS_IND) + "," + POS_IND, buffer_di(pos) + "," + buffer_di(ind),
+                            vista(0, 9) + "," + vista(0, 3, "", 1), accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
+    come_off("corti.gltf", j, off_di(unisci(c, c)));
+
+    // A GLB. Its chunk, buffer 0, holds meshopt-compressed views of the
+    // fallback buffer 1: the cube's vertices, its indices as triangles and as
+    // a sequence. Buffer 2: SHORT positions padded to 8 bytes, the indices,
+    // normalized UNSIGNED_SHORT positions.
     std::vector<int16_t> corti;
     std::vector<uint16_t> norm;
     for (size_t i = 0; i < t.pos.size(); i++) {
@@ -155,24 +163,6 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
         norm.push_back((uint16_t)(t.pos[i] * 65535));
         if (i % 3 == 2) corti.push_back(0x7777);   // padding that must not be read
     }
-    std::string j = gltf_da(
-        "KHR_mesh_quantization", std::string(POS_IND) + ",{\"attributes\":{\"POSITION\":2},\"indices\":1}",
-        buffer_di(byte_di(corti) + byte_di(t.tri) + byte_di(norm)),
-        vista(0, 64, ",\"byteStride\":8") + "," + vista(64, 144) + "," + vista(208, 48),
-        accessorio(0, "5122", 8, "VEC3") + "," + accessorio(1, "5125", 36, "SCALAR") + "," +
-            accessorio(2, "5123,\"normalized\":true", 8, "VEC3"));
-    come_off("q.gltf", j, off_di(doppio(t), [](double *p, size_t i) { for (int k = 0; k < 3 && i < 8; k++) p[k] *= 3; }));
-
-    // Buffers short enough to live inside their strings: the second one read
-    // must not move the first, whose view the second primitive reads again.
-    const Triangoli c = {{0, 0, 0, 5, 0, 0, 0, 5, 0}, {0, 1, 2}, {}};
-    const std::string pos("\0\0\0\5\0\0\0\5\0", 9), ind("\0\1\2", 3);
-    j = gltf_da("KHR_mesh_quantization", std::string(POS_IND) + "," + POS_IND, buffer_di(pos) + "," + buffer_di(ind),
-                vista(0, 9) + "," + vista(0, 3, "", 1), accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
-    come_off("corti.gltf", j, off_di(doppio(c)));
-
-    // meshopt-compressed views of the fallback buffer 1, their data in buffer
-    // 0: the vertices, and the indices as triangles and as a sequence.
     std::vector<unsigned char> v(meshopt_encodeVertexBufferBound(8, 12)), tri(meshopt_encodeIndexBufferBound(36, 8)),
         seq(meshopt_encodeIndexSequenceBound(36, 8));
     v.resize(meshopt_encodeVertexBuffer(v.data(), v.size(), t.pos.data(), 8, 12));
@@ -184,15 +174,20 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
                ",\"count\":" + std::to_string(n) + ",\"mode\":\"" + m + "\"}}";
     };
     const std::string bin = byte_di(v) + byte_di(tri) + byte_di(seq);
-    j = gltf_da("EXT_meshopt_compression", std::string(POS_IND) + ",{\"attributes\":{\"POSITION\":0},\"indices\":2}",
-                "{\"byteLength\":" + std::to_string(bin.size()) +
-                    "},{\"byteLength\":384,\"extensions\":{\"EXT_meshopt_compression\":{\"fallback\":true}}}",
+    j = gltf_da("KHR_mesh_quantization\",\"EXT_meshopt_compression",
+                R"({"attributes":{"POSITION":0},"indices":1},{"attributes":{"POSITION":0},"indices":2},)"
+                R"({"attributes":{"POSITION":3},"indices":4},{"attributes":{"POSITION":5},"indices":4})",
+                "{\"byteLength\":" + std::to_string(bin.size()) + "},{\"byteLength\":384,\"extensions\":"
+                "{\"EXT_meshopt_compression\":{\"fallback\":true}}}," + buffer_di(byte_di(corti) + byte_di(t.tri) + byte_di(norm)),
                 vista(0, 96, ",\"byteStride\":12" + compressa(0, v.size(), 12, 8, "ATTRIBUTES"), 1) + "," +
                     vista(96, 144, compressa(v.size(), tri.size(), 4, 36, "TRIANGLES"), 1) + "," +
-                    vista(240, 144, compressa(v.size() + tri.size(), seq.size(), 4, 36, "INDICES"), 1),
+                    vista(240, 144, compressa(v.size() + tri.size(), seq.size(), 4, 36, "INDICES"), 1) + "," +
+                    vista(0, 64, ",\"byteStride\":8", 2) + "," + vista(64, 144, "", 2) + "," + vista(208, 48, "", 2),
                 accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 36, "SCALAR") + "," +
-                    accessorio(2, "5125", 36, "SCALAR"));
-    come_off("m.bin", glb_di(j, bin), off_di(doppio(t)));   // a GLB by its magic
+                    accessorio(2, "5125", 36, "SCALAR") + "," + accessorio(3, "5122", 8, "VEC3") + "," +
+                    accessorio(4, "5125", 36, "SCALAR") + "," + accessorio(5, "5123,\"normalized\":true", 8, "VEC3"));
+    come_off("m.bin", glb_di(j, bin), off_di(unisci(unisci(t, t), unisci(t, t)),   // a GLB by its magic
+                                             [](double *p, size_t i) { for (int k = 0; k < 3 && i / 8 == 2; k++) p[k] *= 3; }));
     // A compressed stream cut short does not decode.
     rifiutato("m.glb", glb_di(j, bin.substr(0, v.size() / 2) + std::string(bin.size() - v.size() / 2, '\0')),
               "m.glb: bufferViews[0].extensions.EXT_meshopt_compression: the compressed data does not decode (-3)");
@@ -220,7 +215,7 @@ TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
     for (size_t k = 0; k < girato.tri.size(); k += 3) std::swap(girato.tri[k + 1], girato.tri[k + 2]);
     const auto sposta = [](double *p, size_t i) { p[0] = -2 * (p[0] + (i < 8 ? 0 : 3)), p[1] *= 2, p[2] = 2 * p[2] + 7; };
     come_off("p.3mf", pacchetto_3mf({{"3D/Altro.model", radice}, {"3D/Objects/parte.model", parte}}, false),
-             off_di(doppio(girato), sposta,
+             off_di(unisci(girato, girato), sposta,
                     [](size_t k) { return std::string(k % 12 / 2 == 2 ? "0.0627 0.878 0.0627" : "0.878 0.0627 0.0627"); }));
 }
 
