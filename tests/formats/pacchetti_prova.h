@@ -80,8 +80,9 @@ constexpr const char TIPI_3MF[] =
     "ContentType=\"application/vnd.ms-package.3dmanufacturing-3dmodel+xml\"/></Types>\n";
 inline std::string rels_3mf(const std::string &radice)
 {
-    return "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\"><Relationship Target=\"/" +
-           radice + "\" Id=\"rel0\" Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/></Relationships>\n";
+    return "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
+           "<Relationship Target=\"/" + radice + "\" Id=\"rel0\" "
+           "Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/></Relationships>\n";
 }
 
 // A package of the given model parts (name, XML), the first the root.
@@ -144,7 +145,8 @@ inline Triangoli cubo()
 
 // t as OFF (NOFF with its normals), vertex i through f(p, i) (the transform
 // a test expects), face k with colore(k) ("r g b", or "" for none).
-inline std::string off_di(const Triangoli &t, void (*f)(double *, size_t) = nullptr, std::string (*colore)(size_t) = nullptr)
+inline std::string off_di(const Triangoli &t, void (*f)(double *, size_t) = nullptr,
+                          std::string (*colore)(size_t) = nullptr)
 {
     std::string s = (t.nor.empty() ? "OFF\n" : "NOFF\n") + std::to_string(t.pos.size() / 3) + " " +
                     std::to_string(t.tri.size() / 3) + " 0\n";
@@ -189,10 +191,12 @@ inline std::string gltf_di(const Triangoli &t, const std::string &uri)
 {
     const size_t p = t.pos.size() * 4, i = t.tri.size() * 4, n = t.nor.size() * 4;
     const std::string u = uri.empty() ? "" : ",\"uri\":\"" + uri + "\"";
-    std::string j = gltf_da("", std::string("{\"attributes\":{\"POSITION\":0") + (n ? ",\"NORMAL\":2" : "") + "},\"indices\":1}",
+    std::string j = gltf_da("", std::string("{\"attributes\":{\"POSITION\":0") + (n ? ",\"NORMAL\":2" : "") +
+                                    "},\"indices\":1}",
                             "{\"byteLength\":" + std::to_string(p + i + n) + u + "}",
                             vista(0, p) + "," + vista(p, i) + (n ? "," + vista(p + i, n) : ""),
-                            accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," + accessorio(1, "5125", t.tri.size(), "SCALAR") +
+                            accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," +
+                                accessorio(1, "5125", t.tri.size(), "SCALAR") +
                                 (n ? "," + accessorio(2, "5126", t.nor.size() / 3, "VEC3") : ""));
     return j.insert(j.find("\"nodes\""), "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],");
 }

@@ -99,7 +99,8 @@ TEST(Gltf, BuffersBesideTheModelOnDiskOrFromThePage)
         EXPECT_EQ(ElencoPoliedri[0].numfacce, 0) << "leggi_percorso touched the store";
         const char *nomi[] = {"m.gltf"}, *dati[] = {gltf.c_str()};
         const size_t lunghezze[] = {gltf.size()};
-        EXPECT_EQ(carica_dati(nomi, dati, lunghezze, 1, p, sizeof p, nullptr, 0, &accanto), k.dalla_pagina.empty()) << p;
+        EXPECT_EQ(carica_dati(nomi, dati, lunghezze, 1, p, sizeof p, nullptr, 0, &accanto), k.dalla_pagina.empty())
+            << p;
         EXPECT_EQ(p, k.dalla_pagina.empty() ? "" : "m.gltf: buffers[0]: " + k.dalla_pagina);
     }
     std::system(("rm -rf '" + via + "'").c_str());
@@ -119,7 +120,7 @@ TEST(Gltf, StripsFansNodeTreesAndColours)
     std::string j = gltf_da(
         "", "{\"attributes\":{\"POSITION\":0},\"indices\":1,\"material\":0},"
             "{\"attributes\":{\"POSITION\":0,\"COLOR_0\":3},\"indices\":2},"
-            "{\"attributes\":{\"POSITION\":0},\"indices\":4,\"mode\":5},{\"attributes\":{\"POSITION\":0},\"indices\":5,\"mode\":6}",
+            R"({"attributes":{"POSITION":0},"indices":4,"mode":5},{"attributes":{"POSITION":0},"indices":5,"mode":6})",
         buffer_di(bin), vista(0, 96) + "," + vista(96, 72) + "," + vista(168, 72) + "," + vista(272, 32) + "," +
                             vista(240, 16) + "," + vista(256, 16),
         accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 18, "SCALAR") + "," +
@@ -128,18 +129,19 @@ TEST(Gltf, StripsFansNodeTreesAndColours)
     j.replace(j.find("\"nodes\""), j.find("\"meshes\"") - j.find("\"nodes\""),
               "\"scene\":0,\"scenes\":[{\"nodes\":[0,2]}],\"nodes\":[{\"matrix\":[2,0,0,0, 0,2,0,0, 0,0,2,0, 10,0,0,1],"
               "\"children\":[1]},{\"mesh\":0,\"translation\":[0,1,0],\"rotation\":[0.5,0.5,0.5,-0.5],"
-              "\"scale\":[1,1,3]},{\"mesh\":0}],\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[0.9,0.1,0.1,1]}}],");
+              "\"scale\":[1,1,3]},{\"mesh\":0}],"
+              "\"materials\":[{\"pbrMetallicRoughness\":{\"baseColorFactor\":[0.9,0.1,0.1,1]}}],");
     Triangoli mesh = q;
     for (int c = 1; c < 4; c++) mesh.pos.insert(mesh.pos.end(), q.pos.begin(), q.pos.end());
     for (size_t k = 18; k < 36; k++) mesh.tri[k] += 8;
     mesh.tri.insert(mesh.tri.end(), {16, 17, 18, 18, 17, 19, 24, 25, 27, 24, 27, 26});
     const auto albero = [](double *p, size_t i) {   // the first copy, under node 0
-        const double x = p[0], y = p[1], z = p[2];
-        if (i < 32) p[0] = 2 * y + 10, p[1] = 6 * z + 2, p[2] = 2 * x;
+        const double q[3] = {2 * p[1] + 10, 6 * p[2] + 2, 2 * p[0]};
+        if (i < 32) std::copy(q, q + 3, p);
     };
     // Named without .gltf: told a glTF by its JSON.
-    come_off("albero", j, off_di(unisci(mesh, mesh), albero,
-                                 [](size_t k) { return std::string(k % 16 < 6 ? "1 0 0" : k % 16 < 12 ? "0 1 0" : ""); }));
+    const auto colore = [](size_t k) { return std::string(k % 16 < 6 ? "1 0 0" : k % 16 < 12 ? "0 1 0" : ""); };
+    come_off("albero", j, off_di(unisci(mesh, mesh), albero, colore));
 }
 
 TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
@@ -148,8 +150,9 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
     // must not move the first, whose view the second primitive reads again.
     const Triangoli t = cubo(), c = {{0, 0, 0, 5, 0, 0, 0, 5, 0}, {0, 1, 2}, {}};
     const std::string pos("\0\0\0\5\0\0\0\5\0", 9), ind("\0\1\2", 3);
-    std::string j = gltf_da("KHR_mesh_quantization", std::string(POS_IND) + "," + POS_IND, buffer_di(pos) + "," + buffer_di(ind),
-                            vista(0, 9) + "," + vista(0, 3, "", 1), accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
+    std::string j = gltf_da("KHR_mesh_quantization", std::string(POS_IND) + "," + POS_IND,
+                            buffer_di(pos) + "," + buffer_di(ind), vista(0, 9) + "," + vista(0, 3, "", 1),
+                            accessorio(0, "5120", 3, "VEC3") + "," + accessorio(1, "5121", 3, "SCALAR"));
     come_off("corti.gltf", j, off_di(unisci(c, c)));
 
     // A GLB. Its chunk, buffer 0, holds meshopt-compressed views of the
@@ -178,7 +181,8 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
                 R"({"attributes":{"POSITION":0},"indices":1},{"attributes":{"POSITION":0},"indices":2},)"
                 R"({"attributes":{"POSITION":3},"indices":4},{"attributes":{"POSITION":5},"indices":4})",
                 "{\"byteLength\":" + std::to_string(bin.size()) + "},{\"byteLength\":384,\"extensions\":"
-                "{\"EXT_meshopt_compression\":{\"fallback\":true}}}," + buffer_di(byte_di(corti) + byte_di(t.tri) + byte_di(norm)),
+                "{\"EXT_meshopt_compression\":{\"fallback\":true}}}," +
+                    buffer_di(byte_di(corti) + byte_di(t.tri) + byte_di(norm)),
                 vista(0, 96, ",\"byteStride\":12" + compressa(0, v.size(), 12, 8, "ATTRIBUTES"), 1) + "," +
                     vista(96, 144, compressa(v.size(), tri.size(), 4, 36, "TRIANGLES"), 1) + "," +
                     vista(240, 144, compressa(v.size() + tri.size(), seq.size(), 4, 36, "INDICES"), 1) + "," +
@@ -186,8 +190,8 @@ TEST(Gltf, QuantizedShortAndCompressedBuffersReadAsTheirValues)
                 accessorio(0, "5126", 8, "VEC3") + "," + accessorio(1, "5125", 36, "SCALAR") + "," +
                     accessorio(2, "5125", 36, "SCALAR") + "," + accessorio(3, "5122", 8, "VEC3") + "," +
                     accessorio(4, "5125", 36, "SCALAR") + "," + accessorio(5, "5123,\"normalized\":true", 8, "VEC3"));
-    come_off("m.bin", glb_di(j, bin), off_di(unisci(unisci(t, t), unisci(t, t)),   // a GLB by its magic
-                                             [](double *p, size_t i) { for (int k = 0; k < 3 && i / 8 == 2; k++) p[k] *= 3; }));
+    const auto triplo = [](double *p, size_t i) { for (int k = 0; k < 3 && i / 8 == 2; k++) p[k] *= 3; };
+    come_off("m.bin", glb_di(j, bin), off_di(unisci(unisci(t, t), unisci(t, t)), triplo));   // a GLB by its magic
     // A compressed stream cut short does not decode.
     rifiutato("m.glb", glb_di(j, bin.substr(0, v.size() / 2) + std::string(bin.size() - v.size() / 2, '\0')),
               "m.glb: bufferViews[0].extensions.EXT_meshopt_compression: the compressed data does not decode (-3)");
@@ -213,10 +217,14 @@ TEST(TreMf, ComponentsAcrossPartsBuildTransformsAndColours)
         "</components></object>", "<item objectid=\"5\" transform=\"-2 0 0 0 2 0 0 0 2 0 0 7\"/>");
     Triangoli girato = t;
     for (size_t k = 0; k < girato.tri.size(); k += 3) std::swap(girato.tri[k + 1], girato.tri[k + 2]);
-    const auto sposta = [](double *p, size_t i) { p[0] = -2 * (p[0] + (i < 8 ? 0 : 3)), p[1] *= 2, p[2] = 2 * p[2] + 7; };
+    const auto sposta = [](double *p, size_t i) {
+        const double q[3] = {-2 * (p[0] + (i < 8 ? 0 : 3)), 2 * p[1], 2 * p[2] + 7};
+        std::copy(q, q + 3, p);
+    };
     come_off("p.3mf", pacchetto_3mf({{"3D/Altro.model", radice}, {"3D/Objects/parte.model", parte}}, false),
-             off_di(unisci(girato, girato), sposta,
-                    [](size_t k) { return std::string(k % 12 / 2 == 2 ? "0.0627 0.878 0.0627" : "0.878 0.0627 0.0627"); }));
+             off_di(unisci(girato, girato), sposta, [](size_t k) {
+                 return std::string(k % 12 / 2 == 2 ? "0.0627 0.878 0.0627" : "0.878 0.0627 0.0627");
+             }));
 }
 
 // Each hostile file: one line naming the file and the place, nothing read.
@@ -269,7 +277,8 @@ TEST(Ostili, FilesAreRefusedWithOneLineNamingThePlace)
         // CRC-32 of "x": 8cdc1683.
         {"z.3mf", crc, "[Content_Types].xml: CRC 8cdc1683, its header says 8cdc1682: a corrupt entry"},
         {"z.3mf", crc.substr(0, crc.size() - 10), "ZIP archive without its end record: truncated or not a ZIP"},
-        {"t.3mf", tremf("<?xml version=\"1.0\"?>\n<!DOCTYPE model [<!ENTITY a \"ha\"><!ENTITY b \"&a;&a;&a;\">]>\n<model>&b;</model>"),
+        {"t.3mf", tremf("<?xml version=\"1.0\"?>\n<!DOCTYPE model [<!ENTITY a \"ha\"><!ENTITY b \"&a;&a;\">]>\n"
+                        "<model>&b;</model>"),
          "3D/3dmodel.model:2: a DTD (<!DOCTYPE>): refused, its entities could expand without bound"},
         {"t.3mf", m("v3=\"1\"/>", "v3=\"8\"/>"), "3D/3dmodel.model:13: v3=8 is not below the object's 8 vertices"},
         {"t.3mf", m("x=\"1\"", "x=\"nan\""), "3D/3dmodel.model:5: x \"nan\" is not a finite number"},
