@@ -73,7 +73,8 @@ TEST(Gltf, BuffersBesideTheModelOnDiskOrFromThePage)
     // Buffers beside the model, in its folder or among the files the page
     // hands over with it (by name only). The file above the folder exists:
     // reading it would have succeeded.
-    const std::string via = mkdtemp(&std::string("/tmp/superficie-pacchetti-XXXXXX")[0]), file = via + "/dentro/m.gltf";
+    const std::string via = mkdtemp(&std::string("/tmp/superficie-pacchetti-XXXXXX")[0]);
+    const std::string file = via + "/dentro/m.gltf";
     mkdir((via + "/dentro").c_str(), 0700);
     std::ofstream(via + "/dentro/sotto dir.bin", std::ios::binary) << bin;
     std::ofstream(via + "/cubo.bin", std::ios::binary) << bin;
