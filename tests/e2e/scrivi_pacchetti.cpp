@@ -32,9 +32,8 @@ int main(int argc, char **argv)
         for (int k = 1; k + 1 < f.numvertici; k++)
             t.tri.insert(t.tri.end(), {(uint32_t)v[0], (uint32_t)v[k], (uint32_t)v[k + 1]});
     }
-    const std::string dir = argv[2];
     const auto scrivi = [&](const char *nome, const std::string &dati) {
-        std::ofstream(dir + "/" + nome, std::ios::binary) << dati;
+        std::ofstream(std::string(argv[2]) + "/" + nome, std::ios::binary) << dati;
     };
     scrivi("m.gltf", gltf_di(t, "m.bin"));
     scrivi("m.bin", bin_di(t));
