@@ -21,9 +21,8 @@ struct Binario {
     {
         char b[sizeof v];
         std::memcpy(b, &v, sizeof v);
-        const uint16_t uno = 1;
-        const bool ospite_piccolo = *(const unsigned char *)&uno == 1;
-        for (size_t i = 0; i < sizeof v; i++) s += b[ospite_piccolo == grande ? sizeof v - 1 - i : i];
+        for (size_t i = 0; i < sizeof v; i++)
+            s += b[(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__) == grande ? sizeof v - 1 - i : i];
         return *this;
     }
 };
@@ -43,15 +42,12 @@ inline std::string deflato(const std::string &dati)
     return z.substr(2, n - 6);
 }
 
-// An entry of a ZIP archive. To build broken ones: the size the headers
-// claim when not the data's (0: the truth), and ready deflated data.
+// An entry of a ZIP archive; to build broken ones, the size its headers
+// claim when not the data's (0: the truth).
 struct Voce {
-    Voce(std::string n, std::string d, bool def = true, uint32_t p = 0, std::string c = "")
-        : nome(n), dati(d), deflata(def), piena(p), compressa(c) {}
     std::string nome, dati;
-    bool deflata;
-    uint32_t piena;
-    std::string compressa;
+    bool deflata = true;
+    uint32_t piena = 0;
 };
 
 inline std::string zip_di(const std::vector<Voce> &voci)
@@ -60,7 +56,7 @@ inline std::string zip_di(const std::vector<Voce> &voci)
     using u32 = uint32_t;
     Binario z{false, ""}, cd{false, ""};
     for (const Voce &v : voci) {
-        const std::string c = !v.compressa.empty() ? v.compressa : v.deflata ? deflato(v.dati) : v.dati;
+        const std::string c = v.deflata ? deflato(v.dati) : v.dati;
         const u32 crc = (u32)crc32(0L, (const Bytef *)v.dati.data(), (uInt)v.dati.size());
         // The fields a local header and its central record share, version needed to extra length.
         Binario h{false, ""};
@@ -80,19 +76,13 @@ inline std::string zip_di(const std::vector<Voce> &voci)
 }
 
 constexpr const char TIPI_3MF[] =
-    "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\">\n"
-    "<Default Extension=\"rels\" ContentType=\"application/vnd.openxmlformats-package.relationships+xml\"/>\n"
-    "<Default Extension=\"model\" ContentType=\"application/vnd.ms-package.3dmanufacturing-3dmodel+xml\"/>\n"
-    "</Types>\n";
-
+    "<Types xmlns=\"http://schemas.openxmlformats.org/package/2006/content-types\"><Default Extension=\"model\" "
+    "ContentType=\"application/vnd.ms-package.3dmanufacturing-3dmodel+xml\"/></Types>\n";
 inline std::string rels_3mf(const std::string &radice)
 {
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">\n"
+    return "<Relationships xmlns=\"http://schemas.openxmlformats.org/package/2006/relationships\">"
            "<Relationship Target=\"/" + radice + "\" Id=\"rel0\" "
-           "Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/>\n"
-           "</Relationships>\n";
+           "Type=\"http://schemas.microsoft.com/3dmanufacturing/2013/01/3dmodel\"/></Relationships>\n";
 }
 
 // A package of the given model parts (name, XML), the first the root.
@@ -106,16 +96,16 @@ inline std::string pacchetto_3mf(const std::vector<std::pair<std::string, std::s
 inline std::string uri_dati(const std::string &s)
 {
     static const char a[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
-    std::string r = "data:application/octet-stream;base64,";
-    for (size_t i = 0; i < s.size(); i += 3) {
-        const size_t n = s.size() - i;   // 1, 2, or 3 and more
-        const uint32_t v = (uint8_t)s[i] << 16 | (n > 1 ? (uint8_t)s[i + 1] << 8 : 0) | (n > 2 ? (uint8_t)s[i + 2] : 0);
-        r += a[v >> 18];
-        r += a[v >> 12 & 63];
-        r += n > 1 ? a[v >> 6 & 63] : '=';
-        r += n > 2 ? a[v & 63] : '=';
+    std::string r;
+    uint32_t bit = 0;
+    int n = 0;   // bits in `bit` not yet written
+    for (const char c : s) {
+        bit = bit << 8 | (uint8_t)c;
+        for (n += 8; n >= 6; n -= 6) r += a[bit >> (n - 6) & 63];
     }
-    return r;
+    if (n) r += a[bit << (6 - n) & 63];
+    r.resize((r.size() + 3) / 4 * 4, '=');
+    return "data:application/octet-stream;base64," + r;
 }
 
 inline std::string glb_di(std::string json, std::string bin)
@@ -141,6 +131,7 @@ inline std::string numero(double x)
 struct Triangoli {
     std::vector<float> pos;         // x y z
     std::vector<uint32_t> tri;      // three indices a triangle
+    std::vector<float> nor;         // x y z a vertex, or none
 };
 
 // The unit cube, corners 0/1, its triangles counter-clockwise outside.
@@ -152,23 +143,25 @@ inline Triangoli cubo()
     return t;
 }
 
-// t as OFF, each vertex through f (the transform a test expects), face k
-// with colore(k) when given (an "r g b" text, or "" for none).
-template <class F, class C>
-std::string off_di(const Triangoli &t, F f, C colore)
+// t as OFF (NOFF with its normals), vertex i through f(p, i) (the transform
+// a test expects), face k with colore(k) ("r g b", or "" for none).
+inline std::string off_di(const Triangoli &t, void (*f)(double *, size_t) = nullptr,
+                          std::string (*colore)(size_t) = nullptr)
 {
-    std::string s = "OFF\n" + std::to_string(t.pos.size() / 3) + " " + std::to_string(t.tri.size() / 3) + " 0\n";
+    std::string s = (t.nor.empty() ? "OFF\n" : "NOFF\n") + std::to_string(t.pos.size() / 3) + " " +
+                    std::to_string(t.tri.size() / 3) + " 0\n";
     for (size_t i = 0; i < t.pos.size(); i += 3) {
         double p[3] = {t.pos[i], t.pos[i + 1], t.pos[i + 2]};
-        f(p);
-        s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]) + "\n";
+        if (f) f(p, i / 3);
+        s += numero(p[0]) + " " + numero(p[1]) + " " + numero(p[2]);
+        for (size_t k = i; k < i + 3 && !t.nor.empty(); k++) s += " " + numero(t.nor[k]);
+        s += "\n";
     }
     for (size_t k = 0; k < t.tri.size(); k += 3)
         s += "3 " + std::to_string(t.tri[k]) + " " + std::to_string(t.tri[k + 1]) + " " + std::to_string(t.tri[k + 2]) +
-             " " + colore(k / 3) + "\n";
+             (colore ? " " + colore(k / 3) : "") + "\n";
     return s;
 }
-inline std::string off_di(const Triangoli &t) { return off_di(t, [](double *) {}, [](size_t) { return std::string(); }); }
 
 // A glTF of one mesh in one node from its pieces, each the members of its
 // JSON array; `estensione`, when given, is used and required.
@@ -191,21 +184,24 @@ inline std::string accessorio(int vista, const std::string &tipo, size_t quanti,
            std::to_string(quanti) + ",\"type\":\"" + forma + "\"}";
 }
 
-// One glTF of t with a scene: positions then indices in buffer 0 (whose uri
-// is given, or the GLB's chunk for ""), its primitive with `primitiva`
-// (extra JSON members, e.g. a mode).
-inline std::string gltf_di(const Triangoli &t, const std::string &uri, const std::string &primitiva = "")
+// One glTF of t with a scene: positions, indices and any normals in buffer 0
+// (whose uri is given, or the GLB's chunk for "").
+inline std::string bin_di(const Triangoli &t) { return byte_di(t.pos) + byte_di(t.tri) + byte_di(t.nor); }
+inline std::string gltf_di(const Triangoli &t, const std::string &uri)
 {
-    const size_t p = t.pos.size() * 4, i = t.tri.size() * 4;
-    std::string j = gltf_da("", "{\"attributes\":{\"POSITION\":0},\"indices\":1" + primitiva + "}",
-                            "{\"byteLength\":" + std::to_string(p + i) + (uri.empty() ? "" : ",\"uri\":\"" + uri + "\"") + "}",
-                            vista(0, p) + "," + vista(p, i), accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," +
-                                                                 accessorio(1, "5125", t.tri.size(), "SCALAR"));
+    const size_t p = t.pos.size() * 4, i = t.tri.size() * 4, n = t.nor.size() * 4;
+    const std::string u = uri.empty() ? "" : ",\"uri\":\"" + uri + "\"";
+    std::string j = gltf_da("", std::string("{\"attributes\":{\"POSITION\":0") + (n ? ",\"NORMAL\":2" : "") +
+                                    "},\"indices\":1}",
+                            "{\"byteLength\":" + std::to_string(p + i + n) + u + "}",
+                            vista(0, p) + "," + vista(p, i) + (n ? "," + vista(p + i, n) : ""),
+                            accessorio(0, "5126", t.pos.size() / 3, "VEC3") + "," +
+                                accessorio(1, "5125", t.tri.size(), "SCALAR") +
+                                (n ? "," + accessorio(2, "5126", t.nor.size() / 3, "VEC3") : ""));
     return j.insert(j.find("\"nodes\""), "\"scene\":0,\"scenes\":[{\"nodes\":[0]}],");
 }
-inline std::string gltf_incorporato(const Triangoli &t, const std::string &primitiva = "")
-{ return gltf_di(t, uri_dati(byte_di(t.pos) + byte_di(t.tri)), primitiva); }
-inline std::string glb_di(const Triangoli &t) { return glb_di(gltf_di(t, ""), byte_di(t.pos) + byte_di(t.tri)); }
+inline std::string gltf_incorporato(const Triangoli &t) { return gltf_di(t, uri_dati(bin_di(t))); }
+inline std::string glb_di(const Triangoli &t) { return glb_di(gltf_di(t, ""), bin_di(t)); }
 
 // t as a 3MF object's <mesh>.
 inline std::string mesh_3mf(const Triangoli &t)
@@ -229,8 +225,8 @@ inline std::string modello(const std::string &risorse, const std::string &build)
            "xmlns:p=\"http://schemas.microsoft.com/3dmanufacturing/production/2015/06\">\n<resources>" +
            risorse + "</resources><build>" + build + "</build></model>\n";
 }
-inline std::string modello_3mf(const Triangoli &t, const std::string &item = "")
-{ return modello("<object id=\"1\" type=\"model\">" + mesh_3mf(t) + "</object>", "<item objectid=\"1\"" + item + "/>"); }
+inline std::string modello_3mf(const Triangoli &t)
+{ return modello("<object id=\"1\" type=\"model\">" + mesh_3mf(t) + "</object>", "<item objectid=\"1\"/>"); }
 
 }  // namespace prova
 
