@@ -148,7 +148,8 @@ TEST(Grandi, OverEitherCapacityIsFittedWithOneLine)
         {"lunga.obj", lunga + " 3\n"},
         {"pieno.off", off_di(pieno)},           // 3000 vertices, 5000 faces
     };
-    const char *righe[] = {"facce.off: 5100", "grande.stl: 6000", "pieno.obj: 2", "in_fila.obj: 2", "lunga.obj: 5001", nullptr};
+    const char *righe[] = {"facce.off: 5100", "grande.stl: 6000", "pieno.obj: 2", "in_fila.obj: 2", "lunga.obj: 5001",
+                           nullptr};
     for (size_t da = 0; da < grandi.size(); da += MAX_POLIEDRI) {
         const std::vector<File> insieme(grandi.begin() + da, grandi.begin() + std::min(da + MAX_POLIEDRI, grandi.size()));
         const auto [ok, uscita] = carica(insieme);
@@ -162,9 +163,11 @@ TEST(Grandi, OverEitherCapacityIsFittedWithOneLine)
         }
         EXPECT_EQ(uscita, attese);
     }
-    EXPECT_TRUE(ElencoPoliedri[1].numpunti == MAX_PUNTI && ElencoPoliedri[1].numfacce == MAX_FACCE) << "pieno.off, whole";
+    EXPECT_TRUE(ElencoPoliedri[1].numpunti == MAX_PUNTI && ElencoPoliedri[1].numfacce == MAX_FACCE)
+        << "pieno.off, whole";
     const std::vector<double> prima[] = {scena(0), scena(1)};
-    EXPECT_EQ(carica({grandi[0], {"rotto.off", "OFF\n3 1 0\n"}}).second, "rotto.off:3: the file ends after 0 of its 3 vertices");
+    EXPECT_EQ(carica({grandi[0], {"rotto.off", "OFF\n3 1 0\n"}}).second,
+              "rotto.off:3: the file ends after 0 of its 3 vertices");
     EXPECT_TRUE(scena(0) == prima[0] && scena(1) == prima[1]) << "the store changed";
 }
 
