@@ -387,9 +387,10 @@ TEST(Adatta, FitsKeepingShapeAndTurn)
 }
 
 // Tiny limits still give a face; the same mesh and limits give the same
-// result, and
-// -0.0 fits as 0.0, as every reader takes it: meshoptimizer 0.18 tells them
-// apart by their bits and would simplify as if a border ran between them.
+// result, and -0.0 fits as 0.0, as every reader takes it: meshoptimizer 0.18
+// tells them apart by their bits and would simplify as if a border ran
+// between them. (Within both limits nothing changes: test_grandi's file at
+// the capacities.)
 TEST(Adatta, LimitsAreKeptToTheLeastAndTheSameEachTime)
 {
     const Maglia meshes[] = {sfere(10), tessere(5), superficie(20, 1, false, su_altura),
