@@ -145,8 +145,8 @@ class Pagina:
     # window (CSS width, height and density) it opens in; prima(c) runs before.
     # quadri False: the actions' frames are not awaited.
 
-    def __init__(self, pagina, cartella, tocco=False, finestra=None, prima=None):
-        os.makedirs(cartella)
+    def __init__(self, pagina, tocco=False, finestra=None, prima=None):
+        cartella = tempfile.mkdtemp(dir=LAVORO)
         shutil.copy(pagina, cartella)
         self.c = c = Chromium(schermi=prima is not None)
         self.quadri = True
@@ -252,13 +252,13 @@ class Pagina:
 
 # A part's failures, and what it opened: closed at the end, each page
 # checked for messages and scrolling, each viewer for anything it printed.
-FALLITI, CHIUSURE, LAVORO = [], [], tempfile.mkdtemp(prefix="superficie-web-")
-no = FALLITI.append
+FALLITI, CHIUSURE = [], contextlib.ExitStack()
+LAVORO, no = CHIUSURE.enter_context(tempfile.TemporaryDirectory(prefix="superficie-web-")), FALLITI.append
 
 
 def pagina_nuova(pagina, **opzioni):
-    p = Pagina(pagina, os.path.join(LAVORO, str(len(CHIUSURE))), **opzioni)
-    CHIUSURE.append(lambda: (p.c.valuta("[scrollX, scrollY]") == [0, 0] or no("a page scrolled"),
+    p = Pagina(pagina, **opzioni)
+    CHIUSURE.callback(lambda: (p.c.valuta("[scrollX, scrollY]") == [0, 0] or no("a page scrolled"),
                              [no("a page said: " + m) for m in p.c.messaggi()], p.c.chiudi()))
     return p
 
@@ -311,8 +311,9 @@ SPIA = """(() => {
 # Each: the actions on the probe, then on the page. Keys by xdotool's names
 # (with Shift, a letter goes the way "!" does: the Shift key's own callback,
 # then the character); positions relative to the window or canvas.
-AZIONI = [[[a]] * 2 for a in [("keys", k) for k in "a shift+1 ctrl+a BackSpace Delete Tab Return Escape space "
-                              "eacute EuroSign F1 Up Right Next Home".split()] + [
+AZIONI = [[[a]] * 2 for a in [("keys", k) for k in (
+    "a shift+1 ctrl+a BackSpace Delete Tab Return Escape space eacute EuroSign F1 Up Right Next Home"
+).split()] + [
     ("drag", b, [(100, 100), (105, 107), (109, 97)]) for b in ("left", "middle", "right")] + [
     ("drag", "left", [(10, 10), (-5, 20), (30, -8)]), ("wheel", 200, 300),
     ("drag", "left", [(100, 680), (120, 685)])]] + [
@@ -341,7 +342,7 @@ def tabella_readme():
 
 def ingressi(pagina, sonda):
     x11, righe = Desktop([sonda], titolo="Sonda"), []
-    CHIUSURE.append(lambda: (x11.p.terminate(), x11.p.wait(30)))
+    CHIUSURE.callback(lambda: (x11.p.terminate(), x11.p.wait(30)))
     threading.Thread(target=lambda: [righe.append(r) for r in x11.p.stdout], daemon=True).start()
     p = pagina_nuova(pagina, tocco=True)
     c, p.quadri = p.c, False
@@ -418,9 +419,8 @@ def campioni(d, exporter, scrittore, genera):
 
 
 def file_aperti(*programmi):
-    (viewer, exporter, scrittore, genera, pagina), d = map(os.path.abspath, programmi), \
-        os.path.join(LAVORO, "file")
-    os.makedirs(d)
+    viewer, exporter, scrittore, genera, pagina = map(os.path.abspath, programmi)
+    d = tempfile.mkdtemp(dir=LAVORO)
     campioni(d, exporter, scrittore, genera)
     p = pagina_nuova(pagina)
     c = p.c
@@ -494,7 +494,7 @@ def schermi(c):
 
 def confronto(viewer, pagina):
     desktop, c = Desktop([viewer]), pagina_nuova(pagina, prima=schermi).c
-    CHIUSURE.append(lambda: (lambda detto: detto and no("the desktop printed " + detto))(desktop.chiudi()))
+    CHIUSURE.callback(lambda: (lambda detto: detto and no("the desktop printed " + detto))(desktop.chiudi()))
     ora = 1
     # The second move leaves 2 for neither 1 nor 2: a query on density 1 alone would not see it.
     for densita in (1, 2, 1.5):
@@ -531,15 +531,10 @@ def confronto(viewer, pagina):
 
 if __name__ == "__main__":
     try:
-        globals()[sys.argv[1]](*sys.argv[2:])
+        with CHIUSURE:   # closes even after an exception
+            globals()[sys.argv[1]](*sys.argv[2:])
     except Exception:
         traceback.print_exc()
         no("the part %s ended with an exception" % sys.argv[1])
-    for chiudi in reversed(CHIUSURE):
-        try:
-            chiudi()
-        except Exception as e:
-            no("closing: %r" % e)
-    shutil.rmtree(LAVORO, ignore_errors=True)
     [print("FAILED:", f) for f in FALLITI]
     sys.exit(1 if FALLITI else 0)
