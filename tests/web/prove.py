@@ -176,12 +176,13 @@ class Pagina:
             self.dimensiona(LARGHEZZA, ALTEZZA)
 
     def misura(self, densita=1):
-        # The picture's place on the page and its size in the viewer's pixels.
+        # The picture's place on the page and its size in the viewer's pixels:
+        # the density's pixels, rounded as the page's Math.round does, halves up.
         self.densita = densita
-        self.x0, self.y0, w, h = self.c.rettangolo("#canvas")
+        self.x0, self.y0, self.w, self.h = self.c.rettangolo("#canvas")
         self.larghezza, self.altezza = self.c.valuta("[Module.canvas.width, Module.canvas.height]")
-        assert (self.larghezza, self.altezza) == (round(w * densita), round(h * densita)), \
-            "canvas %sx%s shown %sx%s" % (self.larghezza, self.altezza, w, h)
+        assert [self.larghezza, self.altezza] == [math.floor(v * densita + 0.5) for v in (self.w, self.h)], \
+            "canvas %sx%s shown %sx%s at density %s" % (self.larghezza, self.altezza, self.w, self.h, densita)
 
     def dimensiona(self, larghezza, altezza, densita=1):
         # The window that gives the picture larghezza x altezza of the viewer's pixels.
@@ -246,8 +247,7 @@ class Pagina:
     def schermata(self):
         # The picture once every posted redisplay is drawn, in device pixels.
         self.c.calma()
-        return immagine(self.c.schermata([self.x0, self.y0, self.larghezza / self.densita,
-                                          self.altezza / self.densita]))
+        return immagine(self.c.schermata([self.x0, self.y0, self.w, self.h]))
 
 
 # A part's failures, and what it opened: closed at the end, each page
@@ -493,23 +493,19 @@ def schermi(c):
 
 
 def confronto(viewer, pagina):
-    desktop, c = Desktop([viewer]), pagina_nuova(pagina, prima=schermi).c
+    desktop, s = Desktop([viewer]), pagina_nuova(pagina, prima=schermi)
     CHIUSURE.callback(lambda: (lambda detto: detto and no("the desktop printed " + detto))(desktop.chiudi()))
     ora = 1
     # The second move leaves 2 for neither 1 nor 2: a query on density 1 alone would not see it.
     for densita in (1, 2, 1.5):
         if densita != ora:
-            c.sposta(*SCHERMI[densita], *FINESTRA_SCHERMI, densita_ora=ora, densita_dopo=densita)
-            c.attendi("devicePixelRatio == %s" % densita, ATTESA)
+            s.c.sposta(*SCHERMI[densita], *FINESTRA_SCHERMI, densita_ora=ora, densita_dopo=densita)
+            s.c.attendi("devicePixelRatio == %s" % densita, ATTESA)
             ora = densita
-        c.calma()
-        x, y, w, h = c.rettangolo("#canvas")
-        tela, nome = c.valuta("[Module.canvas.width, Module.canvas.height]"), \
-            "%gx%g CSS on a screen of density %s" % (w, h, densita)
-        # Rounded as the page's Math.round does, halves up.
-        if tela != [math.floor(w * densita + 0.5), math.floor(h * densita + 0.5)]:
-            return no("%s: the picture has %sx%s pixels" % (nome, tela[0], tela[1]))
-        confronta(nome, desktop.dimensiona(*tela), immagine(c.schermata([x, y, w, h])))
+        s.c.calma()
+        s.misura(densita)
+        confronta("%gx%g CSS on a screen of density %s" % (s.w, s.h, densita),
+                  desktop.dimensiona(s.larghezza, s.altezza), s.schermata())
     p = pagina_nuova(pagina)
     # Opened at the first size, with the desktop still at its start.
     nome, w, h = SESSIONE_DIMENSIONI[0][:3]
