@@ -200,13 +200,16 @@ class Pagina:
         if self.quadri:
             self.c.attendi("Module.quadri > %d" % n, ATTESA)
 
-    def dita(self, tipo, dita): self.c.tocco(tipo, {k: self.punto(*p) for k, p in dita.items()})
+    def dita(self, tipo, dita):
+        # A touch event; dita the fingers down after it, as {id: (x, y)}.
+        self.c.invia("Input.dispatchTouchEvent", type=tipo, touchPoints=[
+            dict(zip("xy", self.punto(*p)), id=i) for i, p in sorted(dita.items())])
 
     def esegui(self, azioni):
         # Actions as Desktop.esegui takes them, and touches: ("dita", [(x, y,
         # dx, dy)...], steps) fingers put down in turn, each moving by its own
-        # total, the last lifted first; ("bottoni", label...) clicks on the
-        # key buttons. Returns the picture.
+        # total, the last lifted first; ("bottoni", n...) clicks on the nth
+        # key button. Returns the picture.
         c, m = self.c, self.c.mouse
         for a in azioni:
             if a[0] == "drag":
@@ -228,21 +231,18 @@ class Pagina:
                     self.passo(lambda: self.dita("touchMove", d))
                 for k in range(len(a[1]) - 1, 0, -1):
                     self.dita("touchMove", {i: d[i] for i in range(1, k + 1)})
-                c.tocco("touchEnd", {})
+                self.dita("touchEnd", {})
             for k in a[1:] if a[0] in ("keys", "bottoni") else ():
                 self.passo(lambda: c.tasti(*eventi(k)) if a[0] == "keys" else self.clicca(k))
         return self.quadri and self.schermata()
 
-    def clicca(self, etichetta):
-        # A click on the key button so labelled; the keyboard focus must stay on the picture.
-        x, y = self.c.valuta("(b => b && [b.x + b.width / 2, b.y + b.height / 2])([...document."
-                             "querySelectorAll('#tasti button')].find(b => b.textContent == %r)"
-                             "?.getBoundingClientRect())" % etichetta) or (None, None)
-        assert x is not None, "no button %r" % etichetta
+    def clicca(self, n):
+        # A click on the nth key button; the keyboard focus must stay on the picture.
+        x, y, w, h = self.c.rettangolo("#tasti button:nth-child(%d)" % n)
         for tipo, premuti in (("mouseMoved", 0), ("mousePressed", 1), ("mouseReleased", 0)):
-            self.c.mouse(tipo, x, y, "left" if tipo != "mouseMoved" else "none", premuti)
+            self.c.mouse(tipo, x + w / 2, y + h / 2, "left" if tipo != "mouseMoved" else "none", premuti)
         fuoco = self.c.valuta("document.activeElement.id")
-        assert fuoco == "canvas", "after the button %r the focus is on %r" % (etichetta, fuoco)
+        assert fuoco == "canvas", "after button %d the focus is on %r" % (n, fuoco)
 
     def schermata(self):
         # The picture once every posted redisplay is drawn, in device pixels.
@@ -356,7 +356,8 @@ def ingressi(pagina, sonda):
     bottoni = c.valuta("[...document.querySelectorAll('#tasti button')].map(b => b.textContent)")
     if sorted(bottoni) != sorted(TUTTI):
         no("the buttons are %s" % bottoni)
-    for sul_x, sulla_pagina in AZIONI + [[[("keys", FRECCE.get(b, b))], [("bottoni", b)]] for b in bottoni]:
+    for sul_x, sulla_pagina in AZIONI + [[[("keys", FRECCE.get(b, b))], [("bottoni", i + 1)]]
+                                         for i, b in enumerate(bottoni)]:
         # The probe's callbacks once it prints no more.
         prima, n, fine = len(righe), -1, time.monotonic() + ATTESA
         x11.esegui(sul_x)
