@@ -268,7 +268,6 @@ def pagina_nuova(pagina, **opzioni):
 # step. Positions are
 # the picture's pixels. Then other sizes (SESSIONE_DIMENSIONI).
 SESSIONE = [
-    ("start", []),
     ("left drag", [("drag", "left", linea(500, 300, 60, 30, 6))]),
     # Its first step still turns (the last frame chose the rotation), the rest rescales.
     ("right drag", [("drag", "right", linea(500, 300, 0, -50, 5))]),
@@ -278,7 +277,6 @@ SESSIONE = [
     # Shift with 1 is "!", not a selection of slot 1: the "a" still shrinks.
     ("opaque, shift+1, a", [("keys", "u", "u", "u", "shift+1", "a")]),
     ("q, shadows off", [("keys", "q", "o")]),
-    ("r", [("keys", "r")]),
 ]
 
 
