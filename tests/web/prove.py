@@ -77,16 +77,15 @@ class Desktop:
     # A program's window on the X display, found by its title. Actions, in
     # its pixels: ("drag", button, points), ("keys", key...), ("wheel", x, y).
 
-    def __init__(self, programma, titolo="Superficie", cartella=None):
-        self.p = subprocess.Popen(programma, stdout=subprocess.PIPE, stderr=subprocess.PIPE,
-                                  cwd=cartella, text=True)
+    def __init__(self, programma, titolo="Superficie"):
+        self.p = subprocess.Popen(programma, stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
         self.w = xdotool("search", "--sync", "--onlyvisible", "--name", "^%s$" % titolo).split()[0]
         g = dict(r.split("=") for r in xdotool("getwindowgeometry", "--shell", self.w).split())
         self.gx, self.gy = int(g["X"]), int(g["Y"])
         self.muovi(500, 100)   # keys go where the pointer is
         self.quadri = titolo == "Superficie"   # else a window that draws nothing
         if self.quadri:   # an unpainted or cleared window is one colour
-            self.ultima = entro(ATTESA, "the scene", lambda: (lambda q: q.getcolors(2) is None and q)(
+            entro(ATTESA, "the scene", lambda: (lambda q: q.getcolors(2) is None and q)(
                 self.stabile()))
 
     def muovi(self, x, y, *poi):   # the pointer to x, y of the window, or outside it
@@ -126,8 +125,7 @@ class Desktop:
             for k in a[1:] if a[0] == "keys" else ():
                 xdotool("key", k)
                 time.sleep(0.1)
-        self.ultima = self.quadri and self.stabile()
-        return self.ultima
+        return self.quadri and self.stabile()
 
     def dimensiona(self, larghezza, altezza):
         # The window resized as a window manager would; its new picture.
@@ -378,7 +376,7 @@ def ingressi(pagina, sonda):
 # file_aperti VIEWER EXPORTER WRITER GENERATOR PAGE: files opened in one page, in
 # turn, through its Open button (the file input's files, as the chooser sets
 # them) and by dropping them on it, against the same files named on the
-# desktop viewer's command line. A scene that opens must look as the
+# desktop viewer's command line (its picture by --output). A scene that opens must look as the
 # desktop's, and show beside the picture, not as an error, the line the
 # desktop prints for each file it fitted to the store (without "superficie:
 # "); a refused one must show the desktop's message and leave the picture
@@ -440,20 +438,20 @@ def file_aperti(*programmi):
             p.dimensiona(LARGHEZZA, ALTEZZA)
         a, detto, nota = p.schermata(), testo("messaggio"), testo("nota")
         print("%-36s message %r, note %r" % (nome, detto, nota))
+        # The desktop is named the models (it finds a glTF's buffers beside
+        # them) and draws its start picture itself.
+        r = subprocess.run([viewer, "--output", "desktop.png"] + [f for f in nomi if f != "m.bin"],
+                           cwd=d, capture_output=True, text=True, timeout=ATTESA_FINESTRA)
         if esito == "refused":
-            r = subprocess.run([viewer] + nomi, cwd=d, capture_output=True, text=True,
-                               timeout=ATTESA_FINESTRA)
             if r.returncode != 2 or r.stderr != "superficie: %s\n" % detto:
                 no("%s: the page says %r, the desktop %r" % (nome, detto, r.stderr))
             if not uguali(a, prima) or nota != nota_prima:
                 no("%s: the picture or its note changed" % nome)
         else:
-            # The desktop is named the models; it finds a glTF's buffers beside it.
-            desktop = Desktop([viewer] + [f for f in nomi if f != "m.bin"], cartella=d)
-            b, stampato = desktop.ultima, desktop.chiudi()
-            if stampato != "".join("superficie: %s\n" % r for r in nota.splitlines()) or detto:
-                no("%s: the desktop printed %r, the page says %r" % (nome, stampato, detto))
-            confronta(nome, b, a)
+            righe = "".join("superficie: %s\n" % riga for riga in nota.splitlines())
+            if r.returncode != 0 or r.stderr != righe or detto:
+                no("%s: the desktop printed %r, the page says %r" % (nome, r.stderr, detto))
+            confronta(nome, immagine(pathlib.Path(d, "desktop.png").read_bytes()), a)
         if c.valuta("document.activeElement.id") != "canvas":
             no("%s: the canvas lost the keyboard focus" % nome)
         prima, nota_prima = a, nota
