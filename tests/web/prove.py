@@ -97,13 +97,12 @@ class Desktop:
 
     def stabile(self):
         # The picture once it stays the same for three shots.
-        foto = [self.schermata()]
+        foto = []
 
         def ferma():
+            foto[:] = foto[-2:] + [self.schermata()]
             time.sleep(0.1)
-            foto.append(self.schermata())
-            del foto[:-3]
-            return len(foto) > 2 and uguali(foto[-1], foto[-2]) and uguali(foto[-1], foto[-3]) and foto[-1]
+            return len(foto) == 3 and all(uguali(f, foto[0]) for f in foto) and foto[0]
         return entro(ATTESA, "a settled picture", ferma)
 
     def esegui(self, azioni):
@@ -376,10 +375,10 @@ def ingressi(pagina, sonda):
 # file_aperti VIEWER EXPORTER WRITER GENERATOR PAGE: files opened in one page, in
 # turn, through its Open button (the file input's files, as the chooser sets
 # them) and by dropping them on it, against the same files named on the
-# desktop viewer's command line (its picture by --output). A scene that opens must look as the
-# desktop's, and show beside the picture, not as an error, the line the
-# desktop prints for each file it fitted to the store (without "superficie:
-# "); a refused one must show the desktop's message and leave the picture
+# desktop viewer's command line (its picture by --output). A scene that opens
+# must look as the desktop's, and show beside the picture, not as an error,
+# the line the desktop prints for each file it fitted to the store (without
+# "superficie: "); a refused one must show the desktop's message and leave the picture
 # and its note exactly as they were; the canvas keeps the keyboard focus. (A
 # browser that left the page for a dropped file fails the waits after it.)
 # Each case: (what, how, files, "opens" or "refused").
