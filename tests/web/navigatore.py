@@ -194,9 +194,3 @@ class Chromium:
             # Text above the picture wraps anew at another width: a few rounds.
             w, h = int(w + larghezza - lw), int(h + altezza - lh)
         raise Errore("no window gives a picture of %dx%d (last %sx%s)" % (larghezza, altezza, lw, lh))
-
-    def tocco(self, tipo, punti):
-        # A touch event: tipo touchStart, touchMove, touchEnd; punti the
-        # fingers down after it, as {id: (x, y)} in page pixels.
-        self.invia("Input.dispatchTouchEvent", type=tipo, touchPoints=[
-            {"x": x, "y": y, "id": i} for i, (x, y) in sorted(punti.items())])
