@@ -181,7 +181,8 @@ TEST(Grandi, ExportFromWritesThePolyhedronTheViewerShows)
     const struct { File file; const char *opzione, *lette; } casi[] = {
         {{"blocchi.stl", toro_stl(300, 100)}, "", ": 60000"},   // three blocks of the reading from disk
         {{"piatto.stl", toro_stl(60, 50)}, "--obj ", ": 6000"},
-        {{"colorato.off", off_di(toro(61, 50), [](double *) {}, [](size_t k) { return k % 3 ? "0.9 0.1 0.1" : ""; })},
+        {{"colorato.off", off_di(toro(61, 50), nullptr,
+                                 [](size_t k) -> std::string { return k % 3 ? "0.9 0.1 0.1" : ""; })},
          "", ": 6100"},
         {{"colori.off", "OFF\n4 4 0\n0 0 0\n1 0 0\n0 1 0\n0 0 1\n3 0 2 1 1 0 0\n3 0 1 3 0 0 255\n"
                         "3 1 2 3 0.9 0.9 0.1\n3 0 3 2\n"}, "", nullptr},
