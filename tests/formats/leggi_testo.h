@@ -1,15 +1,18 @@
 // leggi_testo.h: a file's contents, written in a test, through the readers;
-// the cube the readers' tests write, and the check of a refused file.
+// the cube the readers' tests write, the check of a refused file, and a slot
+// of the scene.
 #ifndef SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
 #define SUPERFICIE_TESTS_FORMATS_LEGGI_TESTO_H
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "loading/formati.h"
+#include "model/poliedro.h"
 #include "tests/formats/pacchetti_prova.h"   // Binario, for binary bodies
 
 // The outcome of reading one file: the Maglia and, on failure, the message.
@@ -69,6 +72,50 @@ inline void rifiutato(const std::string &nome, const std::string &file, const st
     EXPECT_FALSE(r.ok) << atteso;
     EXPECT_EQ(r.errore, atteso);
     EXPECT_EQ(r.m.punti.size() + r.m.angoli.size() + r.m.facce.size(), 0u) << atteso;
+}
+
+// Builds the Maglia just read into slot 0 alone.
+const Poliedro &in_scena(const Maglia &m)
+{
+    const Maglia *una[] = {&m};
+    metti_in_scena(una, 1);
+    return ElencoPoliedri[0];
+}
+
+using File = std::pair<std::string, std::string>;
+// The files through carica_dati, as the page gives them: its answer, and
+// its message followed by its notes; `accanto` the files handed over beside them.
+inline std::pair<bool, std::string> carica(const std::vector<File> &file, const FileAccanto *accanto = nullptr)
+{
+    std::vector<const char *> nomi, dati;
+    std::vector<size_t> lunghezze;
+    for (const auto &[nome, contenuto] : file) {
+        nomi.push_back(nome.c_str());
+        dati.push_back(contenuto.c_str());
+        lunghezze.push_back(contenuto.size());
+    }
+    char e[600] = "", n[4 * 600] = "x";
+    const bool ok = carica_dati(nomi.data(), dati.data(), lunghezze.data(), (int)file.size(), e, sizeof e, n, sizeof n,
+                                accanto);
+    return {ok, std::string(e) + n};
+}
+
+// Slot k as the viewer shows it, as rows of numbers: its counts, each vertex
+// and its normal, and each face from its smallest corner (meshopt's codec may
+// start a triangle elsewhere) with its colour letter.
+inline std::vector<std::vector<double>> scena(int k)
+{
+    const Poliedro &p = ElencoPoliedri[k];
+    std::vector<std::vector<double>> r = {{(double)p.numpunti, (double)p.numfacce, (double)p.liscio}};
+    for (const Punto &v : std::vector<Punto>(p.punti, p.punti + p.numpunti))
+        r.push_back({v.x, v.y, v.z, v.nx, v.ny, v.nz});
+    for (int j = 0; j < p.numfacce; j++) {
+        const int *v = p.facce[j].vertici, n = p.facce[j].numvertici, *primo = std::min_element(v, v + n);
+        r.emplace_back(primo, v + n);
+        r.back().insert(r.back().end(), v, primo);
+        r.back().push_back(p.facce[j].codicecolore);
+    }
+    return r;
 }
 
 #endif

@@ -143,6 +143,19 @@ inline Triangoli cubo()
     return t;
 }
 
+// t as binary STL, `testa` at the start of its header.
+inline std::string stl_di(const Triangoli &t, const std::string &testa = "")
+{
+    Binario b{false, testa + std::string(80 - testa.size(), '\0')};
+    b << (uint32_t)(t.tri.size() / 3);
+    for (size_t k = 0; k < t.tri.size(); k++) {
+        if (k % 3 == 0) b << 0.0f << 0.0f << 0.0f;   // the facet normal, which the reader ignores
+        b << t.pos[3 * t.tri[k]] << t.pos[3 * t.tri[k] + 1] << t.pos[3 * t.tri[k] + 2];
+        if (k % 3 == 2) b << (uint16_t)0;
+    }
+    return b.s;
+}
+
 // t as OFF (NOFF with its normals), vertex i through f(p, i) (the transform
 // a test expects), face k with colore(k) ("r g b", or "" for none).
 inline std::string off_di(const Triangoli &t, void (*f)(double *, size_t) = nullptr,

@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "loading/formati.h"
 #include "mesh/adatta.h"
 #include "mesh/aspetto.h"
+#include "tests/formats/leggi_testo.h"   // QUADRATI
 
 namespace {
 
@@ -429,9 +429,7 @@ TEST(Aspetto, CreasesSplitSmoothSurfacesDoNot)
     Maglia b{};
     for (int i = 0; i < 8; i++)
         aggiungi_punto(b, {i & 1 ? 1.0 : -1.0, i & 2 ? 1.0 : -1.0, i & 4 ? 3.0 : -3.0});
-    for (const std::vector<int> &f : {std::vector<int>{0, 2, 3, 1}, {4, 5, 7, 6}, {0, 1, 5, 4},
-                                      {2, 6, 7, 3}, {0, 4, 6, 2}, {1, 3, 7, 5}})
-        aggiungi_faccia(b, f);
+    for (const auto &q : QUADRATI) aggiungi_faccia(b, {q, q + 4});
     liscia(b);
     EXPECT_TRUE(b.normali == 1 && b.punti.size() == 24u) << b.punti.size();
     for (const FacciaLetta &f : b.facce)

@@ -9,17 +9,14 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "model/poliedro.h"
 #include "tests/formats/leggi_testo.h"
 
 using namespace prova;
 
 namespace {
 
-// The polyhedron a file gives in slot 0, as the viewer builds it, as rows
-// of numbers: its counts, its vertices, and each face from its smallest
-// corner (meshopt's codec may start a triangle elsewhere) with its colour
-// letter. `stampa` reads it as STL and 3MF are read, stood z up and smoothed.
+// The polyhedron a file gives in slot 0, as the viewer builds it. `stampa`
+// reads it as STL and 3MF are read, stood z up and smoothed.
 std::vector<std::vector<double>> in_slot(const std::string &nome, const std::string &dati, bool stampa)
 {
     static Maglia m;
@@ -27,18 +24,8 @@ std::vector<std::vector<double>> in_slot(const std::string &nome, const std::str
     EXPECT_TRUE(leggi_maglia(nome.c_str(), dati.data(), dati.size(), &m, err, sizeof err)) << err;
     m.stampa = m.stampa || stampa;
     adatta_file(nome.c_str(), &m, nota, sizeof nota);
-    const Maglia *una[] = {&m};
-    metti_in_scena(una, 1);
-    const Poliedro &p = ElencoPoliedri[0];
-    std::vector<std::vector<double>> r = {{(double)p.numpunti, (double)p.numfacce, (double)p.liscio}};
-    for (int i = 0; i < p.numpunti; i++) r.push_back({p.punti[i].x, p.punti[i].y, p.punti[i].z});
-    for (int j = 0; j < p.numfacce; j++) {
-        const int *v = p.facce[j].vertici, n = p.facce[j].numvertici, *primo = std::min_element(v, v + n);
-        r.emplace_back(primo, v + n);
-        r.back().insert(r.back().end(), v, primo);
-        r.back().push_back(p.facce[j].codicecolore);
-    }
-    return r;
+    in_scena(m);
+    return scena(0);
 }
 
 // The file and the OFF give the same vertices, faces and colour letters; a
@@ -88,18 +75,16 @@ TEST(Gltf, BuffersBesideTheModelOnDiskOrFromThePage)
     };
     for (const auto &k : casi) {
         static Maglia m;
-        char e[512] = "", p[512] = "";
+        char e[512] = "";
         const std::string gltf = gltf_di(t, k.uri);
         std::ofstream(file, std::ios::binary) << gltf;
         std::memset(ElencoPoliedri, 0, sizeof ElencoPoliedri);
         EXPECT_EQ(leggi_percorso(file.c_str(), &m, e, sizeof e), k.da_cartella.empty()) << e;
         EXPECT_EQ(e, k.da_cartella.empty() ? "" : file + ": buffers[0]: " + k.da_cartella);
         EXPECT_EQ(ElencoPoliedri[0].numfacce, 0) << "leggi_percorso touched the store";
-        const char *nomi[] = {"m.gltf"}, *dati[] = {gltf.c_str()};
-        const size_t lunghezze[] = {gltf.size()};
-        EXPECT_EQ(carica_dati(nomi, dati, lunghezze, 1, p, sizeof p, nullptr, 0, &accanto), k.dalla_pagina.empty())
-            << p;
-        EXPECT_EQ(p, k.dalla_pagina.empty() ? "" : "m.gltf: buffers[0]: " + k.dalla_pagina);
+        const auto [ok, uscita] = carica({{"m.gltf", gltf}}, &accanto);
+        EXPECT_EQ(ok, k.dalla_pagina.empty()) << uscita;
+        EXPECT_EQ(uscita, k.dalla_pagina.empty() ? "" : "m.gltf: buffers[0]: " + k.dalla_pagina);
     }
     std::system(("rm -rf '" + via + "'").c_str());
 }
