@@ -16,16 +16,11 @@ unset DISPLAY   # none but the X server a test starts itself
 # rifiuta EXPECTED COMMAND...: a refusal: status 2, nothing on standard
 # output, one line on standard error starting with EXPECTED.
 rifiuta() {
-  local atteso="$1" status=0 righe uscita="$LAVORO/rifiuta.out" errore="$LAVORO/rifiuta.err"
-  shift
-  "$@" >"$uscita" 2>"$errore" </dev/null || status=$?
-  righe="$(wc -l <"$errore")"
-  if [ "$status" -ne 2 ] || [ "$righe" -ne 1 ] || [ -s "$uscita" ] ||
-     [[ "$(cat "$errore")" != "$atteso"* ]]; then
-    falliti=$((falliti + 1))
-    echo "FAILED: ${*: -1}: status $status, $righe lines: $(head -c 300 "$errore")" >&2
-    echo "        expected: $atteso..." >&2
-  fi
+  local atteso="$1" e="$LAVORO/rifiuta" status=0 errore
+  "${@:2}" >"$e.out" 2>"$e.err" </dev/null || status=$?
+  errore="$(cat "$e.err")"
+  verifica "${*: -1}: refused ($(head -c 300 "$e.err"))" uguale \
+    "$status $(wc -l <"$e.err") $(wc -c <"$e.out") ${errore:0:${#atteso}}" "2 1 0 $atteso"
 }
 # no EXPECTED ARGS...: $VIEWER refuses ARGS with "superficie: EXPECTED...",
 # run through $COME if set.
