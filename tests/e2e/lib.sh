@@ -2,7 +2,7 @@
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/comune.sh"
 source "$ROOT/scripts/lib/schermo.sh"
 source "$ROOT/tests/lib/verifica.sh"
-VIEWER="$1" LAVORO="$(mktemp -d)"
+VIEWER="$1"
 # The servers stopped here are the script's own, never one it was given.
 unset XVFB_PID VPID
 # Deadlines, not expectations: the sanitizer build or valgrind on a loaded
@@ -13,15 +13,13 @@ ATTESA_FINESTRA=${ATTESA_FINESTRA:-60} ATTESA_QUADRO=30
 PASSO=0.06
 
 ferma() { kill "${VPID:-}" "${XVFB_PID:-}" 2>/dev/null || true; wait 2>/dev/null || true; }
-trap 'ferma; rm -rf "$LAVORO"' EXIT
 
 avvia() {   # avvia [PREFIX...]: a new X server, the viewer in it with the files in
-            # the array FILE, if any, and standard input from $ENTRATA, if
-            # set; sets W and VPID
+            # the array FILE, if any; sets W and VPID
   for prova in 1 2 3; do   # under load a fresh server has been seen unreachable
     start_xvfb
     trap 'ferma; rm -rf "$LAVORO"' EXIT
-    "$@" "$VIEWER" ${FILE[@]+"${FILE[@]}"} <"${ENTRATA:-/dev/null}" >"$LAVORO/stdout" \
+    "$@" "$VIEWER" ${FILE[@]+"${FILE[@]}"} </dev/null >"$LAVORO/stdout" \
       2>"$LAVORO/stderr" &
     VPID=$!
     # By name, as under apitrace the viewer is not the process started; with

@@ -14,11 +14,8 @@ source "$(dirname "$0")/lib.sh"
 VIEWER="$(realpath "$VIEWER")" GENERA="$(realpath "$3")"
 SORGENTE="$ROOT/tests/e2e/sorgente_xdnd.py"
 TASTI='1abj<Up>'   # a slot, a shrink, edges, transparency, an arrow
-R=1.7320508075688772   # the cube's radius, sqrt(3)
-ottaedro() {
-  printf 'OFF\n6 8 0\n%s 0 0\n-%s 0 0\n0 %s 0\n0 -%s 0\n0 0 %s\n0 0 -%s\n' $R $R $R $R $R $R
-  printf '3 0 2 4\n3 2 1 4\n3 1 3 4\n3 3 0 4\n3 2 0 5\n3 1 2 5\n3 3 1 5\n3 0 3 5\n'
-}
+# Four of the cube's corners: the same centroid and radius.
+TETRAEDRO='OFF\n4 4 0\n1 1 1\n1 -1 -1\n-1 1 -1\n-1 -1 1\n3 0 1 2\n3 0 3 1\n3 0 2 3\n3 1 3 2\n'
 # righe PATTERN N: how many lines of standard error match, once N do or 30 s pass.
 righe() {
   local fine=$((SECONDS + 30))
@@ -48,12 +45,12 @@ tasti 1 a b j Up
 quadro tasti inizio
 xdotool windowsize "$W" 640 480   # the resize callback with the new size
 verifica "four files after the keys, reshaped to 640 by 480: --output's picture" ora dimensioni tasti
-ottaedro >b.off
+printf "$TETRAEDRO" >b.off
 verifica "a file rewritten in place: --output's picture" ora sul_posto dimensioni
 printf 'OFF\n3 1 0\n0 0 0\n1 0 0\n0 1 0\n3 0 1 9\n' >a.off
 verifica "a bad version: one line naming the file" uguale "$(righe 'a.off:6: vertex index 9' 1)" 1
 verifica "a bad version: the object stays" resta cattivo sul_posto
-ottaedro >a.off
+printf "$TETRAEDRO" >a.off
 verifica "a good version after a bad one: --output's picture" ora dopo_cattivo cattivo
 # Its line at start (file_errati.sh's) and once more.
 cp d.off .d.tmp && mv .d.tmp d.off

@@ -13,7 +13,6 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <string>
 #include <vector>
 
@@ -73,18 +72,15 @@ void scrivi_f32(FILE *f, double x) { const float v = (float)x; std::fwrite(&v, 4
 
 int main(int argc, char **argv)
 {
-    const bool tonda = argc == 5 && std::string(argv[4]) == "sfera";
     const int v = argc < 4 ? 0 : (int)std::lround(std::sqrt((double)std::atol(argv[2]) / 4.0)), u = 2 * v;
     const std::string formato = argc < 4 ? "" : argv[1];
-    const bool noto = formato == "off" || formato == "obj" || formato == "ply" || formato == "stl" ||
-                      formato == "stla";
-    if ((argc != 4 && !tonda) || v < 3 || !noto) {
+    if (v < 3 || std::string(" off obj ply stl stla ").find(" " + formato + " ") == std::string::npos) {
         std::fprintf(stderr, "usage: genera_grande off|obj|ply|stl|stla TRIANGLES OUT [sfera], TRIANGLES >= 36\n");
         return 2;
     }
     std::vector<Vertice> punti;
     std::vector<uint32_t> t;   // outward: counter-clockwise seen from outside
-    (tonda ? sfera : toro)(u, v, punti, t);
+    (argc > 4 ? sfera : toro)(u, v, punti, t);
     const size_t nt = t.size() / 3;
     FILE *f = std::fopen(argv[3], "wb");
     if (!f) {

@@ -4,10 +4,7 @@
 # (--thumbnail), "errori" (each refusal: one line, status 2, no picture
 # left) or "aspetto" (how files look: lit, edges, standing, round trips).
 source "$(dirname "$0")/../lib/verifica.sh"
-GRUPPO="$1" VIEWER="$2" EXPORT="$3" GENERA="$4" WRITER="$5" D="$(mktemp -d)"
-chmod 755 "$D"
-trap 'rm -rf "$D"' EXIT
-unset DISPLAY
+GRUPPO="$1" VIEWER="$2" EXPORT="$3" GENERA="$4" WRITER="$5" D="$LAVORO"
 # Shadows are the ambient term alone (5 of 255); the darkest lit yellow is about 40.
 MASSIMO_OMBRA=20
 # The bounding sphere spans 0.9 of the side; lobes nearer the eye project a little wider.
@@ -49,14 +46,11 @@ miniatura() {
   local scuri; scuri="$(pngtopam -mix -background=white "$m" | ppmhist -noheader |
     awk -v s="$MASSIMO_OMBRA" '$1 < s && $2 < s && $3 < s' | wc -l)"
   verifica "  no floor shadow" [ "$scuri" -eq 0 ]
-  # The transparent columns and rows each side, whatever words pnmcrop uses.
-  read -r sinistra destra sopra sotto < <(alfa "$m" | pnmcrop -black -verbose 2>&1 >/dev/null |
-    awk '{ for (i = 1; i <= NF; i++) if ($i ~ /^[0-9]+$/) n = $i }
-         /left/ { l = n } /right/ { r = n } /top/ { t = n } /bottom/ { b = n } END { print l + 0, r + 0, t + 0, b + 0 }')
-  local larga=$((256 - sinistra - destra)) alta=$((256 - sopra - sotto))
+  # The transparent columns each side (pnmcrop gives them negative) and the object's box.
+  read -r sinistra destra _ _ larga alta _ < <(alfa "$m" | pnmcrop -black -reportfull)
   verifica "  the object ($larga by $alta, the rest transparent) spans about 0.9 of the side" awk -v l="$larga" -v a="$alta" \
     -v t="$TOLLERANZA_LATO" 'BEGIN { f = (l > a ? l : a) / 256; exit (f - 0.9) ^ 2 > t * t }'
-  verifica "  centred ($sinistra and $destra columns free)" \
+  verifica "  centred (${sinistra#-} and ${destra#-} columns free)" \
     [ $((sinistra - destra)) -le "$TOLLERANZA_CENTRO" -a $((destra - sinistra)) -le "$TOLLERANZA_CENTRO" ]
   # A flat object, a single triangle: framed as well. The readers' formats are test_formati's.
   esegui --thumbnail 64 "$D/buono.off" "$D/buono.png"
@@ -64,17 +58,13 @@ miniatura() {
 $(alfa "$D/buono.png" | pgmhist -machine | awk '$1 == 255 && $2 > 0 { print "opaque" }')" "64 by 64 opaque"
 }
 
-# no EXPECTED ARGS...: refused with "superficie: EXPECTED...", no picture.
-no() { local atteso="$1"; shift; rifiuta "superficie: $atteso" ${COME:-} "$VIEWER" "$@"; }
 # --output and --thumbnail share the EGL context, the PNG writer and the
 # reading of the files (the window's too: file_errati.sh): each fault once.
 errori() {
   local x="$D/x.png" b="$D/buono.off" uso="usage: superficie --thumbnail SIZE INPUT OUTPUT"
   no "$D/manca/x.png: cannot write: No such file or directory" --output "$D/manca/x.png"
   mkdir "$D/chiusa" && chmod 555 "$D/chiusa"
-  # Root writes anywhere: the closed folder is tried as nobody.
-  [ "$(id -u)" -ne 0 ] || COME="setpriv --reuid=65534 --regid=65534 --clear-groups"
-  COME="${COME:-}" no "$D/chiusa/x.png: cannot write: Permission denied" --output "$D/chiusa/x.png"
+  COME="${NESSUNO:-}" no "$D/chiusa/x.png: cannot write: Permission denied" --output "$D/chiusa/x.png"
   no "/dev/full: cannot write: No space left on device" --output /dev/full
   verifica "/dev/full still there" [ -c /dev/full ]
   for lati in 0x660 1000x0 -5x10 8193x10 10x8193 99999999999x1 10 x10 10x 10x10x 1e3x10 ' 10x10' '+10x10' ''; do
@@ -105,8 +95,8 @@ luce() {
 }
 # ritto [-alpha] FILE.png: "tall", "square" or "wide", by the object's box (the picture cropped to it).
 ritto() {
-  pngtopam "$@" | pnmcrop | pamfile | sed -n 's/.* \([0-9]*\) by \([0-9]*\) .*/\1 \2/p' |
-    awk '{ print ($2 > 2 * $1 ? "tall" : $1 > 2 * $2 ? "wide" : "square") }'
+  pngtopam "$@" | pnmcrop -reportfull |
+    awk '{ print ($6 > 2 * $5 ? "tall" : $5 > 2 * $6 ? "wide" : "square") }'
 }
 # stl OFF: the OFF's triangles as ascii STL.
 stl() {

@@ -16,8 +16,6 @@ togli() {
 trap togli EXIT
 "${apt[@]}" install --no-install-recommends "$DEB" >/dev/null
 
-verifica "bubblewrap, the factory's sandbox, is there" [ -x /usr/bin/bwrap ]
-
 # A bumpy sphere of 2000 triangles as GENERATOR (not the viewer's code)
 # writes it: NOFF, OBJ, binary PLY and ascii STL (every triangle with its own
 # three corners, which only merging equal positions brings within an

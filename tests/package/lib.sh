@@ -1,13 +1,8 @@
 # lib.sh: shared by the package tests. Source it.
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/lib/comune.sh"
 source "$ROOT/tests/lib/verifica.sh"
-LAVORO="$(mktemp -d)"
-chmod 755 "$LAVORO"   # for the sandboxed and the unprivileged programs
-trap 'rm -rf "$LAVORO"' EXIT
 chiave() { sed -n "s/^$2=//p" "$1"; }   # chiave FILE KEY: a desktop-style entry's value
 elenco_ordinato() { tr '; ' '\n\n' | sed '/^$/d' | sort | paste -sd' ' -; }
-# gzip_9n FILE: gzip's header holds no time stamp and no name.
-gzip_9n() { [ "$(od -An -tx1 -j3 -N5 "$1" | tr -d ' ')" = 0000000000 ]; }
 
 # elenco [MAN_SUFFIX]: every file the install puts under /usr, with its mode,
 # sorted; the package has the manual pages compressed (MAN_SUFFIX .gz).
