@@ -111,9 +111,8 @@ class Chromium:
 
     def schermata(self, rettangolo):
         # PNG bytes of the given page rectangle, as shown.
-        x, y, w, h = rettangolo
         r = self.invia("Page.captureScreenshot", format="png",
-                       clip={"x": x, "y": y, "width": w, "height": h, "scale": 1})
+                       clip=dict(zip(("x", "y", "width", "height"), rettangolo), scale=1))
         return base64.b64decode(r["data"])
 
     def mouse(self, tipo, x, y, bottone="none", premuti=0, **altro):

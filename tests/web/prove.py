@@ -2,7 +2,7 @@
 # desktop viewer on the X display in $DISPLAY (driven with xdotool), in three
 # parts, each a function below. Every part also fails on any console message,
 # log entry or uncaught exception of a page, and on a page that scrolled.
-import contextlib, io, math, pathlib, os, re, shutil, subprocess, sys, tempfile, threading, time, traceback
+import contextlib, io, pathlib, os, re, shutil, subprocess, sys, tempfile, threading, time, traceback
 
 from PIL import Image, ImageChops
 
@@ -152,18 +152,16 @@ class Pagina:
             self.dimensiona(LARGHEZZA, ALTEZZA)
 
     def misura(self, densita=1):
-        # The picture's place on the page and its size in the viewer's pixels:
-        # the density's pixels, rounded as the page's Math.round does, halves up.
+        # The picture's place on the page and its size in the viewer's pixels.
+        # A canvas of other pixels than its screenshot fails each comparison.
         self.densita = densita
         self.x0, self.y0, self.w, self.h = self.c.rettangolo("#canvas")
         self.larghezza, self.altezza = self.c.valuta("[Module.canvas.width, Module.canvas.height]")
-        assert [self.larghezza, self.altezza] == [math.floor(v * densita + 0.5) for v in (self.w, self.h)], \
-            "canvas %sx%s shown %sx%s at density %s" % (self.larghezza, self.altezza, self.w, self.h, densita)
 
     def dimensiona(self, larghezza, altezza, densita=1):
         # The window that gives the picture larghezza x altezza of the viewer's pixels.
         self.c.tela(larghezza / densita, altezza / densita, densita)
-        self.misura(densita)   # tela's CSS size and misura's check: larghezza x altezza
+        self.misura(densita)
 
     def punto(self, x, y):
         # Page pixels of a point of the picture given in the viewer's pixels.
