@@ -2,7 +2,7 @@
 # desktop viewer on the X display in $DISPLAY (driven with xdotool), in three
 # parts, each a function below. Every part also fails on any console message,
 # log entry or uncaught exception of a page, and on a page that scrolled.
-import contextlib, io, math, pathlib, os, shutil, subprocess, sys, tempfile, threading, time, traceback
+import contextlib, io, pathlib, os, re, shutil, subprocess, sys, tempfile, threading, time, traceback
 
 from PIL import Image, ImageChops
 
@@ -46,9 +46,6 @@ def eventi(k):
 
 
 def immagine(dati): return Image.open(io.BytesIO(dati)).convert("RGB")
-
-
-def uguali(a, b): return a.size == b.size and a.tobytes() == b.tobytes()
 
 
 def confronta(nome, a, b):
@@ -102,7 +99,7 @@ class Desktop:
         def ferma():
             foto[:] = foto[-2:] + [self.schermata()]
             time.sleep(0.1)
-            return len(foto) == 3 and all(uguali(f, foto[0]) for f in foto) and foto[0]
+            return len(foto) == 3 and all(f == foto[0] for f in foto) and foto[0]
         return entro(ATTESA, "a settled picture", ferma)
 
     def esegui(self, azioni):
@@ -116,7 +113,7 @@ class Desktop:
                     self.muovi(x, y)
                     if self.quadri:
                         with contextlib.suppress(Errore):
-                            entro(2, "", lambda: not uguali(self.schermata(), prima))
+                            entro(2, "", lambda: self.schermata() != prima)
                 xdotool("mouseup", XBOTTONI[a[1]])
             elif a[0] == "wheel":
                 self.muovi(a[1], a[2], "click", 4, "click", 5)
@@ -126,65 +123,45 @@ class Desktop:
                 time.sleep(0.1)
         return self.quadri and self.stabile()
 
-    def dimensiona(self, larghezza, altezza):
-        # The window resized as a window manager would; its new picture.
-        xdotool("windowsize", self.w, larghezza, altezza)
-        entro(ATTESA, "the new size", lambda: self.schermata().size == (larghezza, altezza))
-        return self.esegui([])
-
     def chiudi(self):   # stops the program; what it printed
         return self.p.terminate() or "".join(self.p.communicate(timeout=30))
 
 
 class Pagina:
     # The page in headless Chromium, opened from a folder holding nothing
-    # else, with a picture of LARGHEZZA x ALTEZZA unless finestra gives the
-    # window (CSS width, height and density) it opens in; prima(c) runs before.
-    # quadri False: the actions' frames are not awaited.
+    # else, with a picture of LARGHEZZA x ALTEZZA unless prima(c), run
+    # before, gives the window. quadri False: the actions' frames are not awaited.
 
-    def __init__(self, pagina, tocco=False, finestra=None, prima=None):
+    def __init__(self, pagina, tocco=False, prima=None):
         cartella = tempfile.mkdtemp(dir=LAVORO)
         shutil.copy(pagina, cartella)
         self.c = c = Chromium(schermi=prima is not None)
         self.quadri = True
+        # Closed at the end of the part, checked for messages and scrolling.
+        CHIUSURE.callback(lambda: (c.valuta("[scrollX, scrollY]") == [0, 0] or no("a page scrolled"),
+                                   [no("a page said: " + m) for m in c.messaggi()], c.chiudi()))
         if tocco:   # a touch screen, as a tablet's
             c.invia("Emulation.setTouchEmulationEnabled", enabled=True, maxTouchPoints=2)
-        if finestra:
-            c.finestra(*finestra)
-        # The picture's place and size at every frame from the first: what
-        # the page showed while it opened.
-        c.invia("Page.addScriptToEvaluateOnNewDocument", source="""window.misure = [];
-            (function giro() {
-                const t = document.getElementById('canvas');
-                const m = t && JSON.stringify(t.getBoundingClientRect());
-                if (m && misure[misure.length - 1] !== m) misure.push(m);
-                requestAnimationFrame(giro);
-            })();""")
         if prima:
             prima(c)
         c.apri(os.path.join(cartella, os.path.basename(pagina)))
-        try:
-            c.attendi("typeof Module != 'undefined' && Module.quadri >= 1", ATTESA)
-        except Errore:
-            raise Errore("no frame; the page said: %s" % c.messaggi())
-        if finestra or prima:
-            self.misura(finestra[2] if finestra else 1)
+        c.attendi("typeof Module != 'undefined' && Module.quadri >= 1", ATTESA)
+        if prima:
+            self.misura()
         else:
             self.dimensiona(LARGHEZZA, ALTEZZA)
 
     def misura(self, densita=1):
-        # The picture's place on the page and its size in the viewer's pixels:
-        # the density's pixels, rounded as the page's Math.round does, halves up.
+        # The picture's place on the page and its size in the viewer's pixels.
+        # A canvas of other pixels than its screenshot fails each comparison.
         self.densita = densita
         self.x0, self.y0, self.w, self.h = self.c.rettangolo("#canvas")
         self.larghezza, self.altezza = self.c.valuta("[Module.canvas.width, Module.canvas.height]")
-        assert [self.larghezza, self.altezza] == [math.floor(v * densita + 0.5) for v in (self.w, self.h)], \
-            "canvas %sx%s shown %sx%s at density %s" % (self.larghezza, self.altezza, self.w, self.h, densita)
 
     def dimensiona(self, larghezza, altezza, densita=1):
         # The window that gives the picture larghezza x altezza of the viewer's pixels.
         self.c.tela(larghezza / densita, altezza / densita, densita)
-        self.misura(densita)   # tela's CSS size and misura's check: larghezza x altezza
+        self.misura(densita)
 
     def punto(self, x, y):
         # Page pixels of a point of the picture given in the viewer's pixels.
@@ -247,33 +224,27 @@ class Pagina:
         return immagine(self.c.schermata([self.x0, self.y0, self.w, self.h]))
 
 
-# A part's failures, and what it opened: closed at the end, each page
-# checked for messages and scrolling, each viewer for anything it printed.
+# A part's failures, and what it opened, closed at the end: pages, viewers
+# (each checked for anything it printed), the work folder.
 FALLITI, CHIUSURE = [], contextlib.ExitStack()
 LAVORO, no = CHIUSURE.enter_context(tempfile.TemporaryDirectory(prefix="superficie-web-")), FALLITI.append
 
 
-def pagina_nuova(pagina, **opzioni):
-    p = Pagina(pagina, **opzioni)
-    CHIUSURE.callback(lambda: (p.c.valuta("[scrollX, scrollY]") == [0, 0] or no("a page scrolled"),
-                             [no("a page said: " + m) for m in p.c.messaggi()], p.c.chiudi()))
-    return p
-
-
-# confronto VIEWER PAGE: one session of keys and left, right and middle drags
-# on the desktop viewer and on the page, the pictures compared after every
-# step. Positions are
-# the picture's pixels. Then other sizes (SESSIONE_DIMENSIONI).
-SESSIONE = [
-    ("left drag", [("drag", "left", linea(500, 300, 60, 30, 6))]),
+# confronto VIEWER PAGE: the page's pictures against the desktop viewer's.
+# First a window moved to screens of other densities keeps its CSS size and
+# gets no resize event: the page must still give its picture the new
+# screen's pixels, the start picture as --output draws it at that size; then
+# keys typed there, each step against --output --keys with every key so far.
+# At density 2 (twice the pixels of the CSS size, pointer positions
+# included) drags on a page and on the desktop window, the pictures compared
+# after each; positions are the picture's pixels, each step even (whole CSS pixels).
+SESSIONE_TASTI = [("edges, arrows", "b<Up><Left>"), ("transparency", "jjj"),
+                  ("opaque, a", "uuua"), ("q, shadows off", "qo")]
+TRASCINAMENTI = [
+    ("left drag", ("drag", "left", linea(500, 300, 60, 36, 6))),
     # Its first step still turns (the last frame chose the rotation), the rest rescales.
-    ("right drag", [("drag", "right", linea(500, 300, 0, -50, 5))]),
-    ("middle drag", [("drag", "middle", linea(400, 300, 80, 40, 4))]),
-    ("edges, arrows", [("keys", "b", "Up", "Left")]),
-    ("transparency", [("keys", "j", "j", "j")]),
-    # Shift with 1 is "!", not a selection of slot 1: the "a" still shrinks.
-    ("opaque, shift+1, a", [("keys", "u", "u", "u", "shift+1", "a")]),
-    ("q, shadows off", [("keys", "q", "o")]),
+    ("right drag", ("drag", "right", linea(500, 300, 0, -48, 4))),
+    ("middle drag", ("drag", "middle", linea(400, 300, 80, 40, 4))),
 ]
 
 
@@ -339,7 +310,7 @@ def ingressi(pagina, sonda):
     x11, righe = Desktop([sonda], titolo="Sonda"), []
     CHIUSURE.callback(lambda: (x11.p.terminate(), x11.p.wait(30)))
     threading.Thread(target=lambda: [righe.append(r) for r in x11.p.stdout], daemon=True).start()
-    p = pagina_nuova(pagina, tocco=True)
+    p = Pagina(pagina, tocco=True)
     c, p.quadri = p.c, False
     if c.valuta("document.activeElement.id") != "canvas":
         no("the canvas has no keyboard focus on load")
@@ -364,9 +335,8 @@ def ingressi(pagina, sonda):
         # The page's key callbacks get the pointer too, the probe prints the key only.
         visto = [tuple(v[:2]) if v[0] in ("keyboard", "special") else tuple(v)
                  for v in c.valuta("chiamate.splice(0)")]
-        print("%-60.60s X: %s" % (sulla_pagina, atteso))
         if visto != atteso:
-            no("%s: the page got %s" % (sulla_pagina, visto))
+            no("%s: the page got %s, the probe %s" % (sulla_pagina, visto, atteso))
     for evento, v in c.valuta("annullati").items():
         if not v or not all(v):
             no("%s: default actions cancelled %s" % (evento, v))
@@ -396,6 +366,13 @@ CASI = [
 ]
 
 
+def uscita(viewer, cartella, *argomenti):
+    # The desktop viewer's first frame by --output, if it drew one, and the run.
+    r = subprocess.run([viewer, "--output", "desktop.png"] + list(argomenti), cwd=cartella,
+                       capture_output=True, text=True, timeout=ATTESA_FINESTRA)
+    return r, r.returncode == 0 and immagine(pathlib.Path(cartella, "desktop.png").read_bytes())
+
+
 def campioni(d, exporter, scrittore, genera):
     for comando in ([exporter, "superficie.off"], [exporter, "--obj", "superficie.obj"],
                     [scrittore, "superficie.off", "."], [genera, "stl", "400", "toro.stl"],
@@ -418,7 +395,7 @@ def file_aperti(*programmi):
     viewer, exporter, scrittore, genera, pagina = map(os.path.abspath, programmi)
     d = tempfile.mkdtemp(dir=LAVORO)
     campioni(d, exporter, scrittore, genera)
-    p = pagina_nuova(pagina)
+    p = Pagina(pagina)
     c = p.c
     testo = lambda quale: c.valuta("(e => e.hidden ? '' : e.textContent)(document."  # noqa: E731
                                    "getElementById(%r))" % quale)
@@ -439,41 +416,24 @@ def file_aperti(*programmi):
         print("%-36s message %r, note %r" % (nome, detto, nota))
         # The desktop is named the models (it finds a glTF's buffers beside
         # them) and draws its start picture itself.
-        r = subprocess.run([viewer, "--output", "desktop.png"] + [f for f in nomi if f != "m.bin"],
-                           cwd=d, capture_output=True, text=True, timeout=ATTESA_FINESTRA)
+        r, desktop = uscita(viewer, d, *(f for f in nomi if f != "m.bin"))
         if esito == "refused":
             if r.returncode != 2 or r.stderr != "superficie: %s\n" % detto:
                 no("%s: the page says %r, the desktop %r" % (nome, detto, r.stderr))
-            if not uguali(a, prima) or nota != nota_prima:
+            if a != prima or nota != nota_prima:
                 no("%s: the picture or its note changed" % nome)
         else:
             righe = "".join("superficie: %s\n" % riga for riga in nota.splitlines())
             if r.returncode != 0 or r.stderr != righe or detto:
                 no("%s: the desktop printed %r, the page says %r" % (nome, r.stderr, detto))
-            confronta(nome, immagine(pathlib.Path(d, "desktop.png").read_bytes()), a)
+            confronta(nome, desktop, a)
         if c.valuta("document.activeElement.id") != "canvas":
             no("%s: the canvas lost the keyboard focus" % nome)
         prima, nota_prima = a, nota
 
 
-# The page at other window sizes against the desktop window resized alike
-# (its reshape callback runs; the page must follow through the same
-# callback): at each size the picture, then after a drag and a key. Opened at
-# the first size, the page shows it from its first frame, without a jump; at
-# density 2 the picture has twice the pixels of its CSS size, pointer
-# positions included. First, a window moved to screens of other densities
-# keeps its CSS size and gets no resize event: the page must still give its
-# picture the new screen's pixels (while the desktop shows the start
-# picture, as a new page does).
-SESSIONE_DIMENSIONI = [
-    ("640x400", 640, 400, 1, [("drag", "left", linea(300, 200, 40, 20, 4)), ("keys", "b")]),
-    ("600x900, tall", 600, 900, 1, [("drag", "middle", linea(300, 450, 40, -30, 4)), ("keys", "q")]),
-    # Even positions: whole CSS pixels at density 2.
-    ("1000x660 at density 2", 1000, 660, 2, [("drag", "left", linea(500, 300, -40, 20, 4)), ("keys", "o")]),
-]
-# The window's CSS size while the screen's density changes under it (at
-# density 2 its picture must fit the X screen), and the screens, far apart
-# so that the window's place names one.
+# The window's CSS size while the screen's density changes under it, and
+# the screens, far apart so that the window's place names one.
 FINESTRA_SCHERMI, SCHERMI = (600, 700), {2: (10000, 100), 1.5: (30000, 100)}
 
 
@@ -489,36 +449,28 @@ def schermi(c):
 
 
 def confronto(viewer, pagina):
-    desktop, s = Desktop([viewer]), pagina_nuova(pagina, prima=schermi)
-    CHIUSURE.callback(lambda: (lambda detto: detto and no("the desktop printed " + detto))(desktop.chiudi()))
-    ora = 1
+    s = Pagina(pagina, prima=schermi)
+
+    def fuori(*tasti):   # the start picture at the page's size, after --keys
+        return uscita(viewer, LAVORO, "--size", "%dx%d" % (s.larghezza, s.altezza), *tasti)[1]
     # The second move leaves 2 for neither 1 nor 2: a query on density 1 alone would not see it.
-    for densita in (1, 2, 1.5):
+    for ora, densita in ((1, 1), (1, 2), (2, 1.5)):
         if densita != ora:
             s.c.sposta(*SCHERMI[densita], *FINESTRA_SCHERMI, densita_ora=ora, densita_dopo=densita)
             s.c.attendi("devicePixelRatio == %s" % densita, ATTESA)
-            ora = densita
         s.c.calma()
         s.misura(densita)
-        confronta("%gx%g CSS on a screen of density %s" % (s.w, s.h, densita),
-                  desktop.dimensiona(s.larghezza, s.altezza), s.schermata())
-    p = pagina_nuova(pagina)
-    # Opened at the first size, with the desktop still at its start.
-    nome, w, h = SESSIONE_DIMENSIONI[0][:3]
-    nuova = pagina_nuova(pagina, finestra=p.c.tela(w, h) + (1,))
-    # A picture of another size fails the comparison.
-    confronta(nome + ", opened at that size", desktop.dimensiona(w, h), nuova.schermata())
-    if len(nuova.c.valuta("misure")) != 1:
-        no("opening, the picture went through %s" % nuova.c.valuta("misure"))
-    desktop.dimensiona(LARGHEZZA, ALTEZZA)
-    p.dimensiona(LARGHEZZA, ALTEZZA)
-    for nome, azioni in SESSIONE:
-        confronta(nome, desktop.esegui(azioni), p.esegui(azioni))
-    for nome, w, h, densita, azioni in SESSIONE_DIMENSIONI:
-        d = desktop.dimensiona(w, h)
-        p.dimensiona(w, h, densita)
-        confronta(nome, d, p.schermata())
-        confronta(nome + ", then a drag and a key", desktop.esegui(azioni), p.esegui(azioni))
+        confronta("%gx%g CSS on a screen of density %s" % (s.w, s.h, densita), fuori(), s.schermata())
+    tasti = ""
+    for nome, altri in SESSIONE_TASTI:
+        tasti += altri
+        confronta(nome, fuori("--keys", tasti),
+                  s.esegui([("keys", *(a or b for a, b in re.findall(r"<(\w+)>|(.)", altri)))]))
+    desktop, p = Desktop([viewer]), Pagina(pagina)
+    CHIUSURE.callback(lambda: (lambda detto: detto and no("the desktop printed " + detto))(desktop.chiudi()))
+    p.dimensiona(LARGHEZZA, ALTEZZA, 2)
+    for nome, azione in TRASCINAMENTI:
+        confronta(nome, desktop.esegui([azione]), p.esegui([azione]))
 
 
 if __name__ == "__main__":
