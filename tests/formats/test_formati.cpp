@@ -327,21 +327,26 @@ TEST(Ply, NormalsAndColours)
 {
     for (const std::string colore : {"diffuse_", ""}) {
         std::string testa = "ply\nformat binary_big_endian 1.0\nelement vertex 4\n";
-        for (const std::string p : {"x", "y", "z", "nx", "ny", "nz"}) testa += "property float " + p + "\n";
+        // x wider than a float, nx wider than 16 bits: where a narrower reading shows.
+        for (const std::string p : {"double x", "float y", "float z", "int nx", "float ny", "float nz"})
+            testa += "property " + p + "\n";
         for (const std::string p : {"red", "green", "blue"}) testa += "property double " + colore + p + "\n";
         Binario b{true, testa + "element face 4\nproperty list uchar int vertex_indices\nproperty uchar red\n"
                                 "property uchar green\nproperty uchar blue\nend_header\n"};
         for (int i : {0, 1, 2, 4})
-            b << angolo(i, 0) << angolo(i, 1) << angolo(i, 2) << -1.0f << 0.0f << (float)i << 0.5 << 0.25 << 1.0;
+            b << angolo(i, 0) + 0.1 << angolo(i, 1) << angolo(i, 2) << -100000 << 0.5f << (float)i
+              << 0.5 << 0.25 << 1.0;
         const int facce[4][6] = {{0, 1, 2, 255, 51, 0}, {0, 1, 3, 0, 1, 1}, {0, 1, 0, 0, 0, 0}, {1, 2, 3, 0, 0, 0}};
         for (const auto &g : facce)
             b << (uint8_t)3 << g[0] << g[1] << g[2] << (uint8_t)g[3] << (uint8_t)g[4] << (uint8_t)g[5];
         const Letto r = leggi("colori.ply", b.s);
         ASSERT_TRUE(r.ok) << r.errore;
         ASSERT_TRUE(r.m.normali && r.m.colori_punti && r.m.facce.size() == 3) << "0 1 0 is no face";
-        const double attesi[][2] = {{r.m.punti[0].normale[0], -1}, {r.m.punti[3].normale[2], 4},
+        EXPECT_EQ(r.m.punti[1].pos[0], 1.1);
+        const double attesi[][2] = {{r.m.punti[0].normale[0], -100000}, {r.m.punti[3].normale[2], 4},
                                     {r.m.punti[2].colore[1], 0.25}, {r.m.facce[0].colore[0], 1},
-                                    {r.m.facce[0].colore[1], 0.2}, {r.m.facce[1].colore[2], 1 / 255.0}};
+                                    {r.m.facce[0].colore[1], 0.2}, {r.m.facce[1].colore[2], 1 / 255.0},
+                                    {r.m.punti[0].normale[1], 0.5}};
         // Colours go from 0..255 to floats through a division: a few float ulps.
         for (const auto &c : attesi) EXPECT_NEAR(c[0], c[1], 1e-6) << colore;
     }
