@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdint>
 #include <cstring>
+#include <numeric>
 #include <vector>
 
 // Above this many times the target, a sloppy pass first brings the mesh to
@@ -62,15 +63,13 @@ static bool stesso(const Maglia &m, const PuntoLetto &a, const PuntoLetto &b)
 static void unisci(const Maglia &m, std::vector<unsigned int> &uno, std::vector<int> &primo)
 {
     const size_t n = m.punti.size();
-    if (m.saldata && !m.normali && !m.colori_punti) {
+    if (m.saldata) {
         // Welded as it was read: every vertex is its own, and a second weld
         // would only miss the cache once per vertex.
         uno.resize(n);
         primo.resize(n);
-        for (size_t i = 0; i < n; i++) {
-            uno[i] = (unsigned int)i;
-            primo[i] = (int)i;
-        }
+        std::iota(uno.begin(), uno.end(), 0u);
+        std::iota(primo.begin(), primo.end(), 0);
         return;
     }
     Unione u;

@@ -75,7 +75,7 @@ inline void rifiutato(const std::string &nome, const std::string &file, const st
 }
 
 // Builds the Maglia just read into slot 0 alone.
-const Poliedro &in_scena(const Maglia &m)
+inline const Poliedro &in_scena(const Maglia &m)
 {
     const Maglia *una[] = {&m};
     metti_in_scena(una, 1);

@@ -234,13 +234,15 @@ Misura misura(const Maglia &m, const Superficie &s, int righe)
         for (int k = 1; k + 1 < f.numvertici; k++) {
             const int v[3] = {m.angoli[f.primo], m.angoli[f.primo + k], m.angoli[f.primo + k + 1]};
             const V3 a = pos(m, v[0]), b = pos(m, v[1]), c = pos(m, v[2]), n = normale(m, v), sotto{0, 0, -1};
+            const V3 centro = mezzo(m, v);
             tutta += norma(n);
-            r.rovescia += punto(n, meno(mezzo(m, v), s(mezzo(m, v)).first)) <= 0 ? norma(n) : 0;
+            r.rovescia += punto(n, meno(centro, s(centro).first)) <= 0 ? norma(n) : 0;
             r.volume += punto(meno(a, sotto), croce(meno(b, sotto), meno(c, sotto))) / 6;
             for (int i = 0; i <= righe; i++)
                 for (int j = 0; i + j <= righe; j++) {
                     const V3 p = piu(a, piu(per(meno(b, a), (double)i / righe), per(meno(c, a), (double)j / righe)));
-                    r.scarto = std::max(r.scarto, std::abs(norma(meno(p, s(p).first)) - s(p).second));
+                    const auto [da, fino] = s(p);
+                    r.scarto = std::max(r.scarto, std::abs(norma(meno(p, da)) - fino));
                 }
         }
     r.rovescia /= tutta;
